@@ -1,0 +1,38 @@
+# make run   builds the generator and runs it (the six files appear beside it)
+# make test  builds everything and runs the whole test suite
+# make bench builds and runs the benchmarks
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+BUILD_PACKAGES = libgtest-dev libcli11-dev nlohmann-json3-dev
+TEST_PACKAGES = $(BUILD_PACKAGES) libbenchmark-dev clang libclang-rt-14-dev libxml2-utils
+GENERATOR = $(BUILD)/scenario-generator
+
+.PHONY: run test bench deps test-deps configure build
+
+run: deps build
+	$(GENERATOR)
+	@echo "Scenario files written beside the generator, in $(abspath $(BUILD)):"
+	@ls -1 $(abspath $(BUILD))/Milano_Lecco_* | sed 's/^/  /'
+
+test: test-deps build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: test-deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	for b in $(BUILD)-bench/*_bench; do $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+deps:
+	@scripts/install-deps.sh $(BUILD_PACKAGES)
+
+test-deps:
+	@scripts/install-deps.sh $(TEST_PACKAGES)
+
+configure:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
