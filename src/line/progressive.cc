@@ -1,0 +1,70 @@
+#include "line/progressive.h"
+
+#include <array>
+#include <limits>
+
+#include "line/reading.h"
+
+namespace scenario {
+namespace {
+
+struct progressive {
+  int32_t position = 0;
+  int32_t value = 0;
+  int32_t flag = 0;
+};
+
+progressive take(const general_entry& e) { return {e.value_a, e.value_b, e.value_c}; }
+
+void put(general_entry& e, const progressive& p) {
+  e.value_a = p.position;
+  e.value_b = p.value;
+  e.value_c = p.flag;
+}
+
+// Slots 81, 82, 83 in the order given.
+using order = std::array<progressive, 3>;
+
+order by_position(const progressive& uno, const progressive& due, const progressive& tre) {
+  // Ties between the two lower entries keep the order uno, due, tre.
+  const std::array<const progressive*, 3> read = {&uno, &due, &tre};
+  for (int top = 0; top < 3; ++top) {
+    const progressive& a = *read[(top + 1) % 3];
+    const progressive& b = *read[(top + 2) % 3];
+    if (read[top]->position <= a.position || read[top]->position <= b.position) continue;
+    const progressive* first = &a;
+    const progressive* second = &b;
+    // a and b are in reading order unless top is "due" (then a = tre, b = uno).
+    if (top == 1) std::swap(first, second);
+    if (second->position > first->position) std::swap(first, second);
+    return {*read[top], *first, *second};
+  }
+  return {};  // the two greatest positions are equal
+}
+
+order by_value(const progressive& uno, const progressive& due, const progressive& tre) {
+  if (uno.value > 0) return {uno, due, tre};
+  if (due.value > 0) return {due, tre, uno};
+  if (tre.value > 0) return {tre, due, uno};
+  return {};
+}
+
+}  // namespace
+
+void progressive_ordina(general_table_t& table) {
+  const progressive tre = take(table[kSlotProgressiveTre]);
+  const progressive due = take(table[kSlotProgressiveDue]);
+  const progressive uno = take(table[kSlotProgressiveUno]);
+  const int64_t sum = int64_t{tre.position} + due.position + uno.position;
+  const order sorted = sum != 0 ? by_position(uno, due, tre) : by_value(uno, due, tre);
+  for (int i = 0; i < 3; ++i) {
+    general_entry& slot = table[kSlotProgressiveTre + i];
+    put(slot, sorted[i]);
+    if (slot.value_c != 1) continue;
+    if (slot.value_b > std::numeric_limits<int32_t>::max() - 100)
+      throw run_time_failure{"progressive value too large"};
+    slot.value_b += 100;
+  }
+}
+
+}  // namespace scenario

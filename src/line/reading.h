@@ -1,0 +1,85 @@
+// What the two source-text readers share besides the field rules: the
+// outcome of a reading, the checked access to the segment array and the
+// route plan, and the small text tests of keyword fields.
+#ifndef SCENARIO_LINE_READING_H_
+#define SCENARIO_LINE_READING_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "line/field_reader.h"
+#include "model/records.h"
+
+namespace scenario {
+
+enum class source_kind { line_description, train_service };
+
+// Where the failure the readers recorded was found.
+struct failure_site {
+  source_kind text = source_kind::line_description;
+  text_position where;
+  bool operator==(const failure_site&) const = default;
+};
+
+// What a reading leaves besides the records: which source texts the reader
+// used up (the caller deletes them) and where a recorded failure stands.
+struct reading_outcome {
+  bool delete_line_description = false;
+  bool delete_train_service = false;
+  std::optional<failure_site> site;
+  std::string detail;  // the run-time failure's own words, for failure 25
+
+  // The kilometric progressive entries as read, so that a misaligned one can
+  // be pointed at when the train service reader finally checks them.
+  struct progressive_source {
+    text_position where;
+    int32_t position = 0;
+    int32_t value = 0;
+  };
+  std::vector<progressive_source> progressive_sources;
+};
+
+// An entry reached a segment cell or a route-plan metre outside the arrays.
+struct outside_array {};
+
+// A run-time failure away from any one field: the segment array or route
+// plan used before the route length sized them, a value grown too large for
+// its field.  The reader reports it at the field it last read.
+struct run_time_failure {
+  std::string what;
+};
+
+// Cell i of the segment array; outside 0..segment_last it throws.
+inline track_segment& segment_at(scenario_records& records, int64_t i) {
+  if (!records.segments_allocated())
+    throw run_time_failure{"the route length must come before any entry that places something"};
+  if (i < 0 || i > records.segment_last) throw outside_array{};
+  return records.segments[static_cast<size_t>(i)];
+}
+
+// Keyword tests look for a substring anywhere in the field.
+bool contains(std::string_view field, std::string_view what);
+bool contains_ignoring_case(std::string_view field, std::string_view what);
+
+// Stores a value into a field of the given width: it must fit, else the
+// reading fails at the entry being read.
+template <typename T>
+T checked(const field_reader& reader, int64_t v) {
+  if (v < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
+      v > static_cast<int64_t>(std::numeric_limits<T>::max()))
+    reader.fail("value " + std::to_string(v) + " does not fit its field");
+  return static_cast<T>(v);
+}
+
+// The low 8 or 16 bits of a value, for fields that keep only those.
+inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(static_cast<uint64_t>(v) & 0xFF); }
+inline int16_t low16(int64_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint64_t>(v) & 0xFFFF));
+}
+
+}  // namespace scenario
+
+#endif  // SCENARIO_LINE_READING_H_

@@ -1,0 +1,122 @@
+#include "model/compiled_files.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace scenario {
+namespace {
+
+static_assert(std::numeric_limits<double>::is_iec559, "the route plan is stored as IEEE doubles");
+
+void put_u8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
+
+void put_u16(std::string& out, uint16_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>(v >> 8));
+}
+
+void put_i16(std::string& out, int16_t v) { put_u16(out, static_cast<uint16_t>(v)); }
+
+void put_u32(std::string& out, uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+void put_i32(std::string& out, int32_t v) { put_u32(out, static_cast<uint32_t>(v)); }
+
+void put_f64(std::string& out, double v) {
+  const uint64_t bits = std::bit_cast<uint64_t>(v);
+  for (int shift = 0; shift < 64; shift += 8)
+    out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+}
+
+void put_cell(std::string& out, cell_tag tag, double value) {
+  put_u16(out, static_cast<uint16_t>(tag));
+  if (tag == cell_tag::integer) put_i16(out, static_cast<int16_t>(value));
+  if (tag == cell_tag::real) put_f64(out, value);
+}
+
+// The route plan runs to twenty megabytes: it goes out in chunks.
+constexpr size_t kChunk = 1 << 16;
+
+void flush_if_full(std::ostream& out, std::string& buffer) {
+  if (buffer.size() >= kChunk) {
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    buffer.clear();
+  }
+}
+
+}  // namespace
+
+std::string line_geometry_file_name(std::string_view line_id) {
+  return std::string(line_id) + "_linea.dat";
+}
+
+std::string table_file_name(std::string_view line_id, std::string_view train_code) {
+  return std::string(line_id) + "_" + std::string(train_code) + ".sim";
+}
+
+std::string segment_file_name(std::string_view line_id, std::string_view train_code) {
+  return std::string(line_id) + "_" + std::string(train_code) + ".dat";
+}
+
+void write_line_geometry(std::ostream& out, const route_plan& plan) {
+  std::string buffer;
+  buffer.reserve(kChunk + 16);
+  for (int column = 0; column < 2; ++column) {
+    for (int32_t metre = 0; metre <= plan.last(); ++metre) {
+      put_cell(buffer, plan.tag(metre, column), plan.value(metre, column));
+      flush_if_full(out, buffer);
+    }
+  }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+void append_general_entry(std::string& out, const general_entry& e) {
+  put_u8(out, e.kind);
+  put_i32(out, e.value_a);
+  put_i32(out, e.value_b);
+  put_i32(out, e.value_c);
+  put_u8(out, e.option_a);
+  put_u16(out, static_cast<uint16_t>(e.text.size()));
+  out += e.text;
+  put_i16(out, e.number_a);
+  put_i16(out, e.number_b);
+  put_i16(out, e.number_c);
+  put_i16(out, e.number_d);
+  put_i16(out, e.number_e);
+  put_u8(out, e.option_b);
+  put_u8(out, e.option_c);
+  put_u8(out, e.option_d);
+  put_u8(out, e.option_e);
+  put_i32(out, e.time_s);
+}
+
+void write_general_table(std::ostream& out, const general_table_t& table) {
+  std::string bytes;
+  for (const general_entry& entry : table) append_general_entry(bytes, entry);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void append_track_segment(std::string& out, const track_segment& s) {
+  put_u8(out, s.kind);
+  put_i16(out, s.value1);
+  put_i16(out, s.value2);
+  put_i16(out, s.value3);
+  put_i16(out, s.value4);
+  put_u8(out, s.signal_time);
+  put_u8(out, s.approach_mark);
+  put_u8(out, s.tunnel_type);
+  put_u8(out, s.speed_limit);
+  put_u8(out, s.gradient);
+  put_u8(out, s.adhesion);
+}
+
+void write_segments(std::ostream& out, const std::vector<track_segment>& segments) {
+  std::string bytes;
+  bytes.reserve(segments.size() * kSegmentCellBytes);
+  for (const track_segment& segment : segments) append_track_segment(bytes, segment);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace scenario

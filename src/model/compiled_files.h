@@ -1,0 +1,41 @@
+// The three compiled files the simulator loads byte for byte: the line
+// geometry file (route plan), the table file (general table) and the segment
+// file (segment array).  Every field is written one by one, little-endian and
+// packed, so the bytes never depend on the host's layout of the records.
+#ifndef SCENARIO_MODEL_COMPILED_FILES_H_
+#define SCENARIO_MODEL_COMPILED_FILES_H_
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/records.h"
+
+namespace scenario {
+
+// Bytes of one cell of the segment file and of a table slot without text.
+inline constexpr size_t kSegmentCellBytes = 15;
+inline constexpr size_t kGeneralEntryFixedBytes = 34;
+
+// File names inside the output directory.
+std::string line_geometry_file_name(std::string_view line_id);
+std::string table_file_name(std::string_view line_id, std::string_view train_code);
+std::string segment_file_name(std::string_view line_id, std::string_view train_code);
+
+// Column 0 (x) for metres 0..last, then column 1 (y); each cell a u16 tag and
+// its payload (nothing, an i16 or an f64).
+void write_line_geometry(std::ostream& out, const route_plan& plan);
+
+// Slots 0..86, each 34 bytes plus the byte length of its text.
+void write_general_table(std::ostream& out, const general_table_t& table);
+void append_general_entry(std::string& out, const general_entry& entry);
+
+// Cells 0..last, 15 bytes each.
+void write_segments(std::ostream& out, const std::vector<track_segment>& segments);
+void append_track_segment(std::string& out, const track_segment& segment);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_MODEL_COMPILED_FILES_H_

@@ -1,0 +1,90 @@
+#include "service/signals_and_slowdowns.h"
+
+#include "line/reading.h"
+#include "model/rounding.h"
+
+namespace scenario {
+namespace {
+
+// Slowdowns starting up to here have no warning point: it would fall before
+// the start of the line.
+constexpr int32_t kWarningReach = 1500;
+constexpr int32_t kWarningDistance = 1200;
+
+}  // namespace
+
+void memo_segnale(scenario_records& records, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
+                  int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
+                  int32_t& tempo) {
+  const int64_t i = round_div(posizione, 50) + 1;
+  track_segment& cell = segment_at(records, i);
+  if (!is_free(cell)) {
+    records.failure_code = 16;
+    return;
+  }
+  cell.kind = kSignal;
+  cell.value4 = low16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
+  cell.value1 = low16(int64_t{s1} * 10 + d1);
+  cell.value2 = low16(int64_t{s2} * 10 + d2);
+  cell.value3 = low16(int64_t{s3} * 10 + d3);
+  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  cell.signal_time = sx == 2 ? low8(tempo) : 0;
+  // The approach marks stand on every second cell before the signal.
+  for (int step = 1; step <= 4; ++step)
+    segment_at(records, i - 2 * step).approach_mark = low8((int64_t{sx} * 3 + dx) * 10 + step);
+}
+
+void memo_rallentamento(scenario_records& records, int32_t x, int32_t v, int32_t l, int32_t f_tt,
+                        int32_t f_ta, int32_t d_v) {
+  const bool warned = x > kWarningReach;
+  const int64_t w = round_div(int64_t{x} - kWarningDistance, 50) + 1;
+  if (warned && !is_free(segment_at(records, w))) {
+    records.failure_code = 17;
+    return;
+  }
+  if (!warned) f_ta = 0;
+  const int64_t s = round_div(x, 50) + 1;
+  if (!is_free(segment_at(records, s))) {
+    records.failure_code = 18;
+    return;
+  }
+  const int64_t e = round_div(int64_t{x} + l, 50) + 1;
+  if (!is_free(segment_at(records, e))) {
+    records.failure_code = 19;
+    return;
+  }
+
+  // Start and end may be one cell for a very short slowdown: the start wins.
+  for (auto [index, kind] : {std::pair{e, kSlowdownEnd}, std::pair{s, kSlowdownStart}}) {
+    track_segment& cell = segment_at(records, index);
+    cell.kind = kind;
+    if (d_v != 0) cell.value2 = low16(d_v);
+  }
+  if (warned) {
+    track_segment& warning = segment_at(records, w);
+    warning.kind = kSlowdownWarning;
+    if (d_v != 0) warning.value2 = low16(d_v);
+    warning.value1 = low16(v);
+  }
+  segment_at(records, s).value1 = low16(v);
+  segment_at(records, e).value1 = low16(v);
+  segment_at(records, s).value3 = low16(f_tt);
+  segment_at(records, e).value3 = low16(f_tt);
+
+  if (f_ta == 0) return;
+  const int64_t lead_in = w - 1;
+  for (int j = 0; j < 4; ++j) {
+    if (!is_free(segment_at(records, lead_in - j))) {
+      records.failure_code = 20;
+      return;
+    }
+  }
+  for (int j = 0; j < 4; ++j) {
+    track_segment& cell = segment_at(records, lead_in - j);
+    cell.kind = kSlowdownLeadIn;
+    cell.value1 = static_cast<int16_t>(j + 1);
+    if (d_v != 0) cell.value2 = static_cast<int16_t>(j + 1);
+  }
+}
+
+}  // namespace scenario
