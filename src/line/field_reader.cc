@@ -50,8 +50,9 @@ std::string field_reader::read_text() {
   if (!at_end() && text_[pos_] == '"') {
     ++pos_;
     while (!at_end() && text_[pos_] != '"') {
-      value += text_[pos_];
+      const size_t from = pos_;
       advance();
+      value += text_.substr(from, pos_ - from);
     }
     if (!at_end()) ++pos_;  // the closing quote
     while (!at_end() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;

@@ -1,0 +1,45 @@
+// Helpers for tests that compile small source texts from memory.
+#ifndef SCENARIO_LINE_READING_TEST_SUPPORT_H_
+#define SCENARIO_LINE_READING_TEST_SUPPORT_H_
+
+#include <string>
+#include <string_view>
+
+#include "app/compilation.h"
+#include "model/records.h"
+
+namespace scenario::testing {
+
+// A line description of `length` metres followed by `entries` (CR LF lines).
+inline std::string line_text(std::string_view entries, int length = 10000) {
+  return "[generale]\r\nlunghezza percorso, " + std::to_string(length) + "\r\n[curve]\r\n" +
+         std::string(entries) + "[fine]\r\n";
+}
+
+// A train service description holding `entries` in its general section.
+inline std::string service_text(std::string_view entries) {
+  return "[generale]\r\n" + std::string(entries) + "[fine]\r\n";
+}
+
+// Records named as the built-in scenario, after reading both texts.
+struct reading_run {
+  scenario_records records;
+  reading_outcome outcome;
+  int32_t code() const { return records.failure_code; }
+  int32_t position() const { return records.failure_position; }
+  const track_segment& cell(int i) const { return records.segments.at(static_cast<size_t>(i)); }
+};
+
+inline reading_run read_texts(const std::string& line, const std::string& service,
+                              int32_t build_geometry = 1) {
+  reading_run run;
+  run.records.line_id = "Milano_Lecco";
+  run.records.train_code = "L5244";
+  run.records.build_geometry = build_geometry;
+  run.outcome = memorizza_dati(run.records, line, service);
+  return run;
+}
+
+}  // namespace scenario::testing
+
+#endif  // SCENARIO_LINE_READING_TEST_SUPPORT_H_
