@@ -1,0 +1,148 @@
+#include "tool/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "app/generator.h"
+#include "tool/compile_command.h"
+#include "tool/identifiers.h"
+#include "tool/scenario_files.h"
+
+namespace scenario::tool {
+namespace {
+
+const char* const kFormats[] = {"text", "json"};
+
+// The flags `compile` and `check` share.
+struct compile_flags {
+  compile_options options;
+  std::string line_id, train_code, out_dir = ".", format = "text";
+  CLI::Option* line_flag = nullptr;
+  CLI::Option* train_flag = nullptr;
+  bool no_geometry = false;
+
+  void add_to(CLI::App& command, bool writes) {
+    command.add_option("LINE_TXT", options.line_text, "line description text (<line>_linea.txt)")
+        ->required();
+    command
+        .add_option("SERVICE_TXT", options.service_text, "train service text (<line>_<train>-.txt)")
+        ->required();
+    if (writes)
+      command.add_option("--out", out_dir, "directory for the compiled files (default: .)");
+    line_flag =
+        command.add_option("--line-id", line_id, "line identifier (default: from LINE_TXT's name)");
+    train_flag = command.add_option("--train-code", train_code,
+                                    "train code (default: from SERVICE_TXT's name)");
+    command.add_flag("--no-geometry", no_geometry, "compile without the route plan");
+    command.add_option("--format", format, "diagnostics as text (standard error) or json")
+        ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+  }
+
+  compile_options finish(bool writes) {
+    if (line_flag->count() > 0) options.line_id = line_id;
+    if (train_flag->count() > 0) options.train_code = train_code;
+    options.out_dir = out_dir;
+    options.geometry = !no_geometry;
+    options.write = writes;
+    options.json = format == "json";
+    return options;
+  }
+};
+
+// Runs a command, turning the tool's own errors into messages and statuses.
+int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
+  auto fail = [&](const std::string& what, int status) {
+    err << "scenario-tool: error: " << what << '\n';
+    if (json)
+      out << nlohmann::json({{"error", what}, {"exit_status", status}})
+                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+          << '\n';
+    return status;
+  };
+  try {
+    return command();
+  } catch (const usage_error& e) {
+    return fail(e.what(), kExitUsage);
+  } catch (const file_error& e) {
+    return fail(e.what(), kExitFile);
+  }
+}
+
+}  // namespace
+
+int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Compile, inspect and plot the scenarios of the railway driving simulator.",
+               "scenario-tool"};
+  app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
+  app.require_subcommand(1);
+
+  template_options template_opts;
+  CLI::App* template_cmd =
+      app.add_subcommand("template", "write the built-in source texts into DIR to start from");
+  template_cmd->add_option("DIR", template_opts.dir, "directory for the two texts")->required();
+  template_cmd->add_option("--line-id", template_opts.line_id, "line identifier of the names");
+  template_cmd->add_option("--train-code", template_opts.train_code, "train code of the names");
+  template_cmd->add_flag("--force", template_opts.force, "replace texts already in DIR");
+
+  compile_flags compile_f, check_f;
+  CLI::App* compile_cmd = app.add_subcommand(
+      "compile", "compile two source texts into the three compiled files, as the generator does");
+  compile_f.add_to(*compile_cmd, true);
+  CLI::App* check_cmd =
+      app.add_subcommand("check", "compile two source texts and report, writing nothing");
+  check_f.add_to(*check_cmd, false);
+
+  dump_options dump_opts;
+  std::string dump_format = "text";
+  std::string dump_kind;
+  CLI::App* dump_cmd = app.add_subcommand("dump", "list a compiled file as text or JSON");
+  dump_cmd
+      ->add_option("FILE", dump_opts.file,
+                   "line geometry (.._linea.dat), table (.sim) "
+                   "or segment (.dat) file")
+      ->required();
+  dump_cmd->add_option("--format", dump_format, "text or json")
+      ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+  CLI::Option* kind_flag = dump_cmd
+                               ->add_option("--kind", dump_kind,
+                                            "the file's kind, when its "
+                                            "name does not tell")
+                               ->check(CLI::IsMember({"geometry", "table", "segments"}));
+
+  plot_options plot_opts;
+  std::string plot_line, plot_train, plot_output;
+  CLI::App* plot_cmd = app.add_subcommand("plot", "draw a compiled scenario as an SVG picture");
+  plot_cmd->add_option("DIR", plot_opts.dir, "directory of the compiled files")->required();
+  CLI::Option* plot_line_flag = plot_cmd->add_option("--line-id", plot_line, "line identifier");
+  CLI::Option* plot_train_flag = plot_cmd->add_option("--train-code", plot_train, "train code");
+  CLI::Option* plot_out_flag = plot_cmd->add_option(
+      "-o,--output", plot_output, "SVG file to write (default: DIR/<line>_<train>.svg)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e, out, err);
+    return e.get_exit_code() == 0 ? kExitOk : kExitUsage;
+  }
+
+  if (*template_cmd)
+    return guarded([&] { return run_template(template_opts, out, err); }, false, out, err);
+  for (auto [cmd, flags, writes] :
+       {std::tuple{compile_cmd, &compile_f, true}, std::tuple{check_cmd, &check_f, false}}) {
+    if (!*cmd) continue;
+    const compile_options options = flags->finish(writes);
+    return guarded([&] { return run_compile(options, out, err); }, options.json, out, err);
+  }
+  if (*dump_cmd) {
+    if (kind_flag->count() > 0) dump_opts.kind = dump_kind;
+    dump_opts.json = dump_format == "json";
+    return guarded([&] { return run_dump(dump_opts, out, err); }, dump_opts.json, out, err);
+  }
+  if (plot_line_flag->count() > 0) plot_opts.line_id = plot_line;
+  if (plot_train_flag->count() > 0) plot_opts.train_code = plot_train;
+  if (plot_out_flag->count() > 0) plot_opts.output = plot_output;
+  return guarded([&] { return run_plot(plot_opts, out, err); }, false, out, err);
+}
+
+}  // namespace scenario::tool

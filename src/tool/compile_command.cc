@@ -1,0 +1,156 @@
+#include "tool/compile_command.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "app/compilation.h"
+#include "app/generator.h"
+#include "line/line_text.h"
+#include "model/compiled_files.h"
+#include "service/service_text.h"
+#include "tool/identifiers.h"
+#include "tool/report.h"
+
+namespace scenario::tool {
+namespace fs = std::filesystem;
+namespace {
+
+// One compiled file to write: its path and its writer.
+struct pending_file {
+  fs::path path;
+  std::function<void(std::ostream&)> write;
+};
+
+std::vector<pending_file> compiled_files(const scenario_records& r, const fs::path& dir) {
+  std::vector<pending_file> files;
+  if (r.build_geometry != 0)
+    files.push_back({dir / line_geometry_file_name(r.line_id),
+                     [&r](std::ostream& out) { write_line_geometry(out, r.track_geometry); }});
+  files.push_back({dir / table_file_name(r.line_id, r.train_code),
+                   [&r](std::ostream& out) { write_general_table(out, r.general_table); }});
+  files.push_back({dir / segment_file_name(r.line_id, r.train_code),
+                   [&r](std::ostream& out) { write_segments(out, r.segments); }});
+  return files;
+}
+
+// A text longer than its 16-bit byte count can say would make a table file
+// the simulator misreads from that slot on: refuse to write it.
+void check_table_texts(const general_table_t& table, const fs::path& path) {
+  for (size_t slot = 0; slot < table.size(); ++slot) {
+    const size_t n = table[slot].text.size();
+    if (n > std::numeric_limits<uint16_t>::max())
+      throw file_error("cannot write " + path.string() + ": the text of table slot " +
+                       std::to_string(slot) + " is " + std::to_string(n) +
+                       " bytes, more than the 65535 a table slot can hold");
+  }
+}
+
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+void refuse_overwriting_inputs(const std::vector<pending_file>& files,
+                               const compile_options& options) {
+  for (const pending_file& f : files)
+    for (const std::string& input : {options.line_text, options.service_text})
+      if (same_file(f.path, input))
+        throw usage_error("the compiled file " + f.path.string() +
+                          " would replace the source text " + input);
+}
+
+void make_directory(const fs::path& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw file_error("cannot create directory " + dir.string() + ": " + ec.message());
+}
+
+void emit(const compile_report& report, const compile_options& options, std::ostream& out,
+          std::ostream& err) {
+  if (options.json) {
+    out << report_json(report) << '\n';
+    return;
+  }
+  print_diagnostics(err, report);
+  for (const std::string& f : report.files) out << "wrote " << f << '\n';
+}
+
+int exit_status(const compile_report& report) {
+  return report.failure_code != 0 || report.stamp_error != 0 ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+std::string read_whole_file(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec))
+    throw file_error("cannot read " + path.string() + ": a directory");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
+  return std::move(bytes).str();
+}
+
+int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
+  const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
+                                              options.line_id, options.train_code);
+  // A missing line description is a file the author named and the tool
+  // cannot read, like any other unreadable input: the run stops here.
+  const std::string line = read_whole_file(options.line_text);
+  const std::string service = read_whole_file(options.service_text);
+
+  scenario_records records;
+  records.line_id = ids.line_id;
+  records.train_code = ids.train_code;
+  const compilation result = compile_scenario(records, options.geometry ? 1 : 0, line, service);
+  compile_report report = make_report(records, result, {options.line_text, options.service_text});
+  if (!result.compiled && records.failure_code == 0 && result.stamp_error == 0) {
+    // Cannot happen with the readers as they are; never let it pass as success.
+    report.diagnostics.push_back({options.line_text, {}, {}, 0, "nothing to compile"});
+    report.failure_code = 25;
+  }
+
+  if (options.write && result.compiled) {
+    const std::vector<pending_file> files = compiled_files(records, options.out_dir);
+    refuse_overwriting_inputs(files, options);
+    check_table_texts(records.general_table, files[files.size() - 2].path);
+    make_directory(options.out_dir);
+    for (const pending_file& f : files) {
+      replace_file(f.path, f.write);
+      report.files.push_back(f.path.string());
+    }
+  }
+  emit(report, options, out, err);
+  return exit_status(report);
+}
+
+int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
+  check_identifier("line identifier", options.line_id);
+  check_identifier("train code", options.train_code);
+  const std::vector<std::pair<fs::path, std::string>> texts = {
+      {options.dir / line_description_file_name(options.line_id), dati_linea()},
+      {options.dir / train_service_file_name(options.line_id, options.train_code), dati_treno()}};
+  std::error_code ec;
+  for (const auto& [path, bytes] : texts) {
+    if (!options.force && fs::exists(path, ec)) {
+      err << "scenario-tool: error: " << path.string()
+          << " already exists; it may hold an author's work (--force replaces it)\n";
+      return kExitFile;
+    }
+  }
+  make_directory(options.dir);
+  for (const auto& [path, bytes] : texts) {
+    replace_file(path, bytes);
+    out << "wrote " << path.string() << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,49 @@
+// The commands that work on an author's source texts: `template` writes the
+// built-in texts as a starting point, `compile` and `check` compile texts
+// exactly as the generator does.
+#ifndef SCENARIO_TOOL_COMPILE_COMMAND_H_
+#define SCENARIO_TOOL_COMPILE_COMMAND_H_
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace scenario::tool {
+
+// Exit statuses of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // a numbered failure or a stamp error
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitFile = 3;  // a file could not be read or written
+
+struct compile_options {
+  std::string line_text;
+  std::string service_text;
+  std::optional<std::string> line_id;
+  std::optional<std::string> train_code;
+  std::filesystem::path out_dir = ".";
+  bool geometry = true;
+  bool write = true;  // false for `check`
+  bool json = false;
+};
+
+// Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the
+// exit status.  The source texts are only ever read.
+int run_compile(const compile_options& options, std::ostream& out, std::ostream& err);
+
+struct template_options {
+  std::filesystem::path dir;
+  std::string line_id = "Milano_Lecco";
+  std::string train_code = "L5244";
+  bool force = false;  // replace texts already there
+};
+
+int run_template(const template_options& options, std::ostream& out, std::ostream& err);
+
+// The whole content of a file; throws file_error when it cannot be read.
+std::string read_whole_file(const std::filesystem::path& path);
+
+}  // namespace scenario::tool
+
+#endif  // SCENARIO_TOOL_COMPILE_COMMAND_H_

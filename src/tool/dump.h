@@ -1,0 +1,30 @@
+// Readable listings of the compiled files, as text or as JSON.
+#ifndef SCENARIO_TOOL_DUMP_H_
+#define SCENARIO_TOOL_DUMP_H_
+
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "model/records.h"
+
+namespace scenario::tool {
+
+// The name of a segment cell's kind ("signal", "slowdown start", ...).
+std::string_view segment_kind_name(uint8_t kind);
+
+// What a table slot holds ("station", "sign board text", "train and line
+// size", ...), judged from its number and content.
+std::string_view slot_role(int slot, const general_entry& entry);
+
+void list_line_geometry(std::ostream& out, const route_plan& plan);
+void list_general_table(std::ostream& out, const general_table_t& table);
+void list_segments(std::ostream& out, const std::vector<track_segment>& cells);
+
+std::string line_geometry_json(const route_plan& plan);
+std::string general_table_json(const general_table_t& table);
+std::string segments_json(const std::vector<track_segment>& cells);
+
+}  // namespace scenario::tool
+
+#endif  // SCENARIO_TOOL_DUMP_H_

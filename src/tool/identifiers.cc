@@ -1,0 +1,74 @@
+#include "tool/identifiers.h"
+
+#include <filesystem>
+
+namespace scenario::tool {
+namespace {
+
+constexpr std::string_view kLineEnding = "_linea.txt";
+constexpr std::string_view kServiceEnding = "-.txt";
+
+std::string last_component(std::string_view path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+std::optional<std::string> line_id_from_name(std::string_view name) {
+  if (name.size() <= kLineEnding.size() ||
+      name.substr(name.size() - kLineEnding.size()) != kLineEnding)
+    return std::nullopt;
+  return std::string(name.substr(0, name.size() - kLineEnding.size()));
+}
+
+std::optional<std::string> train_code_from_name(std::string_view name, std::string_view line_id) {
+  const size_t prefix = line_id.size() + 1;
+  if (name.size() <= prefix + kServiceEnding.size()) return std::nullopt;
+  if (name.substr(0, line_id.size()) != line_id || name[line_id.size()] != '_') return std::nullopt;
+  if (name.substr(name.size() - kServiceEnding.size()) != kServiceEnding) return std::nullopt;
+  return std::string(name.substr(prefix, name.size() - prefix - kServiceEnding.size()));
+}
+
+void check_identifier(std::string_view what, std::string_view id) {
+  std::string problem;
+  if (id.empty())
+    problem = "is empty";
+  else if (id.find('/') != std::string_view::npos)
+    problem = "contains '/'";
+  else if (id.find('\\') != std::string_view::npos)
+    problem = "contains '\\'";
+  else if (id.find("..") != std::string_view::npos)
+    problem = "contains \"..\"";
+  else if (id.find('\0') != std::string_view::npos)
+    problem = "contains a NUL byte";
+  if (!problem.empty())
+    throw usage_error(std::string(what) + " \"" + std::string(id) + "\" " + problem +
+                      ": the compiled files' names must stay inside their directory");
+}
+
+identifiers resolve_identifiers(std::string_view line_path, std::string_view service_path,
+                                const std::optional<std::string>& line_flag,
+                                const std::optional<std::string>& train_flag) {
+  identifiers ids;
+  if (line_flag) {
+    ids.line_id = *line_flag;
+  } else if (auto id = line_id_from_name(last_component(line_path))) {
+    ids.line_id = *id;
+  } else {
+    throw usage_error("cannot tell the line identifier from \"" + std::string(line_path) +
+                      "\" (not named <line>_linea.txt): give --line-id");
+  }
+  check_identifier("line identifier", ids.line_id);
+  if (train_flag) {
+    ids.train_code = *train_flag;
+  } else if (auto code = train_code_from_name(last_component(service_path), ids.line_id)) {
+    ids.train_code = *code;
+  } else {
+    throw usage_error("cannot tell the train code from \"" + std::string(service_path) +
+                      "\" (not named " + ids.line_id + "_<train>-.txt): give --train-code");
+  }
+  check_identifier("train code", ids.train_code);
+  return ids;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,442 @@
+#include "tool/plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <set>
+#include <sstream>
+
+#include "tool/text_encoding.h"
+
+namespace scenario::tool {
+namespace {
+
+constexpr double kWidth = 1200;
+constexpr double kLeft = 90;
+constexpr double kRight = 30;
+constexpr double kPlotWidth = kWidth - kLeft - kRight;
+constexpr double kPlanMaxHeight = 460;
+constexpr double kLabelRoom = 80;  // above the plan, for the slanted station names
+constexpr double kPanelHeight = 110;
+constexpr double kPanelGap = 34;
+constexpr int kMaxPlanPoints = 2500;
+constexpr int32_t kCellMetres = 50;
+
+const char* const kLineColour = "#1f3b73";
+const char* const kStationColour = "#111111";
+const char* const kSignalColour = "#1f8a3a";
+const char* const kTunnelColour = "#8a5a00";
+const char* const kSlowdownColour = "#d62728";
+
+std::string fmt(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f", v);
+  return buffer;
+}
+
+std::string text_element(double x, double y, std::string_view content, std::string_view attrs) {
+  return "<text x=\"" + fmt(x) + "\" y=\"" + fmt(y) + "\" " + std::string(attrs) + ">" +
+         xml_escape(content) + "</text>\n";
+}
+
+// Round tick steps (1, 2, 5 times a power of ten) giving about `wanted` ticks.
+double tick_step(double span, int wanted) {
+  if (!(span > 0)) return 1;
+  const double raw = span / wanted;
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * power >= raw) return m * power;
+  return 10 * power;
+}
+
+// Where a metre of line lies on the route plan: the plan has one point per
+// metre, so the metre itself, held inside the drawn part.
+std::optional<std::pair<double, double>> plan_point(const route_plan& plan, int64_t metre) {
+  if (plan.last() < 0) return std::nullopt;
+  int32_t m = static_cast<int32_t>(std::clamp<int64_t>(metre, 0, plan.last()));
+  while (m > 0 && (plan.tag(m, 0) == cell_tag::empty || plan.tag(m, 1) == cell_tag::empty)) --m;
+  if (plan.tag(m, 0) == cell_tag::empty || plan.tag(m, 1) == cell_tag::empty) return std::nullopt;
+  const double x = plan.value(m, 0), y = plan.value(m, 1);
+  if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
+  return std::pair{x, y};
+}
+
+// Maps the plan's coordinates to the picture: to scale, a quarter turn
+// when the line runs more north-south than east-west so that it fills the
+// width (a rotation keeps left and right curves as they are).
+struct plan_view {
+  bool rotated = false;
+  double scale = 1;
+  double min_u = 0, min_v = 0;
+  double top = 0, height = 0;
+
+  std::pair<double, double> uv(double x, double y) const {
+    return rotated ? std::pair{y, x} : std::pair{x, -y};
+  }
+  std::pair<double, double> at(double x, double y) const {
+    const auto [u, v] = uv(x, y);
+    return {kLeft + (u - min_u) * scale, top + (v - min_v) * scale};
+  }
+};
+
+plan_view fit_plan(const route_plan& plan, double top) {
+  double min_x = std::numeric_limits<double>::max(), max_x = -min_x;
+  double min_y = min_x, max_y = -min_x;
+  for (int32_t m = 0; m <= plan.last(); ++m) {
+    if (auto p = plan_point(plan, m); p && plan.tag(m, 0) != cell_tag::empty) {
+      min_x = std::min(min_x, p->first), max_x = std::max(max_x, p->first);
+      min_y = std::min(min_y, p->second), max_y = std::max(max_y, p->second);
+    }
+  }
+  plan_view view;
+  if (min_x > max_x) return view;
+  view.rotated = (max_y - min_y) > (max_x - min_x);
+  const auto [u0, v0] = view.uv(min_x, min_y);
+  const auto [u1, v1] = view.uv(max_x, max_y);
+  view.min_u = std::min(u0, u1), view.min_v = std::min(v0, v1);
+  const double w = std::max(std::abs(u1 - u0), 1.0), h = std::max(std::abs(v1 - v0), 1.0);
+  view.scale = std::min(kPlotWidth / w, kPlanMaxHeight / h);
+  view.top = top;
+  view.height = h * view.scale;
+  return view;
+}
+
+// A polyline of the plan from metre a to metre b, at most kMaxPlanPoints.
+std::string plan_path(const route_plan& plan, const plan_view& view, int64_t a, int64_t b) {
+  a = std::max<int64_t>(a, 0), b = std::min<int64_t>(b, plan.last());
+  const int64_t step = std::max<int64_t>(1, (b - a) / kMaxPlanPoints);
+  std::string points;
+  for (int64_t m = a; m <= b; m += (m + step > b && m != b) ? (b - m) : step) {
+    if (auto p = plan_point(plan, m)) {
+      const auto [sx, sy] = view.at(p->first, p->second);
+      points += fmt(sx) + "," + fmt(sy) + " ";
+    }
+    if (m == b) break;
+  }
+  return points;
+}
+
+// Runs of cells whose tunnel type is not 0, as metre spans.
+std::vector<std::pair<int32_t, int32_t>> tunnel_spans(const std::vector<track_segment>& cells) {
+  std::vector<std::pair<int32_t, int32_t>> spans;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (cells[i].tunnel_type == 0) continue;
+    size_t j = i;
+    while (j + 1 < cells.size() && cells[j + 1].tunnel_type != 0) ++j;
+    spans.emplace_back(static_cast<int32_t>(i) * kCellMetres,
+                       static_cast<int32_t>(j + 1) * kCellMetres);
+    i = j;
+  }
+  return spans;
+}
+
+// Signals and slowdown marks stand one cell after their position.
+int32_t marked_position(size_t cell) { return (static_cast<int32_t>(cell) - 1) * kCellMetres; }
+
+std::string legend(double y) {
+  std::string s;
+  double x = kLeft;
+  auto item = [&](const std::string& mark, std::string_view label) {
+    s += mark;
+    s += text_element(x + 26, y + 4, label, "font-size=\"13\"");
+    x += 44 + 7.5 * static_cast<double>(label.size());
+  };
+  item("<line x1=\"" + fmt(x) + "\" y1=\"" + fmt(y) + "\" x2=\"" + fmt(x + 20) + "\" y2=\"" +
+           fmt(y) + "\" stroke=\"" + kLineColour + "\" stroke-width=\"2\"/>\n",
+       "track axis");
+  item("<circle cx=\"" + fmt(x + 10) + "\" cy=\"" + fmt(y) +
+           "\" r=\"4.5\" fill=\"white\" stroke=\"" + kStationColour + "\" stroke-width=\"2\"/>\n",
+       "station");
+  item("<rect x=\"" + fmt(x + 7) + "\" y=\"" + fmt(y - 3) + "\" width=\"6\" height=\"6\" fill=\"" +
+           kSignalColour + "\"/>\n",
+       "signal");
+  item("<line x1=\"" + fmt(x) + "\" y1=\"" + fmt(y) + "\" x2=\"" + fmt(x + 20) + "\" y2=\"" +
+           fmt(y) + "\" stroke=\"" + kTunnelColour + "\" stroke-width=\"7\" opacity=\"0.8\"/>\n",
+       "tunnel");
+  item("<rect x=\"" + fmt(x) + "\" y=\"" + fmt(y - 6) + "\" width=\"20\" height=\"12\" fill=\"" +
+           kSlowdownColour + "\" opacity=\"0.35\" stroke=\"" + kSlowdownColour + "\"/>\n",
+       "slowdown (rallentamento)");
+  return s;
+}
+
+double scale_bar_metres(double scale) {
+  // About a sixth of the width, rounded to 1, 2 or 5 of a power of ten.
+  return tick_step(kPlotWidth / 6 / scale, 1);
+}
+
+std::string draw_plan(const plot_input& in, const plan_view& view,
+                      const std::vector<plotted_station>& stations, int32_t line_end) {
+  const route_plan& plan = *in.plan;
+  std::string s = "<g id=\"route-plan\">\n";
+  s += "<polyline fill=\"none\" stroke=\"" + std::string(kLineColour) +
+       "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"" +
+       plan_path(plan, view, 0, line_end) + "\"/>\n";
+  // The plan runs on past the end of the line; that part is drawn faint.
+  if (line_end < plan.last())
+    s += "<polyline fill=\"none\" stroke=\"" + std::string(kLineColour) +
+         "\" stroke-width=\"1.2\" stroke-dasharray=\"6,4\" opacity=\"0.5\" points=\"" +
+         plan_path(plan, view, line_end, plan.last()) + "\"/>\n";
+  for (const auto& [from, to] : tunnel_spans(in.segments))
+    s += "<polyline fill=\"none\" stroke=\"" + std::string(kTunnelColour) +
+         "\" stroke-width=\"7\" opacity=\"0.8\" points=\"" + plan_path(plan, view, from, to) +
+         "\"/>\n";
+  for (const plotted_slowdown& sd : slowdowns_of(in.segments)) {
+    s += "<polyline fill=\"none\" stroke=\"" + std::string(kSlowdownColour) +
+         "\" stroke-width=\"9\" opacity=\"0.45\" points=\"" +
+         plan_path(plan, view, sd.from, std::max(sd.to, sd.from + 1)) + "\"/>\n";
+    if (auto p = plan_point(plan, sd.to)) {
+      const auto [x, y] = view.at(p->first, p->second);
+      s += text_element(
+          x + 8, y + 16, std::to_string(sd.speed) + " km/h",
+          "font-size=\"11\" font-weight=\"bold\" fill=\"" + std::string(kSlowdownColour) + "\"");
+    }
+  }
+  for (size_t i = 0; i < in.segments.size(); ++i) {
+    if (in.segments[i].kind != kSignal) continue;
+    if (auto p = plan_point(plan, marked_position(i))) {
+      const auto [x, y] = view.at(p->first, p->second);
+      s += "<rect x=\"" + fmt(x - 3) + "\" y=\"" + fmt(y - 3) +
+           "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
+    }
+  }
+  for (const plotted_station& st : stations) {
+    auto p = plan_point(plan, st.position);
+    if (!p) continue;
+    const auto [x, y] = view.at(p->first, p->second);
+    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
+         kStationColour + "\" stroke-width=\"2\"/>\n";
+    s += text_element(
+        x + 4, y - 9, st.name,
+        "font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) + ")\"");
+  }
+  // Scale bar and a word on the orientation.
+  const double metres = scale_bar_metres(view.scale);
+  const double bar_y = view.top + view.height + 28;
+  s += "<line x1=\"" + fmt(kLeft) + "\" y1=\"" + fmt(bar_y) + "\" x2=\"" +
+       fmt(kLeft + metres * view.scale) + "\" y2=\"" + fmt(bar_y) +
+       "\" stroke=\"black\" stroke-width=\"3\"/>\n";
+  s += text_element(kLeft + metres * view.scale + 8, bar_y + 4,
+                    (metres >= 1000 ? fmt(metres / 1000) + " km" : fmt(metres) + " m") +
+                        (view.rotated ? "   (route plan to scale, turned a quarter turn: "
+                                        "the line starts on the left)"
+                                      : "   (route plan to scale)"),
+                    "font-size=\"12\"");
+  return s + "</g>\n";
+}
+
+// One profile along the line: a step line of one value per cell.
+struct profile {
+  std::string title;
+  std::function<double(const track_segment&)> value;
+  const char* colour;
+  bool slowdown_speeds = false;  // draw each slowdown's own speed over it
+  bool tunnels = false;          // mark the tunnels along the top
+};
+
+// What the profiles share: the cells they show and the scale along the line.
+struct profile_frame {
+  const plot_input* in;
+  size_t cells;   // the cells drawn: the readers leave the last three unset
+  double metres;  // the length the width stands for
+  std::vector<plotted_station> stations;
+  std::vector<plotted_slowdown> slowdowns;
+  double x(double m) const { return kLeft + m / metres * kPlotWidth; }
+};
+
+std::string y_axis(const profile& p, double top, double lo, double hi, double step,
+                   const std::function<double(double)>& sy) {
+  std::string s;
+  for (double v = lo; v <= hi + step / 2; v += step) {
+    s += "<line x1=\"" + fmt(kLeft) + "\" y1=\"" + fmt(sy(v)) + "\" x2=\"" +
+         fmt(kLeft + kPlotWidth) + "\" y2=\"" + fmt(sy(v)) + "\" stroke=\"#e0e0e0\"/>\n";
+    char label[32];
+    std::snprintf(label, sizeof label, "%g", v);
+    s += text_element(kLeft - 6, sy(v) + 4, label, "font-size=\"11\" text-anchor=\"end\"");
+  }
+  s += text_element(kLeft - 48, top + kPanelHeight / 2, p.title,
+                    "font-size=\"12\" text-anchor=\"middle\" transform=\"rotate(-90 " +
+                        fmt(kLeft - 48) + " " + fmt(top + kPanelHeight / 2) + ")\"");
+  return s;
+}
+
+std::string x_axis(const profile_frame& f, double top, bool labels) {
+  std::string s;
+  const double bottom = top + kPanelHeight;
+  const double km_step = tick_step(f.metres / 1000, 10);
+  for (double km = 0; km * 1000 <= f.metres; km += km_step) {
+    s += "<line x1=\"" + fmt(f.x(km * 1000)) + "\" y1=\"" + fmt(bottom) + "\" x2=\"" +
+         fmt(f.x(km * 1000)) + "\" y2=\"" + fmt(bottom + 4) + "\" stroke=\"#555\"/>\n";
+    char label[32];
+    std::snprintf(label, sizeof label, "%g", km);
+    if (labels)
+      s += text_element(f.x(km * 1000), bottom + 16, label,
+                        "font-size=\"11\" text-anchor=\"middle\"");
+  }
+  return s;
+}
+
+std::string draw_profile(const profile_frame& f, const profile& p, double top, bool last) {
+  const auto& cells = f.in->segments;
+  double lo = 0, hi = 0;
+  for (size_t i = 0; i < f.cells; ++i)
+    lo = std::min(lo, p.value(cells[i])), hi = std::max(hi, p.value(cells[i]));
+  const double step = tick_step(std::max(hi - lo, 1.0), 4);
+  lo = std::floor(lo / step) * step, hi = std::ceil(hi / step) * step;
+  if (hi - lo < step) hi = lo + step;
+  auto sy = [&](double v) { return top + kPanelHeight - (v - lo) / (hi - lo) * kPanelHeight; };
+
+  std::string s = "<g class=\"profile\">\n";
+  s += "<rect x=\"" + fmt(kLeft) + "\" y=\"" + fmt(top) + "\" width=\"" + fmt(kPlotWidth) +
+       "\" height=\"" + fmt(kPanelHeight) + "\" fill=\"#fafafa\" stroke=\"#999\"/>\n";
+  s += y_axis(p, top, lo, hi, step, sy);
+  for (const plotted_slowdown& sd : f.slowdowns) {
+    s += "<rect x=\"" + fmt(f.x(sd.from)) + "\" y=\"" + fmt(top) + "\" width=\"" +
+         fmt(std::max(f.x(sd.to) - f.x(sd.from), 2.0)) + "\" height=\"" + fmt(kPanelHeight) +
+         "\" fill=\"" + kSlowdownColour + "\" opacity=\"0.22\"/>\n";
+    if (p.slowdown_speeds) {
+      s += "<line x1=\"" + fmt(f.x(sd.from)) + "\" y1=\"" + fmt(sy(sd.speed)) + "\" x2=\"" +
+           fmt(f.x(sd.to)) + "\" y2=\"" + fmt(sy(sd.speed)) + "\" stroke=\"" + kSlowdownColour +
+           "\" stroke-width=\"2.5\"/>\n";
+      s += text_element(
+          f.x(sd.to) + 4, sy(sd.speed) - 4, std::to_string(sd.speed) + " km/h",
+          "font-size=\"11\" font-weight=\"bold\" fill=\"" + std::string(kSlowdownColour) + "\"");
+    }
+  }
+  for (const plotted_station& st : f.stations)
+    s += "<line x1=\"" + fmt(f.x(st.position)) + "\" y1=\"" + fmt(top) + "\" x2=\"" +
+         fmt(f.x(st.position)) + "\" y2=\"" + fmt(top + kPanelHeight) +
+         "\" stroke=\"#888\" stroke-dasharray=\"3,3\"/>\n";
+  if (p.tunnels)
+    for (const auto& [from, to] : tunnel_spans(cells))
+      s += "<rect x=\"" + fmt(f.x(from)) + "\" y=\"" + fmt(top + 1) + "\" width=\"" +
+           fmt(std::max(f.x(to) - f.x(from), 2.0)) + "\" height=\"6\" fill=\"" + kTunnelColour +
+           "\" opacity=\"0.8\"/>\n";
+  std::string points;
+  for (size_t i = 0; i < f.cells; ++i) {
+    const double y = sy(p.value(cells[i]));
+    points += fmt(f.x(static_cast<double>(i) * kCellMetres)) + "," + fmt(y) + " " +
+              fmt(f.x(static_cast<double>(i + 1) * kCellMetres)) + "," + fmt(y) + " ";
+  }
+  s += "<polyline fill=\"none\" stroke=\"" + std::string(p.colour) +
+       "\" stroke-width=\"1.8\" points=\"" + points + "\"/>\n";
+  s += x_axis(f, top, last);
+  return s + "</g>\n";
+}
+
+// The route length as read, when it is one; else the cells' whole length.
+int32_t line_length(const plot_input& in) {
+  const int32_t read = in.table[kSlotTrainAndLength].value_b;
+  const int64_t cells = static_cast<int64_t>(in.segments.size()) * kCellMetres;
+  return read > 0 && read < cells ? read
+                                  : static_cast<int32_t>(std::min<int64_t>(cells, INT32_MAX));
+}
+
+std::string title_of(const plot_input& in, const profile_frame& f) {
+  size_t signals = 0;
+  for (const track_segment& c : in.segments) signals += c.kind == kSignal ? 1 : 0;
+  char length[32];
+  std::snprintf(length, sizeof length, "%.1f km", line_length(in) / 1000.0);
+  auto count = [](size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+  };
+  return cp1252_to_utf8(in.line_id) + ", train " + cp1252_to_utf8(in.train_code) + ": " + length +
+         ", " + count(f.stations.size(), "station", "stations") + ", " +
+         count(signals, "signal", "signals") + ", " +
+         count(tunnel_spans(in.segments).size(), "tunnel", "tunnels") + ", " +
+         count(f.slowdowns.size(), "slowdown", "slowdowns");
+}
+
+std::string draw_profiles(const profile_frame& f, double& y) {
+  const std::vector<profile> profiles = {
+      {"gradient", [](const track_segment& c) { return c.gradient - 100.0; }, "#6a3d9a", false,
+       true},
+      {"speed limit (km/h)", [](const track_segment& c) { return c.speed_limit * 5.0; }, "#1f3b73",
+       true, false},
+      {"adhesion", [](const track_segment& c) { return static_cast<double>(c.adhesion); },
+       "#2b8a8a", false, false},
+  };
+  std::string s;
+  for (size_t i = 0; i < profiles.size(); ++i) {
+    s += draw_profile(f, profiles[i], y, i + 1 == profiles.size());
+    y += kPanelHeight + kPanelGap;
+  }
+  y -= kPanelGap;
+  s += text_element(kLeft + kPlotWidth / 2, y + 34, "position along the line (km)",
+                    "font-size=\"12\" text-anchor=\"middle\"");
+  // Station names under the profiles, slanted so that close ones stay apart.
+  for (const plotted_station& st : f.stations) {
+    const double x = f.x(st.position);
+    s += text_element(x, y + 50, st.name,
+                      "font-size=\"11\" text-anchor=\"end\" transform=\"rotate(-50 " + fmt(x) +
+                          " " + fmt(y + 50) + ")\"");
+  }
+  y += 50 + 150;
+  return s;
+}
+
+}  // namespace
+
+std::vector<plotted_station> stations_of(const general_table_t& table,
+                                         const std::vector<track_segment>& segments) {
+  std::set<int> board_slots;
+  for (const track_segment& c : segments)
+    if (c.kind == kSignBoard) board_slots.insert(c.value1);
+  std::vector<plotted_station> stations;
+  for (int slot = 1; slot < kFirstSignBoardSlot; ++slot) {
+    const general_entry& e = table[static_cast<size_t>(slot)];
+    if (board_slots.count(slot) != 0 || e == general_entry{}) break;
+    stations.push_back({slot, cp1252_to_utf8(e.text), e.value_c});
+  }
+  return stations;
+}
+
+std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& segments) {
+  std::vector<plotted_slowdown> slowdowns;
+  for (size_t i = 0; i < segments.size(); ++i) {
+    if (segments[i].kind != kSlowdownStart) continue;
+    size_t end = i;
+    for (size_t j = i + 1; j < segments.size(); ++j) {
+      if (segments[j].kind == kSlowdownEnd) {
+        end = j;
+        break;
+      }
+      if (segments[j].kind == kSlowdownStart) break;
+    }
+    slowdowns.push_back({marked_position(i), marked_position(end), segments[i].value1});
+  }
+  return slowdowns;
+}
+
+std::string render_svg(const plot_input& in) {
+  profile_frame frame{&in, in.segments.size() > 3 ? in.segments.size() - 3 : in.segments.size(), 0,
+                      stations_of(in.table, in.segments), slowdowns_of(in.segments)};
+  frame.metres = std::max<double>(1, static_cast<double>(frame.cells) * kCellMetres);
+  std::string body;
+  double y = 80;
+  if (in.plan && in.plan->last() >= 0) {
+    const plan_view view = fit_plan(*in.plan, y + kLabelRoom);
+    body += draw_plan(in, view, frame.stations, line_length(in));
+    y = view.top + view.height + 60;
+  } else {
+    body += text_element(kLeft, y + 20,
+                         "No route plan: the scenario was compiled without one (--no-geometry).",
+                         "font-size=\"13\" font-style=\"italic\"");
+    y += 50;
+  }
+  body += draw_profiles(frame, y);
+
+  const std::string title = title_of(in, frame);
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fmt(kWidth) + "\" height=\"" +
+         fmt(y) + "\" viewBox=\"0 0 " + fmt(kWidth) + " " + fmt(y) +
+         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
+  svg += "<title>" + xml_escape(title) + "</title>\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  svg += text_element(kLeft, 32, title, "font-size=\"18\" font-weight=\"bold\"");
+  svg += legend(58);
+  return svg + body + "</svg>\n";
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,146 @@
+#include "tool/scenario_files.h"
+
+#include <set>
+#include <system_error>
+
+#include "app/generator.h"
+#include "model/compiled_files.h"
+#include "tool/compile_command.h"
+#include "tool/dump.h"
+#include "tool/identifiers.h"
+#include "tool/plot.h"
+
+namespace scenario::tool {
+namespace fs = std::filesystem;
+namespace {
+
+bool ends_with(std::string_view s, std::string_view end) {
+  return s.size() > end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+std::set<std::string> names_in(const fs::path& dir) {
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  if (ec) throw file_error("cannot read directory " + dir.string() + ": " + ec.message());
+  std::set<std::string> names;
+  for (const fs::directory_entry& e : it) names.insert(e.path().filename().string());
+  return names;
+}
+
+std::string only_one(const std::set<std::string>& found, const fs::path& dir, std::string_view what,
+                     std::string_view flag) {
+  if (found.size() == 1) return *found.begin();
+  std::string message = found.empty()
+                            ? "no " + std::string(what) + " in " + dir.string()
+                            : "more than one " + std::string(what) + " in " + dir.string() + " (";
+  if (!found.empty()) {
+    for (const std::string& f : found) message += f + (f == *found.rbegin() ? ")" : ", ");
+  }
+  throw usage_error(message + ": give " + std::string(flag));
+}
+
+void print_listing(file_kind kind, const std::string& bytes, bool json, std::ostream& out) {
+  switch (kind) {
+    case file_kind::geometry: {
+      const route_plan plan = decode_line_geometry(bytes);
+      if (json)
+        out << line_geometry_json(plan) << '\n';
+      else
+        list_line_geometry(out, plan);
+      return;
+    }
+    case file_kind::table: {
+      const general_table_t table = decode_general_table(bytes);
+      if (json)
+        out << general_table_json(table) << '\n';
+      else
+        list_general_table(out, table);
+      return;
+    }
+    case file_kind::segments: {
+      const std::vector<track_segment> cells = decode_segments(bytes);
+      if (json)
+        out << segments_json(cells) << '\n';
+      else
+        list_segments(out, cells);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int run_dump(const dump_options& options, std::ostream& out, std::ostream& err) {
+  file_kind kind = file_kind::segments;
+  if (options.kind ? !kind_from_word(*options.kind, kind)
+                   : !kind_from_name(options.file.filename().string(), kind))
+    throw usage_error("cannot tell which compiled file " + options.file.string() +
+                      " is (its name ends neither in _linea.dat, .sim nor .dat): give --kind");
+  const std::string bytes = read_whole_file(options.file);
+  try {
+    print_listing(kind, bytes, options.json, out);
+  } catch (const decode_error& e) {
+    err << options.file.string() << ": error: not a " << kind_word(kind) << " file: " << e.what()
+        << '\n';
+    return kExitFile;
+  }
+  return kExitOk;
+}
+
+std::pair<std::string, std::string> find_scenario(const fs::path& dir,
+                                                  const std::optional<std::string>& line_id,
+                                                  const std::optional<std::string>& train_code) {
+  std::set<std::string> names;
+  if (!line_id || !train_code) names = names_in(dir);
+  std::string line;
+  if (line_id) {
+    line = *line_id;
+  } else {
+    std::set<std::string> lines;
+    for (const std::string& n : names)
+      if (ends_with(n, "_linea.dat")) lines.insert(n.substr(0, n.size() - 10));
+    line = only_one(lines, dir, "line geometry file (<line>_linea.dat)", "--line-id");
+  }
+  check_identifier("line identifier", line);
+  std::string train;
+  if (train_code) {
+    train = *train_code;
+  } else {
+    std::set<std::string> trains;
+    for (const std::string& n : names)
+      if (n.size() > line.size() + 5 && n.compare(0, line.size() + 1, line + "_") == 0 &&
+          ends_with(n, ".sim"))
+        trains.insert(n.substr(line.size() + 1, n.size() - line.size() - 5));
+    train = only_one(trains, dir, "table file (" + line + "_<train>.sim)", "--train-code");
+  }
+  check_identifier("train code", train);
+  return {line, train};
+}
+
+int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) {
+  const auto [line, train] = find_scenario(options.dir, options.line_id, options.train_code);
+  plot_input in;
+  in.line_id = line;
+  in.train_code = train;
+  const fs::path geometry = options.dir / line_geometry_file_name(line);
+  const fs::path table = options.dir / table_file_name(line, train);
+  const fs::path segments = options.dir / segment_file_name(line, train);
+  fs::path current = table;
+  try {
+    in.table = decode_general_table(read_whole_file(table));
+    current = segments;
+    in.segments = decode_segments(read_whole_file(segments));
+    std::error_code ec;
+    current = geometry;
+    if (fs::exists(geometry, ec)) in.plan = decode_line_geometry(read_whole_file(geometry));
+  } catch (const decode_error& e) {
+    err << current.string() << ": error: " << e.what() << '\n';
+    return kExitFile;
+  }
+  const fs::path output = options.output.value_or(options.dir / (line + "_" + train + ".svg"));
+  replace_file(output, render_svg(in));
+  out << "wrote " << output.string() << '\n';
+  return kExitOk;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,21 @@
+// Scenario texts (station names, board texts, identifiers) are
+// Windows-1252 bytes; listings, JSON and SVG need UTF-8.
+#ifndef SCENARIO_TOOL_TEXT_ENCODING_H_
+#define SCENARIO_TOOL_TEXT_ENCODING_H_
+
+#include <string>
+#include <string_view>
+
+namespace scenario::tool {
+
+// Every byte taken as a Windows-1252 character; the five bytes that code
+// page leaves undefined become U+FFFD.
+std::string cp1252_to_utf8(std::string_view bytes);
+
+// Text for XML content or an attribute value: the markup characters
+// escaped, characters XML cannot carry (control characters) replaced.
+std::string xml_escape(std::string_view utf8);
+
+}  // namespace scenario::tool
+
+#endif  // SCENARIO_TOOL_TEXT_ENCODING_H_
