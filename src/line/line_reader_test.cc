@@ -20,12 +20,8 @@ const std::string kNoService = service_text("");
 
 class BuiltInLineTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { run_ = new reading_run(read_texts(dati_linea(), kNoService)); }
-  static void TearDownTestSuite() { delete run_; }
-  static const scenario_records& r() { return run_->records; }
-  static reading_run* run_;
+  static const scenario_records& r() { return testing::built_in_run().records; }
 };
-reading_run* BuiltInLineTest::run_ = nullptr;
 
 TEST_F(BuiltInLineTest, SizesAndGeneralSlots) {
   EXPECT_EQ(r().failure_code, 0);

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "app/compilation.h"
+#include "line/line_text.h"
 #include "model/records.h"
+#include "service/service_text.h"
 
 namespace scenario::testing {
 
@@ -37,6 +39,13 @@ inline reading_run read_texts(const std::string& line, const std::string& servic
   run.records.train_code = "L5244";
   run.records.build_geometry = build_geometry;
   run.outcome = memorizza_dati(run.records, line, service);
+  return run;
+}
+
+// The built-in scenario's two texts, read once for all the tests that look
+// at what they give.
+inline const reading_run& built_in_run() {
+  static const reading_run run = read_texts(dati_linea(), dati_treno());
   return run;
 }
 

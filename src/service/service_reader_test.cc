@@ -16,12 +16,8 @@ using testing::service_text;
 
 class BuiltInServiceTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { run_ = new reading_run(read_texts(dati_linea(), dati_treno())); }
-  static void TearDownTestSuite() { delete run_; }
-  static const scenario_records& r() { return run_->records; }
-  static reading_run* run_;
+  static const scenario_records& r() { return testing::built_in_run().records; }
 };
-reading_run* BuiltInServiceTest::run_ = nullptr;
 
 TEST_F(BuiltInServiceTest, TrainMakeUpAndClock) {
   EXPECT_EQ(r().failure_code, 0);
@@ -30,8 +26,8 @@ TEST_F(BuiltInServiceTest, TrainMakeUpAndClock) {
   const general_entry& s86 = r().general_table[86];
   EXPECT_EQ((std::array{s86.number_a, s86.number_c, s86.number_d, s86.number_e}),
             (std::array<int16_t, 4>{300, 0, 24, 30}));
-  EXPECT_TRUE(run_->outcome.delete_line_description);
-  EXPECT_TRUE(run_->outcome.delete_train_service);
+  EXPECT_TRUE(testing::built_in_run().outcome.delete_line_description);
+  EXPECT_TRUE(testing::built_in_run().outcome.delete_train_service);
 }
 
 TEST_F(BuiltInServiceTest, SpeedAndAdhesionProfiles) {
