@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace scenario {
 namespace {
@@ -24,26 +25,31 @@ void put_u32(std::string& out, uint32_t v) {
 
 void put_i32(std::string& out, int32_t v) { put_u32(out, static_cast<uint32_t>(v)); }
 
-void put_f64(std::string& out, double v) {
-  const uint64_t bits = std::bit_cast<uint64_t>(v);
-  for (int shift = 0; shift < 64; shift += 8)
-    out.push_back(static_cast<char>((bits >> shift) & 0xFF));
-}
-
-void put_cell(std::string& out, cell_tag tag, double value) {
-  put_u16(out, static_cast<uint16_t>(tag));
-  if (tag == cell_tag::integer) put_i16(out, static_cast<int16_t>(value));
-  if (tag == cell_tag::real) put_f64(out, value);
-}
-
-// The route plan runs to twenty megabytes: it goes out in chunks.
+// The route plan runs to twenty megabytes: its cells are stored straight
+// into a fixed buffer that goes out in chunks, without a capacity test per
+// byte.
 constexpr size_t kChunk = 1 << 16;
+constexpr size_t kLargestCell = 10;
 
-void flush_if_full(std::ostream& out, std::string& buffer) {
-  if (buffer.size() >= kChunk) {
-    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    buffer.clear();
-  }
+char* store_u16(char* p, uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+  return p + 2;
+}
+
+char* store_f64(char* p, double v) {
+  const uint64_t bits = std::bit_cast<uint64_t>(v);
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+  return p + 8;
+}
+
+char* store_cell(char* p, cell_tag tag, double value) {
+  p = store_u16(p, static_cast<uint16_t>(tag));
+  if (tag == cell_tag::integer)
+    p = store_u16(p, static_cast<uint16_t>(static_cast<int16_t>(value)));
+  else if (tag == cell_tag::real)
+    p = store_f64(p, value);
+  return p;
 }
 
 }  // namespace
@@ -61,15 +67,19 @@ std::string segment_file_name(std::string_view line_id, std::string_view train_c
 }
 
 void write_line_geometry(std::ostream& out, const route_plan& plan) {
-  std::string buffer;
-  buffer.reserve(kChunk + 16);
+  const std::unique_ptr<char[]> buffer(new char[kChunk + kLargestCell]);
+  char* const begin = buffer.get();
+  char* p = begin;
   for (int column = 0; column < 2; ++column) {
     for (int32_t metre = 0; metre <= plan.last(); ++metre) {
-      put_cell(buffer, plan.tag(metre, column), plan.value(metre, column));
-      flush_if_full(out, buffer);
+      p = store_cell(p, plan.tag(metre, column), plan.value(metre, column));
+      if (static_cast<size_t>(p - begin) >= kChunk) {
+        out.write(begin, p - begin);
+        p = begin;
+      }
     }
   }
-  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  out.write(begin, p - begin);
 }
 
 void append_general_entry(std::string& out, const general_entry& e) {
