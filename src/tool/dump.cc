@@ -198,7 +198,7 @@ void list_general_table(std::ostream& out, const general_table_t& table) {
     if (role == std::string_view("empty") || (slot == 0 && e == general_entry{})) continue;
     for (const slot_field& f : slot_fields(slot, e)) {
       out << "  " << f.name;
-      if (!f.meaning.empty()) out << " (" << f.meaning << ")";
+      if (!f.meaning.empty() && f.meaning != f.name) out << " (" << f.meaning << ")";
       out << " = " << (f.value.is_string() ? f.value.get<std::string>() : f.value.dump()) << '\n';
     }
   }
@@ -214,6 +214,7 @@ void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
       continue;
     out << "  cell " << i << " (" << i * 50 << " m): " << segment_kind_name(s.kind) << " ["
         << int{s.kind} << "]";
+    if (i == 1) out << " (cell 1 carries the scenario stamp: value1 5121, value2 the check code)";
     const auto names = value_names(s.kind);
     const std::array<int16_t, 4> values = {s.value1, s.value2, s.value3, s.value4};
     for (size_t v = 0; v < 4; ++v)
