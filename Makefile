@@ -1,16 +1,19 @@
 # make run   builds the generator and runs it (the six files appear beside it)
-# make test  builds everything and runs the whole test suite
+# make test  builds everything and runs the whole test suite, then again
+#            built with AddressSanitizer and UndefinedBehaviorSanitizer
+# make fuzz  runs every libFuzzer target for FUZZ_SECONDS (needs clang)
 # make bench builds and runs the benchmarks
 
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
 BUILD_PACKAGES = libgtest-dev libcli11-dev nlohmann-json3-dev
 TEST_PACKAGES = $(BUILD_PACKAGES) libbenchmark-dev clang libclang-rt-14-dev libxml2-utils
 GENERATOR = $(BUILD)/scenario-generator
 
-.PHONY: run test bench deps test-deps configure build
+.PHONY: run test test-sanitize fuzz bench deps test-deps configure build
 
 run: deps build
 	$(GENERATOR)
@@ -19,6 +22,18 @@ run: deps build
 
 test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-sanitize
+
+# The whole suite again with every read and write checked; a leak, an
+# out-of-bounds access or undefined behaviour fails the test that caused it.
+test-sanitize: test-deps
+	cmake -S . -B $(BUILD)-asan -DSCENARIO_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+fuzz: test-deps
+	scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(CMAKE_FLAGS)
 
 bench: test-deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON
