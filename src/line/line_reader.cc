@@ -330,7 +330,7 @@ flow line_reader::speed_board_entry() {
 
 flow line_reader::sign_board_entry() {
   const int32_t position = fields_.read_i32();
-  std::string text = fields_.read_text();
+  std::string text = checked_text(fields_, fields_.read_text());
   if (flow f = accept(position); f != flow::next) return f;
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.

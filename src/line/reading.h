@@ -74,6 +74,14 @@ T checked(const field_reader& reader, int64_t v) {
   return static_cast<T>(v);
 }
 
+// A text of the general table is stored with a 16-bit byte count: a longer
+// one would shift every later slot of the table file.
+inline std::string checked_text(const field_reader& reader, std::string text) {
+  if (text.size() > 0xFFFF)
+    reader.fail("a text of " + std::to_string(text.size()) + " bytes is longer than 65535");
+  return text;
+}
+
 // The low 8 or 16 bits of a value, for fields that keep only those.
 inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(static_cast<uint64_t>(v) & 0xFF); }
 inline int16_t low16(int64_t v) {

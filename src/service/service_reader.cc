@@ -228,7 +228,7 @@ flow service_reader::station_entry() {
   const int64_t hours = fields_.read_i32();
   const int64_t minutes = fields_.read_i32();
   const int64_t seconds = fields_.read_i32();
-  station.text = fields_.read_text();
+  station.text = checked_text(fields_, fields_.read_text());
   station.time_s = checked<int32_t>(fields_, (hours * 60 + minutes) * 60 + seconds);
   if (flow f = station_extent(station, p, n); f != flow::next) return f;
   if (flow f = station_marks(station); f != flow::next) return f;

@@ -270,6 +270,20 @@ TEST(ServiceReaderTest, ProfileEntries) {
   EXPECT_EQ(run.cell(338).adhesion, 0);
 }
 
+TEST(ServiceReaderTest, TextsLongerThanTheirByteCountAreRefused) {
+  const std::string name(65536, 'A');
+  reading_run run =
+      read_service("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, " + name + "\r\n");
+  EXPECT_EQ(run.code(), 25);
+  EXPECT_TRUE(run.records.general_table[1].text.empty());
+  reading_run board = read_service("", "cartello indicatore, 1000, " + name + "\r\n");
+  EXPECT_EQ(board.code(), 25);
+  EXPECT_EQ(board.cell(21).kind, kNothing);
+  reading_run fits = read_service("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, " +
+                                  name.substr(1) + "\r\n");
+  EXPECT_EQ(fits.code(), 0);
+}
+
 TEST(ServiceReaderTest, SpeedOutOfRangeIsARunTimeFailure) {
   reading_run run = read_service("velocita, 0, 1300\r\nvelocita, 100, 10\r\n");
   EXPECT_EQ(run.code(), 25);
