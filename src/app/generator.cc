@@ -28,12 +28,7 @@ std::string reason(const std::error_code& ec) { return ec.message(); }
 std::optional<std::string> read_if_present(const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  return std::move(bytes).str();
+  return read_whole_file(path);
 }
 
 void remove_file(const fs::path& path) {
@@ -58,6 +53,18 @@ void write_compiled_files(const scenario_records& r, const fs::path& dir) {
 }
 
 }  // namespace
+
+std::string read_whole_file(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec))
+    throw file_error("cannot read " + path.string() + ": a directory");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
+  return std::move(bytes).str();
+}
 
 fs::path output_directory() {
   std::error_code ec;

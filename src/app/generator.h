@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "model/records.h"
@@ -20,6 +21,9 @@ class file_error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The whole bytes of a file; throws `file_error` naming it and the reason.
+std::string read_whole_file(const std::filesystem::path& path);
 
 // The directory that holds the running executable.
 std::filesystem::path output_directory();

@@ -86,18 +86,6 @@ int exit_status(const compile_report& report) {
 
 }  // namespace
 
-std::string read_whole_file(const fs::path& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec))
-    throw file_error("cannot read " + path.string() + ": a directory");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  return std::move(bytes).str();
-}
-
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
   const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
                                               options.line_id, options.train_code);

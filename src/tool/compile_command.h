@@ -41,9 +41,6 @@ struct template_options {
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err);
 
-// The whole content of a file; throws file_error when it cannot be read.
-std::string read_whole_file(const std::filesystem::path& path);
-
 }  // namespace scenario::tool
 
 #endif  // SCENARIO_TOOL_COMPILE_COMMAND_H_
