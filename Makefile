@@ -2,7 +2,7 @@
 # make test  builds everything and runs the whole test suite, then again
 #            built with AddressSanitizer and UndefinedBehaviorSanitizer
 # make fuzz  runs every libFuzzer target for FUZZ_SECONDS (needs clang)
-# make bench builds and runs the benchmarks
+# make bench builds and runs the benchmarks (medians of five repetitions)
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -35,10 +35,13 @@ test-sanitize: test-deps
 fuzz: test-deps
 	scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(CMAKE_FLAGS)
 
+BENCHES = $(basename $(notdir $(wildcard bench/*_bench.cc)))
+BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
 bench: test-deps
-	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON
-	cmake --build $(BUILD)-bench -j $(JOBS)
-	for b in $(BUILD)-bench/*_bench; do $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-bench -j $(JOBS) --target $(BENCHES)
+	for b in $(BENCHES); do $(BUILD)-bench/$$b $(BENCH_FLAGS) || exit 1; done
 
 deps:
 	@scripts/install-deps.sh $(BUILD_PACKAGES)
