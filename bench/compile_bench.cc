@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,33 +67,42 @@ BENCHMARK(BM_ReadLineMaximumLength)->Unit(benchmark::kMillisecond);
 // Peak resident memory of a process that compiles the maximum-length
 // scenario and writes its three compiled files, against their size.  Each
 // iteration runs this program afresh (see main), so that nothing the
-// benchmark itself holds is counted; a run that only starts and ends gives
-// the process's own share.
+// benchmark itself holds is counted, and that run reports its own high-water
+// mark (the kernel's VmHWM of its address space); a run that only starts and
+// ends gives the process's own share.
 constexpr std::string_view kCompileAndWriteInto = "--compile-and-write-into";
 constexpr std::string_view kIdle = "--start-and-end";
 
-long peak_kib_of_fresh_run(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  std::string self = "/proc/self/exe";
-  argv.push_back(self.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& a : copies) argv.push_back(a.data());
-  argv.push_back(nullptr);
+// This process's peak resident memory in KiB, or -1.
+long own_peak_kib() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// Runs this program with `mode` in `dir`; returns the peak it reports.
+long peak_kib_of_fresh_run(std::string_view mode, const std::filesystem::path& dir) {
+  const std::filesystem::path report = dir / "peak_kib";
+  std::filesystem::remove(report);
+  std::string self = "/proc/self/exe", mode_arg(mode), dir_arg = dir.string();
+  char* argv[] = {self.data(), mode_arg.data(), dir_arg.data(), nullptr};
   pid_t child = 0;
-  if (posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  if (posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
   int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
+  waitpid(child, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return usage.ru_maxrss;
+  long kib = -1;
+  std::ifstream(report) >> kib;
+  return kib;
 }
 
 void BM_PeakMemoryMaximumLength(benchmark::State& state) {
   scratch_directory dir;
   long peak = 0, idle = 0;
   for (auto _ : state) {
-    peak = peak_kib_of_fresh_run({std::string(kCompileAndWriteInto), dir.path().string()});
-    idle = peak_kib_of_fresh_run({std::string(kIdle)});
+    peak = peak_kib_of_fresh_run(kCompileAndWriteInto, dir.path());
+    idle = peak_kib_of_fresh_run(kIdle, dir.path());
     if (peak < 0 || idle < 0) {
       state.SkipWithError("the measured run failed");
       return;
@@ -114,14 +124,17 @@ BENCHMARK(BM_PeakMemoryMaximumLength)->Unit(benchmark::kMillisecond)->Iterations
 int main(int argc, char** argv) {
   using namespace scenario::bench;
   // The measured runs of BM_PeakMemoryMaximumLength.
-  if (argc == 3 && argv[1] == kCompileAndWriteInto) {
-    scenario::scenario_records records = fresh_records();
-    const scenario::synthetic::texts texts = scenario::synthetic::make();
-    compile_or_throw(records, texts.line_description, texts.train_service);
-    write_compiled_files(records, argv[2]);
+  if (argc == 3 && (argv[1] == kCompileAndWriteInto || argv[1] == kIdle)) {
+    const std::filesystem::path dir = argv[2];
+    if (argv[1] == kCompileAndWriteInto) {
+      scenario::scenario_records records = fresh_records();
+      const scenario::synthetic::texts texts = scenario::synthetic::make();
+      compile_or_throw(records, texts.line_description, texts.train_service);
+      write_compiled_files(records, dir);
+    }
+    std::ofstream(dir / "peak_kib") << own_peak_kib() << '\n';
     return 0;
   }
-  if (argc == 2 && argv[1] == kIdle) return 0;
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
