@@ -76,26 +76,26 @@ fs::path output_directory() {
 void replace_file(const fs::path& path, const std::function<void(std::ostream&)>& write) {
   fs::path temporary = path;
   temporary += ".tmp" + std::to_string(::getpid());
+  // Whatever stops the write, the temporary file does not outlive it.
+  struct temporary_guard {
+    const fs::path& file;
+    bool kept = false;
+    ~temporary_guard() {
+      std::error_code ignored;
+      if (!kept) fs::remove(file, ignored);
+    }
+  } guard{temporary};
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) throw file_error("cannot write " + path.string() + ": " + std::strerror(errno));
     write(out);
     out.flush();
-    if (!out) {
-      const int error = errno;
-      out.close();
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw file_error("cannot write " + path.string() + ": " + std::strerror(error));
-    }
+    if (!out) throw file_error("cannot write " + path.string() + ": " + std::strerror(errno));
   }
   std::error_code ec;
   fs::rename(temporary, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw file_error("cannot replace " + path.string() + ": " + reason(ec));
-  }
+  if (ec) throw file_error("cannot replace " + path.string() + ": " + reason(ec));
+  guard.kept = true;
 }
 
 void replace_file(const fs::path& path, std::string_view bytes) {
