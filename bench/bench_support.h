@@ -39,17 +39,6 @@ inline void compile_or_throw(scenario_records& records, std::string_view line,
                              std::to_string(records.failure_code));
 }
 
-// The three compiled files, each replacing the earlier one, in the
-// generator's order.
-inline void write_compiled_files(const scenario_records& r, const std::filesystem::path& dir) {
-  replace_file(dir / line_geometry_file_name(r.line_id),
-               [&](std::ostream& out) { write_line_geometry(out, r.track_geometry); });
-  replace_file(dir / table_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_general_table(out, r.general_table); });
-  replace_file(dir / segment_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_segments(out, r.segments); });
-}
-
 // The bytes of the three compiled files in `dir`.
 inline size_t compiled_bytes(const scenario_records& r, const std::filesystem::path& dir) {
   return std::filesystem::file_size(dir / line_geometry_file_name(r.line_id)) +

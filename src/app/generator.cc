@@ -42,16 +42,6 @@ std::string document_name(std::string_view line_id, std::string_view train_code,
   return std::string(line_id) + "_" + std::string(train_code) + "_" + std::string(ending);
 }
 
-void write_compiled_files(const scenario_records& r, const fs::path& dir) {
-  if (r.build_geometry != 0)
-    replace_file(dir / line_geometry_file_name(r.line_id),
-                 [&](std::ostream& out) { write_line_geometry(out, r.track_geometry); });
-  replace_file(dir / table_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_general_table(out, r.general_table); });
-  replace_file(dir / segment_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_segments(out, r.segments); });
-}
-
 }  // namespace
 
 std::string read_whole_file(const fs::path& path) {
@@ -64,6 +54,16 @@ std::string read_whole_file(const fs::path& path) {
   bytes << in.rdbuf();
   if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
   return std::move(bytes).str();
+}
+
+void write_compiled_files(const scenario_records& r, const fs::path& dir) {
+  if (r.build_geometry != 0)
+    replace_file(dir / line_geometry_file_name(r.line_id),
+                 [&](std::ostream& out) { write_line_geometry(out, r.track_geometry); });
+  replace_file(dir / table_file_name(r.line_id, r.train_code),
+               [&](std::ostream& out) { write_general_table(out, r.general_table); });
+  replace_file(dir / segment_file_name(r.line_id, r.train_code),
+               [&](std::ostream& out) { write_segments(out, r.segments); });
 }
 
 fs::path output_directory() {

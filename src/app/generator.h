@@ -35,6 +35,11 @@ void replace_file(const std::filesystem::path& path,
                   const std::function<void(std::ostream&)>& write);
 void replace_file(const std::filesystem::path& path, std::string_view bytes);
 
+// Writes the compiled files of `records` into `dir`, each replacing the
+// earlier one: the line geometry file (when the route plan was drawn), the
+// table file, the segment file.
+void write_compiled_files(const scenario_records& records, const std::filesystem::path& dir);
+
 // Shows the code of a failure that stops the run; returns the exit status.
 int errore(std::string_view a, std::ostream& err);
 
