@@ -101,7 +101,7 @@ TEST_F(BuiltInServiceTest, SignalsAndSlowdown) {
   for (const track_segment& s : r().segments) signals += s.kind == kSignal;
   EXPECT_EQ(signals, 21);
 
-  auto expect = [this](int i, uint8_t kind, int16_t v1, int16_t v2, int16_t v3) {
+  auto expect = [](int i, uint8_t kind, int16_t v1, int16_t v2, int16_t v3) {
     const track_segment& s = r().segments[i];
     EXPECT_EQ(s.kind, kind) << i;
     EXPECT_EQ((std::array{s.value1, s.value2, s.value3}), (std::array{v1, v2, v3})) << i;
