@@ -47,6 +47,11 @@ class line_reader {
 
   // Ends the reading with `code`, the text used up.
   bool quit(int32_t code, std::optional<int32_t> position = std::nullopt);
+  // The same, from an entry handler.
+  flow stop(int32_t code, std::optional<int32_t> position = std::nullopt) {
+    quit(code, position);
+    return flow::quit;
+  }
   void note_site() { outcome_.site = failure_site{source_kind::line_description, entry_start_}; }
 
   double x(int64_t m) const { return r_.track_geometry.value(static_cast<int32_t>(m), 0); }
@@ -178,50 +183,32 @@ void line_reader::seed_plan() {
 }
 
 bool line_reader::read_entries() {
-  for (;;) {
-    if (fields_.at_end()) return true;
-    std::string field = fields_.read_text();
-    if (fields_.at_end()) return true;
-    for (int skipped = 0; skipped < 2 && contains(field, "-"); ++skipped) {
-      field = fields_.read_text();
-      if (fields_.at_end()) return true;
-    }
+  while (const std::optional<std::string> field = next_keyword_field(fields_)) {
     entry_start_ = fields_.field_start();
-    switch (entry(field)) {
-      case flow::next:
-        break;
-      case flow::end_of_text:
-        return true;
-      case flow::quit:
-        return false;
-    }
+    const flow next = entry(*field);
+    if (next == flow::quit) return false;
+    if (next == flow::end_of_text) break;
   }
+  return true;
 }
 
+// Every handler whose keyword the field holds reads its own entry, in order.
 flow line_reader::entry(const std::string& f) {
-  struct handler {
-    bool matches;
-    flow (line_reader::*read)();
-  };
+  auto has = [&f](std::string_view word) { return contains_ignoring_case(f, word); };
   try {
-    if (contains_ignoring_case(f, "pendenza")) {
+    if (has("pendenza"))
       if (flow next = gradient_entry(); next != flow::next) return next;
-    }
-    if (contains_ignoring_case(f, "curva") && r_.build_geometry != 0) {
+    if (has("curva") && r_.build_geometry != 0)
       if (flow next = curve_entry(f); next != flow::next) return next;
-    }
-    for (handler h :
-         {handler{contains_ignoring_case(f, "montagna"), &line_reader::tunnel_entry},
-          handler{contains_ignoring_case(f, "indicatori_v"), &line_reader::speed_board_entry},
-          handler{contains_ignoring_case(f, "indicat") && contains_ignoring_case(f, "cartello"),
-                  &line_reader::sign_board_entry}}) {
-      if (!h.matches) continue;
-      if (flow next = (this->*h.read)(); next != flow::next) return next;
-    }
+    if (has("montagna"))
+      if (flow next = tunnel_entry(); next != flow::next) return next;
+    if (has("indicatori_v"))
+      if (flow next = speed_board_entry(); next != flow::next) return next;
+    if (has("indicat") && has("cartello"))
+      if (flow next = sign_board_entry(); next != flow::next) return next;
     return flow::next;
   } catch (const outside_array&) {
-    quit(30, entry_value_);
-    return flow::quit;
+    return stop(30, entry_value_);
   }
 }
 
@@ -236,8 +223,7 @@ flow line_reader::accept(int32_t first_value) {
     return flow::end_of_text;
   }
   if (first_value < 0) {
-    quit(30, first_value);
-    return flow::quit;
+    return stop(30, first_value);
   }
   return flow::next;
 }
@@ -283,8 +269,7 @@ flow line_reader::curve_entry(const std::string& keyword) {
   for (int digit = 1; digit <= 6 && k == 0; ++digit)
     if (contains(keyword, std::to_string(digit))) k = kCurvature[digit - 1];
   if (k == 0) {
-    quit(103);
-    return flow::quit;
+    return stop(103);
   }
   if (contains_ignoring_case(keyword, "s")) k = -k;
   // A straight run up to the start, then the turn to the end; a curve that
@@ -294,8 +279,7 @@ flow line_reader::curve_entry(const std::string& keyword) {
     while (plan_cursor_ <= last) {
       draw(plan_cursor_, turn);
       if (++plan_cursor_ > kLastPlanMetre) {
-        quit(103);
-        return flow::quit;
+        return stop(103);
       }
     }
   }
@@ -309,8 +293,7 @@ flow line_reader::tunnel_entry() {
   if (flow f = accept(start); f != flow::next) return f;
   memo_montagna(r_, tunnels_, start, end, type);
   if (r_.failure_code > 0) {
-    quit(r_.failure_code, start);
-    return flow::quit;
+    return stop(r_.failure_code, start);
   }
   return flow::next;
 }
@@ -322,8 +305,7 @@ flow line_reader::speed_board_entry() {
   if (flow f = accept(position); f != flow::next) return f;
   memo_indicatori_v_max(r_, position, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
   if (r_.failure_code > 0) {
-    quit(r_.failure_code, position);
-    return flow::quit;
+    return stop(r_.failure_code, position);
   }
   return flow::next;
 }
@@ -335,13 +317,11 @@ flow line_reader::sign_board_entry() {
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.
   if (sign_board_cursor_ < 1) {
-    quit(31, position);
-    return flow::quit;
+    return stop(31, position);
   }
   track_segment& cell = segment_at(r_, round_div(position, 50) + 1);
   if (!is_free(cell)) {
-    quit(6, position);
-    return flow::quit;
+    return stop(6, position);
   }
   cell.kind = kSignBoard;
   cell.value1 = static_cast<int16_t>(sign_board_cursor_);

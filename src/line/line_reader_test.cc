@@ -18,10 +18,7 @@ using testing::service_text;
 
 const std::string kNoService = service_text("");
 
-class BuiltInLineTest : public ::testing::Test {
- protected:
-  static const scenario_records& r() { return testing::built_in_run().records; }
-};
+class BuiltInLineTest : public testing::built_in_reading {};
 
 TEST_F(BuiltInLineTest, SizesAndGeneralSlots) {
   EXPECT_EQ(r().failure_code, 0);

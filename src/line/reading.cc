@@ -9,6 +9,15 @@ char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 
 
 }  // namespace
 
+std::optional<std::string> next_keyword_field(field_reader& fields) {
+  if (fields.at_end()) return std::nullopt;
+  std::string field = fields.read_text();
+  for (int skipped = 0; !fields.at_end() && skipped < 2 && contains(field, "-"); ++skipped)
+    field = fields.read_text();
+  if (fields.at_end()) return std::nullopt;
+  return field;
+}
+
 bool contains(std::string_view field, std::string_view what) {
   return field.find(what) != std::string_view::npos;
 }

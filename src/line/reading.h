@@ -60,6 +60,11 @@ inline track_segment& segment_at(scenario_records& records, int64_t i) {
   return records.segments[static_cast<size_t>(i)];
 }
 
+// The next keyword field of an entry loop: one field, with at most two
+// dash (comment) fields before it passed over.  Nothing when the text ends
+// on a field, which is then never examined.
+std::optional<std::string> next_keyword_field(field_reader& fields);
+
 // Keyword tests look for a substring anywhere in the field.
 bool contains(std::string_view field, std::string_view what);
 bool contains_ignoring_case(std::string_view field, std::string_view what);

@@ -2,6 +2,8 @@
 #ifndef SCENARIO_LINE_READING_TEST_SUPPORT_H_
 #define SCENARIO_LINE_READING_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 
@@ -48,6 +50,12 @@ inline const reading_run& built_in_run() {
   static const reading_run run = read_texts(dati_linea(), dati_treno());
   return run;
 }
+
+// Tests that look at what the built-in texts give.
+class built_in_reading : public ::testing::Test {
+ protected:
+  static const scenario_records& r() { return built_in_run().records; }
+};
 
 }  // namespace scenario::testing
 

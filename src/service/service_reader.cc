@@ -69,18 +69,9 @@ void service_reader::read() {
   try {
     // Everything before the general section is the author's own.
     if (!find_general_section()) return end_of_reading();
-    for (;;) {
-      if (fields_.at_end()) break;
-      std::string field = fields_.read_text();
-      if (fields_.at_end()) break;
-      bool ended = false;
-      for (int skipped = 0; skipped < 2 && contains(field, "-") && !ended; ++skipped) {
-        field = fields_.read_text();
-        ended = fields_.at_end();
-      }
-      if (ended) break;
+    while (const std::optional<std::string> field = next_keyword_field(fields_)) {
       entry_start_ = fields_.field_start();
-      const flow next = entry(field);
+      const flow next = entry(*field);
       if (next == flow::quit) return;
       if (next == flow::end_of_reading) break;
     }

@@ -14,10 +14,7 @@ using testing::read_texts;
 using testing::reading_run;
 using testing::service_text;
 
-class BuiltInServiceTest : public ::testing::Test {
- protected:
-  static const scenario_records& r() { return testing::built_in_run().records; }
-};
+class BuiltInServiceTest : public testing::built_in_reading {};
 
 TEST_F(BuiltInServiceTest, TrainMakeUpAndClock) {
   EXPECT_EQ(r().failure_code, 0);
