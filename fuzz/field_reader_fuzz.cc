@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "line/field_reader.h"
+#include "reading/field_reader.h"
 
 namespace {
 

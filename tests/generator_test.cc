@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "app/compilation_test_support.h"
 #include "line/line_text.h"
-#include "line/reading_test_support.h"
 #include "service/service_text.h"
 
 namespace scenario {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string_view>
 
-#include "line/reading.h"
 #include "model/records.h"
+#include "reading/reading.h"
 
 namespace scenario {
 

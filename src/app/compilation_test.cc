@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/compilation_test_support.h"
 #include "line/line_text.h"
-#include "line/reading_test_support.h"
 #include "service/service_text.h"
 
 namespace scenario {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "line/field_reader.h"
 #include "line/progressive.h"
 #include "line/tunnels_and_boards.h"
 #include "model/rounding.h"
+#include "reading/field_reader.h"
 
 namespace scenario {
 namespace {

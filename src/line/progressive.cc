@@ -3,7 +3,7 @@
 #include <array>
 #include <limits>
 
-#include "line/reading.h"
+#include "reading/reading.h"
 
 namespace scenario {
 namespace {

@@ -3,8 +3,8 @@
 #include <limits>
 #include <string>
 
-#include "line/reading.h"
 #include "model/rounding.h"
+#include "reading/reading.h"
 
 namespace scenario {
 namespace {

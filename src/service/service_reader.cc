@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "line/field_reader.h"
 #include "model/rounding.h"
+#include "reading/field_reader.h"
 #include "service/signals_and_slowdowns.h"
 
 namespace scenario {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "line/reading.h"
 #include "model/records.h"
+#include "reading/reading.h"
 
 namespace scenario {
 

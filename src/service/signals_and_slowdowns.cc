@@ -1,7 +1,7 @@
 #include "service/signals_and_slowdowns.h"
 
-#include "line/reading.h"
 #include "model/rounding.h"
+#include "reading/reading.h"
 
 namespace scenario {
 namespace {

@@ -13,8 +13,8 @@
 //    it is empty (0) or an optional sign and decimal digits;
 //  - the end test is true once every byte has been consumed; a read with no
 //    byte left at all is a run-time failure.
-#ifndef SCENARIO_LINE_FIELD_READER_H_
-#define SCENARIO_LINE_FIELD_READER_H_
+#ifndef SCENARIO_READING_FIELD_READER_H_
+#define SCENARIO_READING_FIELD_READER_H_
 
 #include <cstdint>
 #include <limits>
@@ -90,4 +90,4 @@ T field_reader::fit(int64_t v, const char* width) const {
 
 }  // namespace scenario
 
-#endif  // SCENARIO_LINE_FIELD_READER_H_
+#endif  // SCENARIO_READING_FIELD_READER_H_

@@ -1,8 +1,8 @@
 // What the two source-text readers share besides the field rules: the
-// outcome of a reading, the checked access to the segment array and the
-// route plan, and the small text tests of keyword fields.
-#ifndef SCENARIO_LINE_READING_H_
-#define SCENARIO_LINE_READING_H_
+// outcome of a reading, checked stores into fields, and the small text tests
+// of keyword fields.
+#ifndef SCENARIO_READING_READING_H_
+#define SCENARIO_READING_READING_H_
 
 #include <cstdint>
 #include <optional>
@@ -10,8 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "line/field_reader.h"
 #include "model/records.h"
+#include "model/segment_access.h"
+#include "reading/field_reader.h"
 
 namespace scenario {
 
@@ -41,24 +42,6 @@ struct reading_outcome {
   };
   std::vector<progressive_source> progressive_sources;
 };
-
-// An entry reached a segment cell or a route-plan metre outside the arrays.
-struct outside_array {};
-
-// A run-time failure away from any one field: the segment array or route
-// plan used before the route length sized them, a value grown too large for
-// its field.  The reader reports it at the field it last read.
-struct run_time_failure {
-  std::string what;
-};
-
-// Cell i of the segment array; outside 0..segment_last it throws.
-inline track_segment& segment_at(scenario_records& records, int64_t i) {
-  if (!records.segments_allocated())
-    throw run_time_failure{"the route length must come before any entry that places something"};
-  if (i < 0 || i > records.segment_last) throw outside_array{};
-  return records.segments[static_cast<size_t>(i)];
-}
 
 // The next keyword field of an entry loop: one field, with at most two
 // dash (comment) fields before it passed over.  Nothing when the text ends
@@ -95,4 +78,4 @@ inline int16_t low16(int64_t v) {
 
 }  // namespace scenario
 
-#endif  // SCENARIO_LINE_READING_H_
+#endif  // SCENARIO_READING_READING_H_

@@ -1,4 +1,4 @@
-#include "line/field_reader.h"
+#include "reading/field_reader.h"
 
 #include <gtest/gtest.h>
 

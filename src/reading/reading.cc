@@ -1,4 +1,4 @@
-#include "line/reading.h"
+#include "reading/reading.h"
 
 #include <algorithm>
 
