@@ -147,10 +147,10 @@ bool line_reader::read_route_length() {
   if (length > kMaxRouteLength) return quit(1);
   const int64_t last_metre = int64_t{length} + kExtraMetres;
   // Cell 1 carries the scenario stamp, so even the shortest array needs it.
-  if (round_div(last_metre, 50) < 1)
+  if (segment_index(last_metre, 0) < 1)
     fields_.fail("route length " + std::to_string(length) + " leaves no room for the scenario");
   r_.geometry_last = static_cast<int32_t>(last_metre);
-  r_.segment_last = static_cast<int32_t>(round_div(last_metre, 50));
+  r_.segment_last = static_cast<int32_t>(segment_index(last_metre, 0));
   r_.segments.assign(static_cast<size_t>(r_.segment_last) + 1, track_segment{});
   if (r_.build_geometry != 0) r_.track_geometry = route_plan(r_.geometry_last);
   return true;
@@ -233,7 +233,7 @@ flow line_reader::gradient_entry() {
   const int32_t position = fields_.read_i32();
   const int32_t gradient = fields_.read_i32();
   if (flow f = accept(position); f != flow::next) return f;
-  const int64_t n = round_div(position, 50);
+  const int64_t n = segment_index(position, 0);
   if (n > 0) {
     do {
       segment_at(r_, gradient_cursor_).gradient = low8(pending_gradient_ + 100);
@@ -319,7 +319,7 @@ flow line_reader::sign_board_entry() {
   if (sign_board_cursor_ < 1) {
     return stop(31, position);
   }
-  track_segment& cell = segment_at(r_, round_div(position, 50) + 1);
+  track_segment& cell = segment_at(r_, segment_index(position, kMarkOffset));
   if (!is_free(cell)) {
     return stop(6, position);
   }

@@ -46,8 +46,8 @@ void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t ini
   if (n > 1 && int64_t{tunnels.starts[n]} - tunnels.ends[n - 1] <= kJoinDistance)
     tipo = kJoinedType;
 
-  const int64_t first = round_div(inizio, 50);
-  const int64_t last = round_div(fine, 50) - 1;
+  const int64_t first = segment_index(inizio, 0);
+  const int64_t last = segment_index(fine, -1);
   int64_t count = 0;
   for (int64_t i = first; i <= last; ++i) {
     track_segment& cell = segment_at(records, i);
@@ -63,7 +63,7 @@ void memo_indicatori_v_max(scenario_records& records, int32_t posizione, int32_t
                            int64_t strisced) {
   const int16_t left_stripes = fit16(strisces, "stripe count");
   const int16_t right_stripes = fit16(strisced, "stripe count");
-  track_segment& cell = segment_at(records, round_div(posizione, 50) + 1);
+  track_segment& cell = segment_at(records, segment_index(posizione, kMarkOffset));
   if (!is_free(cell)) {
     records.failure_code = 21;
     return;

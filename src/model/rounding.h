@@ -22,9 +22,35 @@ constexpr int64_t round_div(int64_t numerator, int64_t denominator) {
   return q;
 }
 
+// A segment stands for 50 m of line.
+inline constexpr int64_t kSegmentMetres = 50;
+
+// The segment of a position: position / 50 + offset as one real number,
+// rounded half to even.  The offset belongs inside the rounding: a signal
+// (offset 1) at 5 175 m gives 104.5, segment 104, where rounding 103.5 first
+// and adding one would give 105.  Every entry maps its positions through
+// here, with its own offset: 1 for signals, slowdown marks and boards, 0 for
+// profiles, gradients and tunnel starts, -1 for a tunnel's last segment,
+// -(k + 1) for a station's marks counted back from its end.
+constexpr int64_t segment_index(int64_t metres, int64_t offset) {
+  return round_div(metres + kSegmentMetres * offset, kSegmentMetres);
+}
+
+// Signals, slowdown marks, speed boards and sign boards stand one segment
+// after their position.
+inline constexpr int64_t kMarkOffset = 1;
+
+// The position, a multiple of 50 m, that an entry with this offset writes to
+// land on segment `index`; the centre of the positions that land there.
+constexpr int64_t segment_position(int64_t index, int64_t offset) {
+  return (index - offset) * kSegmentMetres;
+}
+
 static_assert(round_div(1025, 50) == 20 && round_div(1075, 50) == 22);
 static_assert(round_div(-25, 50) == 0 && round_div(-75, 50) == -2 && round_div(-76, 50) == -2);
 static_assert(round_div(61000, 50) == 1220 && round_div(12, 5) == 2);
+static_assert(segment_index(5175, 1) == 104 && segment_index(5225, 1) == 106);
+static_assert(segment_index(8425, -1) == 168 && segment_position(30, 1) == 1450);
 
 }  // namespace scenario
 

@@ -147,7 +147,7 @@ flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool speed
   const int32_t position = fields_.read_i32();
   const int32_t value = fields_.read_i32();
   if (flow f = accept(position); f != flow::next) return f;
-  const int64_t e = round_div(position, 50);
+  const int64_t e = segment_index(position, 0);
   if (e > 0) {
     do {
       if (speed) {
@@ -185,7 +185,7 @@ flow service_reader::abbattimento_entry() {
   const int32_t position = fields_.read_i32();
   const int32_t value = fields_.read_i32();
   if (flow f = accept(position); f != flow::next) return f;
-  track_segment& cell = segment_at(r_, round_div(position, 50));
+  track_segment& cell = segment_at(r_, segment_index(position, 0));
   if (!is_free(cell)) return quit(7, position);
   if (value > 0) {
     cell.kind = kCodePoint;
@@ -260,13 +260,14 @@ flow service_reader::station_marks(const general_entry& station) {
   const int64_t end = station.value_b;
   if (type <= kLastMarkedStationType && type != 5 && type != 6) {
     for (int k = 1; k <= 4; ++k) {
-      const int64_t ahead = end - 50 * (k + 1);  // t = end / 50 - k - 1, in metres
-      if (ahead > 50) segment_at(r_, round_div(ahead, 50)).approach_mark = low8(80 + k);
+      // t = end / 50 - k - 1 must be above 1
+      if (end - 50 * (k + 1) > 50)
+        segment_at(r_, segment_index(end, -(k + 1))).approach_mark = low8(80 + k);
     }
   }
   if (type <= kLastMarkedStationType) {
     if (end - 50 <= 50) return quit(24);
-    track_segment& stop = segment_at(r_, round_div(end - 50, 50));
+    track_segment& stop = segment_at(r_, segment_index(end, -1));
     stop.kind = kStopMark;
     stop.value1 = static_cast<int16_t>(station_number_);
   }

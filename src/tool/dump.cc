@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "model/rounding.h"
 #include "tool/text_encoding.h"
 
 namespace scenario::tool {
@@ -212,8 +213,8 @@ void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
     if (s.kind == 0 && s.value1 == 0 && s.value2 == 0 && s.value3 == 0 && s.value4 == 0 &&
         s.signal_time == 0 && s.approach_mark == 0)
       continue;
-    out << "  cell " << i << " (" << i * 50 << " m): " << segment_kind_name(s.kind) << " ["
-        << int{s.kind} << "]";
+    out << "  cell " << i << " (" << segment_position(static_cast<int64_t>(i), 0)
+        << " m): " << segment_kind_name(s.kind) << " [" << int{s.kind} << "]";
     if (i == 1) out << " (cell 1 carries the scenario stamp: value1 5121, value2 the check code)";
     const auto names = value_names(s.kind);
     const std::array<int16_t, 4> values = {s.value1, s.value2, s.value3, s.value4};

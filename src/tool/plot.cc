@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "model/rounding.h"
 #include "tool/text_encoding.h"
 
 namespace scenario::tool {
@@ -125,15 +126,19 @@ std::vector<std::pair<int32_t, int32_t>> tunnel_spans(const std::vector<track_se
     if (cells[i].tunnel_type == 0) continue;
     size_t j = i;
     while (j + 1 < cells.size() && cells[j + 1].tunnel_type != 0) ++j;
-    spans.emplace_back(static_cast<int32_t>(i) * kCellMetres,
-                       static_cast<int32_t>(j + 1) * kCellMetres);
+    // A tunnel from s to f covers cells s / 50 to f / 50 - 1.
+    spans.emplace_back(static_cast<int32_t>(segment_position(static_cast<int64_t>(i), 0)),
+                       static_cast<int32_t>(segment_position(static_cast<int64_t>(j), -1)));
     i = j;
   }
   return spans;
 }
 
-// Signals and slowdown marks stand one cell after their position.
-int32_t marked_position(size_t cell) { return (static_cast<int32_t>(cell) - 1) * kCellMetres; }
+// Signals and slowdown marks stand one cell after their position: the
+// position an author writes to put them there.
+int32_t marked_position(size_t cell) {
+  return static_cast<int32_t>(segment_position(static_cast<int64_t>(cell), kMarkOffset));
+}
 
 std::string legend(double y) {
   std::string s;
