@@ -57,9 +57,11 @@ void progressive_ordina(general_table_t& table) {
   const progressive uno = take(table[kSlotProgressiveUno]);
   const int64_t sum = int64_t{tre.position} + due.position + uno.position;
   const order sorted = sum != 0 ? by_position(uno, due, tre) : by_value(uno, due, tre);
+  // All three slots are ordered before any flag applies, so that a value
+  // the flag pushes past its field leaves them ordered.
+  for (int i = 0; i < 3; ++i) put(table[kSlotProgressiveTre + i], sorted[i]);
   for (int i = 0; i < 3; ++i) {
     general_entry& slot = table[kSlotProgressiveTre + i];
-    put(slot, sorted[i]);
     if (slot.value_c != 1) continue;
     if (slot.value_b > std::numeric_limits<int32_t>::max() - 100)
       throw run_time_failure{"progressive value too large"};

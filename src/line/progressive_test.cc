@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "app/compilation_test_support.h"
+
 namespace scenario {
 namespace {
 
@@ -103,6 +107,60 @@ INSTANTIATE_TEST_SUITE_P(
                       {0, 0, 2},
                       {0, 4900, 2}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A flag that pushes its value past 32 bits stops the reading with failure 25
+// after the three slots are ordered: the slots flagged before it keep their
+// 100, the rest keep their values as ordered.
+struct overflow_case {
+  const char* name;
+  std::string entries;
+  entry slot81, slot82, slot83;
+};
+
+class ProgressiveOverflowTest : public ::testing::TestWithParam<overflow_case> {};
+
+TEST_P(ProgressiveOverflowTest, LeavesTheSlotsOrdered) {
+  const overflow_case& c = GetParam();
+  const testing::reading_run run =
+      testing::read_texts("[generale]\r\nlunghezza percorso, 1000\r\n" + c.entries + "[fine]\r\n",
+                          testing::service_text(""));
+  EXPECT_EQ(run.code(), 25);
+  EXPECT_EQ(run.position(), 0);
+  auto get = [&run](int slot) {
+    const general_entry& e = run.records.general_table[static_cast<size_t>(slot)];
+    return entry{e.value_a, e.value_b, e.value_c};
+  };
+  EXPECT_EQ(get(81), c.slot81);
+  EXPECT_EQ(get(82), c.slot82);
+  EXPECT_EQ(get(83), c.slot83);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProgressiveOverflowTest,
+                         ::testing::Values(
+                             // "due" lies furthest; "uno" and "tre" tie at 0 m, "uno" first.
+                             overflow_case{"slot_82_after_due",
+                                           "progressiva chilometrica uno, 0, 2147483600, 1\r\n"
+                                           "progressiva chilometrica due, 100, 5, 0\r\n",
+                                           {100, 5, 0},
+                                           {0, 2147483600, 1},
+                                           {0, 0, 0}},
+                             // Every position 0: "uno" has a value, so the order is uno, due, tre.
+                             overflow_case{"slot_81_all_at_zero",
+                                           "progressiva chilometrica uno, 0, 2147483600, 1\r\n"
+                                           "progressiva chilometrica due, 0, 7, 1\r\n"
+                                           "progressiva chilometrica tre, 0, 3, 0\r\n",
+                                           {0, 2147483600, 1},
+                                           {0, 7, 1},
+                                           {0, 3, 0}},
+                             // "tre" lies furthest and takes its 100; "uno" overflows in slot 82.
+                             overflow_case{"slot_82_after_tre",
+                                           "progressiva chilometrica tre, 300, 10, 1\r\n"
+                                           "progressiva chilometrica uno, 200, 2147483600, 1\r\n"
+                                           "progressiva chilometrica due, 100, 20, 0\r\n",
+                                           {300, 110, 1},
+                                           {200, 2147483600, 1},
+                                           {100, 20, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace scenario
