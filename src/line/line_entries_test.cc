@@ -329,6 +329,51 @@ TEST(SpeedBoardTest, StripeWidthIsCheckedBeforeTheCell) {
   EXPECT_EQ(run.cell(61).value1, 20);
 }
 
+std::string sign_boards(int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i)
+    out += "cartello indicatore, " + std::to_string(i * 500) + ", T\r\n";
+  return out;
+}
+
+struct long_text_case {
+  const char* name;
+  std::string before;  // entries ahead of the board with the long text
+  int32_t position;    // of that board
+  int32_t length;      // of the line
+  int32_t code;
+  int32_t failure_position;
+};
+
+class LongSignTextTest : public ::testing::TestWithParam<long_text_case> {};
+
+// A board text is held as read; only its slot, whose byte count is 16 bits,
+// limits it.  So the board's own tests come first, and the cell is marked
+// before the text fails to fit.
+TEST_P(LongSignTextTest, FailsWhereTheTextIsStored) {
+  const long_text_case& c = GetParam();
+  const std::string board = "cartello indicatore, " + std::to_string(c.position) + ", " +
+                            std::string(65536, 'X') + "\r\n";
+  const reading_run run = read_texts(line_text(c.before + board, c.length), kNoService);
+  EXPECT_EQ(run.code(), c.code);
+  EXPECT_EQ(run.position(), c.failure_position);
+  if (c.code != 25) return;
+  const track_segment& s = run.cell(c.position / 50 + 1);
+  EXPECT_EQ(s.kind, kSignBoard);
+  EXPECT_EQ(s.value1, 80);
+  EXPECT_TRUE(run.records.general_table[80].text.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SignBoards, LongSignTextTest,
+    ::testing::Values(long_text_case{"free_cell", "", 1000, 10000, 25, 0},
+                      long_text_case{"beyond_the_line", "", 16950, 10000, 15, 16950},
+                      long_text_case{"taken_cell", "indicatori_vmax, 1000, 1,1,1,0,,,,0\r\n", 1000,
+                                     10000, 6, 1000},
+                      long_text_case{"eighty_first_board", sign_boards(80), 40000, 100000, 31,
+                                     40000}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct general_case {
   const char* name;
   std::string entry;

@@ -312,7 +312,7 @@ flow line_reader::speed_board_entry() {
 
 flow line_reader::sign_board_entry() {
   const int32_t position = fields_.read_i32();
-  std::string text = checked_text(fields_, fields_.read_text());
+  std::string text = fields_.read_text();
   if (flow f = accept(position); f != flow::next) return f;
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.
@@ -325,7 +325,10 @@ flow line_reader::sign_board_entry() {
   }
   cell.kind = kSignBoard;
   cell.value1 = static_cast<int16_t>(sign_board_cursor_);
-  r_.general_table[static_cast<size_t>(sign_board_cursor_)].text = std::move(text);
+  // The text is held as read; only its slot, stored with a 16-bit byte
+  // count, limits its length, so an over-long one fails as it is stored.
+  r_.general_table[static_cast<size_t>(sign_board_cursor_)].text =
+      checked_text(fields_, std::move(text));
   --sign_board_cursor_;
   return flow::next;
 }

@@ -275,7 +275,9 @@ TEST(ServiceReaderTest, TextsLongerThanTheirByteCountAreRefused) {
   EXPECT_TRUE(run.records.general_table[1].text.empty());
   reading_run board = read_service("", "cartello indicatore, 1000, " + name + "\r\n");
   EXPECT_EQ(board.code(), 25);
-  EXPECT_EQ(board.cell(21).kind, kNothing);
+  // The board's cell is marked before its text is stored into slot 80.
+  EXPECT_EQ(board.cell(21).kind, kSignBoard);
+  EXPECT_TRUE(board.records.general_table[80].text.empty());
   reading_run fits = read_service("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, " +
                                   name.substr(1) + "\r\n");
   EXPECT_EQ(fits.code(), 0);
