@@ -44,6 +44,12 @@ inline reading_run read_texts(const std::string& line, const std::string& servic
   return run;
 }
 
+// Train service entries read after a 10 000 m line (segment_last 340)
+// holding `line_entries`.
+inline reading_run read_service(const std::string& entries, const std::string& line_entries = "") {
+  return read_texts(line_text(line_entries), service_text(entries));
+}
+
 // The built-in scenario's two texts, read once for all the tests that look
 // at what they give.
 inline const reading_run& built_in_run() {

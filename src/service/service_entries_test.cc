@@ -16,14 +16,8 @@
 namespace scenario {
 namespace {
 
-using testing::line_text;
-using testing::read_texts;
+using testing::read_service;
 using testing::reading_run;
-using testing::service_text;
-
-reading_run read_service(const std::string& entries, const std::string& line_entries = "") {
-  return read_texts(line_text(line_entries), service_text(entries));
-}
 
 // A first station at 0 m with no extent and no marks (type 30).
 const std::string kFirstStation = "stazione, 0, 30, 0, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, PRIMA\r\n";

@@ -10,6 +10,7 @@ namespace scenario {
 namespace {
 
 using testing::line_text;
+using testing::read_service;
 using testing::read_texts;
 using testing::reading_run;
 using testing::service_text;
@@ -108,11 +109,6 @@ TEST_F(BuiltInServiceTest, SignalsAndSlowdown) {
   expect(280, kSlowdownEnd, 30, 30, 0);
   for (int j = 0; j < 4; ++j)
     expect(240 - j, kSlowdownLeadIn, static_cast<int16_t>(j + 1), static_cast<int16_t>(j + 1), 0);
-}
-
-// Service entries on a 10 000 m line (segment_last 340).
-reading_run read_service(const std::string& entries, const std::string& line_entries = "") {
-  return read_texts(line_text(line_entries), service_text(entries));
 }
 
 TEST(ServiceReaderTest, SignalTimeAndTakenCells) {
