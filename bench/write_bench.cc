@@ -80,7 +80,7 @@ void compile_and_write(const std::filesystem::path& dir) {
 }
 
 // The same bytes in one write(2), replacing the earlier file the same way the
-// generator does: a temporary file, then a rename.
+// generator does: a temporary file, on the disk before it is renamed.
 void one_large_write(const std::filesystem::path& dir, const std::string& bytes) {
   const std::string temporary = (dir / "one_write.tmp").string();
   const std::string final_name = (dir / "one_write.dat").string();
@@ -92,6 +92,7 @@ void one_large_write(const std::filesystem::path& dir, const std::string& bytes)
     if (n <= 0) throw std::runtime_error("cannot write " + temporary);
     done += static_cast<size_t>(n);
   }
+  if (::fsync(fd) != 0) throw std::runtime_error("cannot write " + temporary);
   ::close(fd);
   if (std::rename(temporary.c_str(), final_name.c_str()) != 0)
     throw std::runtime_error("cannot rename " + temporary);

@@ -71,6 +71,29 @@ snapshot compiled_files_in(const fs::path& dir) {
   return files;
 }
 
+// The identity of every file in `dir`: a file that was replaced, even by
+// the same bytes, is another file.
+std::map<std::string, ino_t> inodes_in(const fs::path& dir) {
+  std::map<std::string, ino_t> inodes;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    struct stat about {};
+    if (e.is_regular_file() && ::stat(e.path().c_str(), &about) == 0)
+      inodes[e.path().filename().string()] = about.st_ino;
+  }
+  inodes.erase("scenario-generator");
+  return inodes;
+}
+
+const std::string kDocuments[] = {kLine + "_" + kTrain + "_note.txt",
+                                  kLine + "_" + kTrain + "_rallentamenti.txt",
+                                  kLine + "_" + kTrain + "_scheda_treno.txt"};
+
+// The source texts are the run's own workings: no way out leaves them.
+void expect_no_source_text(const fs::path& dir) {
+  EXPECT_FALSE(fs::exists(dir / line_description_file_name(kLine)));
+  EXPECT_FALSE(fs::exists(dir / train_service_file_name(kLine, kTrain)));
+}
+
 // Names left in `dir` that a replacement writes on its way: temporaries.
 std::vector<std::string> temporaries_in(const fs::path& dir) {
   std::vector<std::string> names;
@@ -148,7 +171,9 @@ outcome run_copy(const fs::path& dir, const std::string& limits = "") {
   const fs::path exe = dir / "scenario-generator";
   if (!fs::exists(exe)) fs::copy_file(GENERATOR_PATH, exe);
   const fs::path err = dir.parent_path() / (dir.filename().string() + ".err");
-  const std::string command = limits + "'" + exe.string() + "' 2>'" + err.string() + "' </dev/null";
+  // The shell becomes the generator, which thus keeps the shell's $$.
+  const std::string command =
+      limits + "exec '" + exe.string() + "' 2>'" + err.string() + "' </dev/null";
   const int raw = std::system(command.c_str());
   outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(err)};
   fs::remove(err);
@@ -177,14 +202,27 @@ TEST(FileFaults, FullDiskAtEachFileLeavesEveryCompiledFileWhole) {
   ScratchDir dir;
   const snapshot before = good_run(dir.path());
   // From nothing at all to just short of the largest file: whichever write
-  // fails first, no compiled file is ever left half written.
-  for (rlim_t limit : {rlim_t{0}, rlim_t{100}, rlim_t{1500}, rlim_t{600'000}, rlim_t{1'219'963}}) {
-    SCOPED_TRACE(limit);
-    const outcome o = form_load_with_file_limit(dir.path(), limit);
-    EXPECT_NE(o.status, 0);
+  // fails first, no file is ever left half written.  The texts and documents
+  // (1 185 to 3 904 bytes) are replaced all together or not at all, and so
+  // are the compiled files.
+  const struct {
+    rlim_t limit;
+    bool documents_replaced;
+  } cases[] = {{0, false},    {100, false},    {1500, false},    {2800, false},
+               {3500, false}, {600'000, true}, {1'219'963, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.limit);
+    const std::map<std::string, ino_t> files = inodes_in(dir.path());
+    const outcome o = form_load_with_file_limit(dir.path(), c.limit);
+    EXPECT_EQ(o.status, 2);
     EXPECT_EQ(message_lines(o.err).size(), 1u) << o.err;
-    EXPECT_NE(o.err.find("File too large"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("File too large; no file was replaced"), std::string::npos) << o.err;
     EXPECT_EQ(compiled_files_in(dir.path()), before);
+    const std::map<std::string, ino_t> after = inodes_in(dir.path());
+    for (const std::string& name : compiled_names()) EXPECT_EQ(after.at(name), files.at(name));
+    for (const std::string& name : kDocuments)
+      EXPECT_EQ(after.at(name) != files.at(name), c.documents_replaced) << name;
+    expect_no_source_text(dir.path());
     EXPECT_TRUE(temporaries_in(dir.path()).empty());
   }
 }
@@ -194,12 +232,66 @@ TEST(FileFaults, ExecutableOnAFullDiskExitsNonZeroWithOneLine) {
   ASSERT_EQ(run_copy(dir.path()).status, 0);
   const snapshot before = compiled_files_in(dir.path());
   ASSERT_EQ(before.size(), 3u);
-  // 64 blocks: room for the texts, not for the route plan.
-  const outcome o = run_copy(dir.path(), "trap '' XFSZ; ulimit -f 64; ");
-  EXPECT_NE(o.status, 0);
-  expect_one_clear_line(o.err, line_geometry_file_name(kLine), "File too large");
-  EXPECT_EQ(compiled_files_in(dir.path()), before);
-  EXPECT_TRUE(temporaries_in(dir.path()).empty());
+  // 64 blocks: room for the texts, not for the route plan.  The file-size
+  // signal, which would end the run without a word, is ignored by the
+  // generator itself.
+  for (const char* limits : {"trap '' XFSZ; ulimit -f 64; ", "ulimit -f 64; "}) {
+    SCOPED_TRACE(limits);
+    const outcome o = run_copy(dir.path(), limits);
+    EXPECT_EQ(o.status, 2);
+    expect_one_clear_line(o.err, line_geometry_file_name(kLine), "File too large");
+    EXPECT_EQ(compiled_files_in(dir.path()), before);
+    expect_no_source_text(dir.path());
+    EXPECT_TRUE(temporaries_in(dir.path()).empty());
+  }
+}
+
+// Links planted in the output directory at every name the run writes, and at
+// the temporary names an earlier version foresaw (<file>.tmp<pid>): the files
+// they point to stay as they were, and every output is a file of its own.
+TEST(FileFaults, PlantedLinksAreNeverFollowed) {
+  ScratchDir dir, elsewhere;
+  const fs::path victim = elsewhere.path() / "victim";
+  std::ofstream(victim) << "precious";
+  std::vector<std::string> names = compiled_names();
+  names.insert(names.end(), std::begin(kDocuments), std::end(kDocuments));
+  names.push_back(line_description_file_name(kLine));
+  names.push_back(train_service_file_name(kLine, kTrain));
+  std::string plant;
+  for (const std::string& name : names) {
+    fs::create_symlink(victim, dir.path() / name);
+    plant += "ln -s '" + victim.string() + "' '" + (dir.path() / name).string() + ".tmp'$$; ";
+  }
+  const outcome o = run_copy(dir.path(), plant);
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(slurp(victim), "precious");
+  for (const std::string& name : compiled_names()) {
+    EXPECT_FALSE(fs::is_symlink(dir.path() / name)) << name;
+    EXPECT_GT(fs::file_size(dir.path() / name), 3000u) << name;
+  }
+  for (const std::string& name : kDocuments) EXPECT_FALSE(fs::is_symlink(dir.path() / name));
+  expect_no_source_text(dir.path());
+}
+
+// Whatever file of the run cannot be written, the run stops before it
+// writes any: the earlier files stay, and neither source text is left.
+TEST(FileFaults, AnyUnwritableNameStopsTheRunBeforeItsFirstFile) {
+  std::vector<std::string> names = compiled_names();
+  names.insert(names.end(), std::begin(kDocuments), std::end(kDocuments));
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    ScratchDir dir;
+    const snapshot before = good_run(dir.path());
+    fs::remove(dir.path() / name);
+    fs::create_directory(dir.path() / name);
+    const std::map<std::string, ino_t> files = inodes_in(dir.path());
+    std::ostringstream err;
+    EXPECT_EQ(Form_Load(dir.path(), err), 2);
+    expect_one_clear_line(err.str(), name, "Is a directory");
+    EXPECT_EQ(inodes_in(dir.path()), files);
+    expect_no_source_text(dir.path());
+    EXPECT_TRUE(temporaries_in(dir.path()).empty());
+  }
 }
 
 TEST(FileFaults, ACompiledFileThatCannotBeReplacedStopsTheRun) {
@@ -214,8 +306,7 @@ TEST(FileFaults, ACompiledFileThatCannotBeReplacedStopsTheRun) {
   EXPECT_NE(Form_Load(dir.path(), err), 0);
   expect_one_clear_line(err.str(), table, "cannot replace");
   EXPECT_TRUE(fs::is_directory(dir.path() / table));
-  // The route plan before it was written anew (the same bytes); the segment
-  // file after it is untouched.
+  // The route plan and the segment file stay as they were.
   snapshot after = compiled_files_in(dir.path());
   snapshot expected = before;
   expected.erase(table);

@@ -219,7 +219,8 @@ TEST_F(ToolCli, DumpListsEveryCompiledFile) {
 
   const run_result plan = run_tool(dir.path(), {"dump", "Milano_Lecco_linea.dat"});
   ASSERT_EQ(plan.status, 0) << plan.err;
-  EXPECT_NE(plan.out.find("\n1800 -44.816 1795.520\n"), std::string::npos);
+  // Every coordinate exactly: the shortest text that reads back as its double.
+  EXPECT_NE(plan.out.find("\n1800 -44.815734610604025 1795.5199222766541\n"), std::string::npos);
 
   // A file of the wrong kind is refused, not misread.
   const run_result wrong =

@@ -60,10 +60,13 @@ struct run_result {
   std::string err;
 };
 
-// Runs `program` with `args` in `dir`.
+// Runs `program` with `args` in `dir`.  The shell runs `prelude` first (a
+// resource limit, a file to plant) and then becomes the program, which thus
+// keeps the shell's process id ($$).
 inline run_result run_in(const fs::path& dir, const std::string& program,
-                         const std::vector<std::string>& args) {
-  std::string command = "cd " + quoted(dir.string()) + " && " + quoted(program);
+                         const std::vector<std::string>& args, const std::string& prelude = "") {
+  std::string command = "cd " + quoted(dir.string()) + " && " + prelude +
+                        (prelude.empty() ? "" : " && ") + "exec " + quoted(program);
   for (const std::string& a : args) command += " " + quoted(a);
   const fs::path out = dir / ".stdout", err = dir / ".stderr";
   command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
@@ -77,8 +80,9 @@ inline run_result run_in(const fs::path& dir, const std::string& program,
   return r;
 }
 
-inline run_result run_tool(const fs::path& dir, const std::vector<std::string>& args) {
-  return run_in(dir, TOOL_PATH, args);
+inline run_result run_tool(const fs::path& dir, const std::vector<std::string>& args,
+                           const std::string& prelude = "") {
+  return run_in(dir, TOOL_PATH, args, prelude);
 }
 
 // The compiled files of a run of the built-in scenario.

@@ -1,12 +1,7 @@
 #include "app/generator.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -23,7 +18,8 @@ namespace scenario {
 namespace fs = std::filesystem;
 namespace {
 
-std::string reason(const std::error_code& ec) { return ec.message(); }
+// A file that could not be read, written or deleted, or no memory left.
+constexpr int kExitFile = 2;
 
 std::optional<std::string> read_if_present(const fs::path& path) {
   std::error_code ec;
@@ -31,77 +27,83 @@ std::optional<std::string> read_if_present(const fs::path& path) {
   return read_whole_file(path);
 }
 
-void remove_file(const fs::path& path) {
-  std::error_code ec;
-  fs::remove(path, ec);
-  if (ec) throw file_error("cannot delete " + path.string() + ": " + reason(ec));
-}
-
 std::string document_name(std::string_view line_id, std::string_view train_code,
                           std::string_view ending) {
   return std::string(line_id) + "_" + std::string(train_code) + "_" + std::string(ending);
 }
 
+// The two source texts are the run's own workings: the readers delete them
+// once read, and whatever else ends the run, they do not stay behind.
+class own_texts {
+ public:
+  own_texts() = default;
+  own_texts(const own_texts&) = delete;
+  own_texts& operator=(const own_texts&) = delete;
+  ~own_texts() {
+    for (const fs::path& path : paths_) {
+      try {
+        platform::remove_file(path);
+      } catch (const file_error&) {
+        // The run is ending on an error of its own already.
+      }
+    }
+  }
+  void add(const fs::path& path) { paths_.push_back(path); }
+
+ private:
+  std::vector<fs::path> paths_;
+};
+
+// The texts and documents, in their order, all or none.  Every name of the
+// run, the compiled files' too, is checked before the first file is written.
+void write_texts(const scenario_records& r, const fs::path& dir, own_texts& texts) {
+  const std::string& line = r.line_id;
+  const std::string& train = r.train_code;
+  std::vector<fs::path> names = {dir / line_description_file_name(line),
+                                 dir / train_service_file_name(line, train),
+                                 dir / document_name(line, train, "note.txt"),
+                                 dir / document_name(line, train, "rallentamenti.txt"),
+                                 dir / document_name(line, train, "scheda_treno.txt")};
+  const std::vector<fs::path> compiled = compiled_file_paths(line, train, true, dir);
+  names.insert(names.end(), compiled.begin(), compiled.end());
+  check_output_names(names);
+
+  const std::string bytes[] = {dati_linea(), dati_treno(), dati_note(), dati_rallentamenti(),
+                               dati_scheda()};
+  std::vector<output_file> files;
+  for (size_t i = 0; i < std::size(bytes); ++i) files.push_back({names[i], bytes[i]});
+  try {
+    replace_files(files);
+  } catch (const replacement_error& e) {
+    for (const fs::path& p : e.replaced())
+      if (p == names[0] || p == names[1]) texts.add(p);
+    throw;
+  }
+  texts.add(names[0]);
+  texts.add(names[1]);
+}
+
 }  // namespace
 
-std::string read_whole_file(const fs::path& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec))
-    throw file_error("cannot read " + path.string() + ": a directory");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw file_error("cannot read " + path.string() + ": " + std::strerror(errno));
-  return std::move(bytes).str();
+std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_view train_code,
+                                          bool geometry, const fs::path& dir) {
+  std::vector<fs::path> paths;
+  if (geometry) paths.push_back(dir / line_geometry_file_name(line_id));
+  paths.push_back(dir / table_file_name(line_id, train_code));
+  paths.push_back(dir / segment_file_name(line_id, train_code));
+  return paths;
 }
 
 void write_compiled_files(const scenario_records& r, const fs::path& dir) {
-  if (r.build_geometry != 0)
-    replace_file(dir / line_geometry_file_name(r.line_id),
-                 [&](std::ostream& out) { write_line_geometry(out, r.track_geometry); });
-  replace_file(dir / table_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_general_table(out, r.general_table); });
-  replace_file(dir / segment_file_name(r.line_id, r.train_code),
-               [&](std::ostream& out) { write_segments(out, r.segments); });
-}
-
-fs::path output_directory() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) throw file_error("cannot find the program's own directory: " + reason(ec));
-  return exe.parent_path();
-}
-
-void replace_file(const fs::path& path, const std::function<void(std::ostream&)>& write) {
-  fs::path temporary = path;
-  temporary += ".tmp" + std::to_string(::getpid());
-  // Whatever stops the write, the temporary file does not outlive it.
-  struct temporary_guard {
-    const fs::path& file;
-    bool kept = false;
-    ~temporary_guard() {
-      std::error_code ignored;
-      if (!kept) fs::remove(file, ignored);
-    }
-  } guard{temporary};
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw file_error("cannot write " + path.string() + ": " + std::strerror(errno));
-    write(out);
-    out.flush();
-    if (!out) throw file_error("cannot write " + path.string() + ": " + std::strerror(errno));
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) throw file_error("cannot replace " + path.string() + ": " + reason(ec));
-  guard.kept = true;
-}
-
-void replace_file(const fs::path& path, std::string_view bytes) {
-  replace_file(path, [bytes](std::ostream& out) {
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  });
+  const bool geometry = r.build_geometry != 0;
+  const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
+  std::vector<std::string> bytes;
+  if (geometry) bytes.push_back(line_geometry_bytes(r.track_geometry));
+  bytes.push_back(general_table_bytes(r.general_table));
+  bytes.push_back(segments_bytes(r.segments));
+  std::vector<output_file> files;
+  for (size_t i = 0; i < paths.size(); ++i) files.push_back({paths[i], bytes[i]});
+  replace_files(files);
 }
 
 int errore(std::string_view a, std::ostream& err) {
@@ -117,8 +119,8 @@ int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir
   const std::optional<std::string> service = read_if_present(service_path);
   const compilation result = compile_scenario(records, j, line, service);
   // The readers use their texts up, as far as they got.
-  if (result.reading.delete_line_description) remove_file(line_path);
-  if (result.reading.delete_train_service) remove_file(service_path);
+  if (result.reading.delete_line_description) platform::remove_file(line_path);
+  if (result.reading.delete_train_service) platform::remove_file(service_path);
 
   if (result.stamp_error != 0) return errore(std::to_string(result.stamp_error), err);
   if (result.compiled) write_compiled_files(records, dir);
@@ -133,18 +135,16 @@ int Form_Load(const fs::path& dir, std::ostream& err) {
   records.line_id = "Milano_Lecco";
   records.train_code = "L5244";
   err << "Attendere\n";
+  own_texts texts;
   try {
-    const std::string& line = records.line_id;
-    const std::string& train = records.train_code;
-    replace_file(dir / line_description_file_name(line), dati_linea());
-    replace_file(dir / train_service_file_name(line, train), dati_treno());
-    replace_file(dir / document_name(line, train, "note.txt"), dati_note());
-    replace_file(dir / document_name(line, train, "rallentamenti.txt"), dati_rallentamenti());
-    replace_file(dir / document_name(line, train, "scheda_treno.txt"), dati_scheda());
+    write_texts(records, dir, texts);
     return memorizza_percorso(records, 1, dir, err);
   } catch (const file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';
-    return 2;
+    return kExitFile;
+  } catch (const std::bad_alloc&) {
+    err << "scenario-generator: out of memory\n";
+    return kExitFile;
   }
 }
 

@@ -5,39 +5,23 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <ostream>
-#include <stdexcept>
-#include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/files.h"
 #include "model/records.h"
 
 namespace scenario {
 
-// A file that could not be written, read or deleted; what() names the file
-// and the reason.
-class file_error : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// The compiled files of a scenario in `dir`, in the order they are written:
+// the line geometry file (when `geometry`), the table file, the segment file.
+std::vector<std::filesystem::path> compiled_file_paths(std::string_view line_id,
+                                                       std::string_view train_code, bool geometry,
+                                                       const std::filesystem::path& dir);
 
-// The whole bytes of a file; throws `file_error` naming it and the reason.
-std::string read_whole_file(const std::filesystem::path& path);
-
-// The directory that holds the running executable.
-std::filesystem::path output_directory();
-
-// Replaces `path` with the bytes `write` produces.  They go to a temporary
-// file in the same directory first, which then takes the old file's place,
-// so a failed write leaves the earlier file whole.
-void replace_file(const std::filesystem::path& path,
-                  const std::function<void(std::ostream&)>& write);
-void replace_file(const std::filesystem::path& path, std::string_view bytes);
-
-// Writes the compiled files of `records` into `dir`, each replacing the
-// earlier one: the line geometry file (when the route plan was drawn), the
-// table file, the segment file.
+// Writes the compiled files of `records` into `dir`, all replacing the
+// earlier ones or none.
 void write_compiled_files(const scenario_records& records, const std::filesystem::path& dir);
 
 // Shows the code of a failure that stops the run; returns the exit status.

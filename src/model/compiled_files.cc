@@ -3,7 +3,6 @@
 #include <bit>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace scenario {
 namespace {
@@ -25,12 +24,10 @@ void put_u32(std::string& out, uint32_t v) {
 
 void put_i32(std::string& out, int32_t v) { put_u32(out, static_cast<uint32_t>(v)); }
 
-// The route plan runs to twenty megabytes: its cells are stored straight
-// into a fixed buffer, without a capacity test per byte, which goes out a
-// megabyte at a time (every write costs the file system its own
-// bookkeeping: 64 KiB pieces made the write a third slower).
-constexpr size_t kChunk = size_t{1} << 20;
-constexpr size_t kLargestCell = 10;
+// Bytes of a route plan cell with its tag.
+size_t cell_bytes(cell_tag tag) {
+  return tag == cell_tag::integer ? 4 : tag == cell_tag::real ? 10 : 2;
+}
 
 char* store_u16(char* p, uint16_t v) {
   p[0] = static_cast<char>(v & 0xFF);
@@ -67,20 +64,25 @@ std::string segment_file_name(std::string_view line_id, std::string_view train_c
   return std::string(line_id) + "_" + std::string(train_code) + ".dat";
 }
 
-void write_line_geometry(std::ostream& out, const route_plan& plan) {
-  const std::unique_ptr<char[]> buffer(new char[kChunk + kLargestCell]);
-  char* const begin = buffer.get();
-  char* p = begin;
-  for (int column = 0; column < 2; ++column) {
-    for (int32_t metre = 0; metre <= plan.last(); ++metre) {
+// The route plan runs to twenty megabytes: its size is counted first, so
+// that the cells are stored straight into one buffer of that size without
+// a capacity test per byte.
+std::string line_geometry_bytes(const route_plan& plan) {
+  size_t size = 0;
+  for (int column = 0; column < 2; ++column)
+    for (int32_t metre = 0; metre <= plan.last(); ++metre)
+      size += cell_bytes(plan.tag(metre, column));
+  std::string bytes(size, '\0');
+  char* p = bytes.data();
+  for (int column = 0; column < 2; ++column)
+    for (int32_t metre = 0; metre <= plan.last(); ++metre)
       p = store_cell(p, plan.tag(metre, column), plan.value(metre, column));
-      if (static_cast<size_t>(p - begin) >= kChunk) {
-        out.write(begin, p - begin);
-        p = begin;
-      }
-    }
-  }
-  out.write(begin, p - begin);
+  return bytes;
+}
+
+void write_line_geometry(std::ostream& out, const route_plan& plan) {
+  const std::string bytes = line_geometry_bytes(plan);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void append_general_entry(std::string& out, const general_entry& e) {
@@ -103,9 +105,17 @@ void append_general_entry(std::string& out, const general_entry& e) {
   put_i32(out, e.time_s);
 }
 
-void write_general_table(std::ostream& out, const general_table_t& table) {
+std::string general_table_bytes(const general_table_t& table) {
+  size_t size = 0;
+  for (const general_entry& entry : table) size += kGeneralEntryFixedBytes + entry.text.size();
   std::string bytes;
+  bytes.reserve(size);
   for (const general_entry& entry : table) append_general_entry(bytes, entry);
+  return bytes;
+}
+
+void write_general_table(std::ostream& out, const general_table_t& table) {
+  const std::string bytes = general_table_bytes(table);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -123,10 +133,15 @@ void append_track_segment(std::string& out, const track_segment& s) {
   put_u8(out, s.adhesion);
 }
 
-void write_segments(std::ostream& out, const std::vector<track_segment>& segments) {
+std::string segments_bytes(const std::vector<track_segment>& segments) {
   std::string bytes;
   bytes.reserve(segments.size() * kSegmentCellBytes);
   for (const track_segment& segment : segments) append_track_segment(bytes, segment);
+  return bytes;
+}
+
+void write_segments(std::ostream& out, const std::vector<track_segment>& segments) {
+  const std::string bytes = segments_bytes(segments);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

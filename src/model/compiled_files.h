@@ -24,15 +24,21 @@ std::string line_geometry_file_name(std::string_view line_id);
 std::string table_file_name(std::string_view line_id, std::string_view train_code);
 std::string segment_file_name(std::string_view line_id, std::string_view train_code);
 
+// Each file's bytes come whole, in one buffer; the stream writers write
+// those same bytes.
+
 // Column 0 (x) for metres 0..last, then column 1 (y); each cell a u16 tag and
 // its payload (nothing, an i16 or an f64).
+std::string line_geometry_bytes(const route_plan& plan);
 void write_line_geometry(std::ostream& out, const route_plan& plan);
 
 // Slots 0..86, each 34 bytes plus the byte length of its text.
+std::string general_table_bytes(const general_table_t& table);
 void write_general_table(std::ostream& out, const general_table_t& table);
 void append_general_entry(std::string& out, const general_entry& entry);
 
 // Cells 0..last, 15 bytes each.
+std::string segments_bytes(const std::vector<track_segment>& segments);
 void write_segments(std::ostream& out, const std::vector<track_segment>& segments);
 void append_track_segment(std::string& out, const track_segment& segment);
 

@@ -1,12 +1,14 @@
 #include "tool/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
+#include <new>
 #include <string>
 
-#include "app/generator.h"
+#include "app/message_text.h"
+#include "app/platform.h"
 #include "tool/compile_command.h"
 #include "tool/identifiers.h"
+#include "tool/report.h"
 #include "tool/scenario_files.h"
 
 namespace scenario::tool {
@@ -54,10 +56,7 @@ struct compile_flags {
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
     err << "scenario-tool: error: " << what << '\n';
-    if (json)
-      out << nlohmann::json({{"error", what}, {"exit_status", status}})
-                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-          << '\n';
+    if (json) out << error_json(what, status) << '\n';
     return status;
   };
   try {
@@ -66,7 +65,14 @@ int guarded(const std::function<int()>& command, bool json, std::ostream& out, s
     return fail(e.what(), kExitUsage);
   } catch (const file_error& e) {
     return fail(e.what(), kExitFile);
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory", kExitFile);
   }
+}
+
+// The parser quotes the command line in its errors: one line, shortened.
+std::string parse_failure(const CLI::App*, const CLI::Error& e) {
+  return shortened(e.what(), 2 * kQuotedBytes) + "\nRun with --help for more information.\n";
 }
 
 }  // namespace
@@ -75,6 +81,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   CLI::App app{"Compile, inspect and plot the scenarios of the railway driving simulator.",
                "scenario-tool"};
   app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
+  app.failure_message(parse_failure);
   app.require_subcommand(1);
 
   template_options template_opts;

@@ -1,17 +1,14 @@
 #include "tool/compile_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
 #include "app/compilation.h"
+#include "app/files.h"
 #include "app/generator.h"
+#include "app/message_text.h"
 #include "line/line_text.h"
-#include "model/compiled_files.h"
 #include "service/service_text.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
@@ -20,31 +17,13 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// One compiled file to write: its path and its writer.
-struct pending_file {
-  fs::path path;
-  std::function<void(std::ostream&)> write;
-};
-
-std::vector<pending_file> compiled_files(const scenario_records& r, const fs::path& dir) {
-  std::vector<pending_file> files;
-  if (r.build_geometry != 0)
-    files.push_back({dir / line_geometry_file_name(r.line_id),
-                     [&r](std::ostream& out) { write_line_geometry(out, r.track_geometry); }});
-  files.push_back({dir / table_file_name(r.line_id, r.train_code),
-                   [&r](std::ostream& out) { write_general_table(out, r.general_table); }});
-  files.push_back({dir / segment_file_name(r.line_id, r.train_code),
-                   [&r](std::ostream& out) { write_segments(out, r.segments); }});
-  return files;
-}
-
 // A text longer than its 16-bit byte count can say would make a table file
 // the simulator misreads from that slot on: refuse to write it.
 void check_table_texts(const general_table_t& table, const fs::path& path) {
   for (size_t slot = 0; slot < table.size(); ++slot) {
     const size_t n = table[slot].text.size();
     if (n > std::numeric_limits<uint16_t>::max())
-      throw file_error("cannot write " + path.string() + ": the text of table slot " +
+      throw file_error("cannot write " + shown(path) + ": the text of table slot " +
                        std::to_string(slot) + " is " + std::to_string(n) +
                        " bytes, more than the 65535 a table slot can hold");
   }
@@ -55,19 +34,23 @@ bool same_file(const fs::path& a, const fs::path& b) {
   return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
 }
 
-void refuse_overwriting_inputs(const std::vector<pending_file>& files,
-                               const compile_options& options) {
-  for (const pending_file& f : files)
-    for (const std::string& input : {options.line_text, options.service_text})
-      if (same_file(f.path, input))
-        throw usage_error("the compiled file " + f.path.string() +
-                          " would replace the source text " + input);
+// "--train-code linea" would name the segment file like the line geometry
+// file, and one would overwrite the other.
+void refuse_colliding_names(const std::vector<fs::path>& files, const identifiers& ids) {
+  for (size_t i = 0; i < files.size(); ++i)
+    for (size_t j = i + 1; j < files.size(); ++j)
+      if (folded_name(files[i]) == folded_name(files[j]))
+        throw usage_error("the line identifier \"" + shortened(ids.line_id) +
+                          "\" and the train code \"" + shortened(ids.train_code) +
+                          "\" give two compiled files one name (letter case aside): " +
+                          shown(files[i].filename()) + " and " + shown(files[j].filename()) +
+                          "; choose another train code");
 }
 
 void make_directory(const fs::path& dir) {
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec) throw file_error("cannot create directory " + dir.string() + ": " + ec.message());
+  if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
 }
 
 void emit(const compile_report& report, const compile_options& options, std::ostream& out,
@@ -77,7 +60,7 @@ void emit(const compile_report& report, const compile_options& options, std::ost
     return;
   }
   print_diagnostics(err, report);
-  for (const std::string& f : report.files) out << "wrote " << f << '\n';
+  for (const std::string& f : report.files) out << "wrote " << shown(f) << '\n';
 }
 
 int exit_status(const compile_report& report) {
@@ -89,6 +72,14 @@ int exit_status(const compile_report& report) {
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
   const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
                                               options.line_id, options.train_code);
+  // What would stop the writing stops `check` as well, and before anything
+  // is read, compiled or written.
+  const std::vector<fs::path> paths =
+      compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
+  refuse_colliding_names(paths, ids);
+  refuse_replacing_inputs(paths, "compiled file", {options.line_text, options.service_text},
+                          "source text");
+  check_output_names(paths);
   // A missing line description is a file the author named and the tool
   // cannot read, like any other unreadable input: the run stops here.
   const std::string line = read_whole_file(options.line_text);
@@ -105,39 +96,45 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     report.failure_code = 25;
   }
 
-  if (options.write && result.compiled) {
-    const std::vector<pending_file> files = compiled_files(records, options.out_dir);
-    refuse_overwriting_inputs(files, options);
-    check_table_texts(records.general_table, files[files.size() - 2].path);
-    make_directory(options.out_dir);
-    for (const pending_file& f : files) {
-      replace_file(f.path, f.write);
-      report.files.push_back(f.path.string());
+  if (result.compiled) {
+    check_table_texts(records.general_table, paths[paths.size() - 2]);
+    if (options.write) {
+      make_directory(options.out_dir);
+      write_compiled_files(records, options.out_dir);
+      for (const fs::path& p : paths) report.files.push_back(p.string());
     }
   }
   emit(report, options, out, err);
   return exit_status(report);
 }
 
+void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_view output_noun,
+                             const std::vector<fs::path>& inputs, std::string_view input_noun) {
+  for (const fs::path& output : outputs)
+    for (const fs::path& input : inputs)
+      if (same_file(output, input))
+        throw usage_error("the " + std::string(output_noun) + " " + shown(output) +
+                          " would replace the " + std::string(input_noun) + " " + shown(input));
+}
+
 int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
   check_identifier("line identifier", options.line_id);
   check_identifier("train code", options.train_code);
-  const std::vector<std::pair<fs::path, std::string>> texts = {
-      {options.dir / line_description_file_name(options.line_id), dati_linea()},
-      {options.dir / train_service_file_name(options.line_id, options.train_code), dati_treno()}};
+  const std::string line = dati_linea(), service = dati_treno();
+  const std::vector<output_file> texts = {
+      {options.dir / line_description_file_name(options.line_id), line},
+      {options.dir / train_service_file_name(options.line_id, options.train_code), service}};
   std::error_code ec;
-  for (const auto& [path, bytes] : texts) {
-    if (!options.force && fs::exists(path, ec)) {
-      err << "scenario-tool: error: " << path.string()
+  for (const auto& text : texts) {
+    if (!options.force && fs::exists(text.path, ec)) {
+      err << "scenario-tool: error: " << shown(text.path)
           << " already exists; it may hold an author's work (--force replaces it)\n";
       return kExitFile;
     }
   }
   make_directory(options.dir);
-  for (const auto& [path, bytes] : texts) {
-    replace_file(path, bytes);
-    out << "wrote " << path.string() << '\n';
-  }
+  replace_files(texts);
+  for (const auto& text : texts) out << "wrote " << shown(text.path) << '\n';
   return kExitOk;
 }
 

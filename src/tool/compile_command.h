@@ -8,6 +8,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace scenario::tool {
 
@@ -31,6 +33,13 @@ struct compile_options {
 // Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the
 // exit status.  The source texts are only ever read.
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err);
+
+// Refuses (usage_error) outputs that are one of the inputs, under their
+// own names or any other (a link, a second name of the same file).
+void refuse_replacing_inputs(const std::vector<std::filesystem::path>& outputs,
+                             std::string_view output_noun,
+                             const std::vector<std::filesystem::path>& inputs,
+                             std::string_view input_noun);
 
 struct template_options {
   std::filesystem::path dir;

@@ -1,7 +1,6 @@
 #include "tool/decode.h"
 
 #include <bit>
-#include <limits>
 
 #include "model/compiled_files.h"
 
@@ -108,6 +107,15 @@ track_segment read_segment(byte_reader& in) {
   return s;
 }
 
+// Refuses a file larger than the compilation ever writes before any work.
+void refuse_oversized(std::string_view bytes, file_kind kind) {
+  const size_t most = most_bytes(kind);
+  if (bytes.size() > most)
+    throw decode_error(most, std::to_string(bytes.size()) + " bytes, more than the " +
+                                 std::to_string(most) + " of the largest " +
+                                 std::string(kind_word(kind)) + " file the compilation writes");
+}
+
 bool ends_with(std::string_view s, std::string_view end) {
   return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
 }
@@ -118,6 +126,7 @@ decode_error::decode_error(size_t offset, const std::string& what)
     : std::runtime_error("at byte " + std::to_string(offset) + ": " + what), offset_(offset) {}
 
 route_plan decode_line_geometry(std::string_view bytes) {
+  refuse_oversized(bytes, file_kind::geometry);
   // The file has no count: the cells are walked once to learn how many
   // metres each column holds, then read into a plan of that size.
   byte_reader walk(bytes);
@@ -130,8 +139,10 @@ route_plan decode_line_geometry(std::string_view bytes) {
     throw decode_error(bytes.size(), std::to_string(cells) +
                                          " cells: a route plan holds two columns of equal length");
   const size_t metres = cells / 2;
-  if (metres - 1 > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-    throw decode_error(0, "too many metres for a route plan");
+  if (metres > kMostRoutePlanMetres)
+    throw decode_error(0, std::to_string(metres) + " metres, more than the " +
+                              std::to_string(kMostRoutePlanMetres) +
+                              " of the longest route plan the compilation draws");
   route_plan plan(static_cast<int32_t>(metres - 1));
   byte_reader in(bytes);
   for (int column = 0; column < 2; ++column)
@@ -140,6 +151,7 @@ route_plan decode_line_geometry(std::string_view bytes) {
 }
 
 general_table_t decode_general_table(std::string_view bytes) {
+  refuse_oversized(bytes, file_kind::table);
   general_table_t table;
   byte_reader in(bytes);
   for (general_entry& entry : table) entry = read_entry(in);
@@ -150,6 +162,7 @@ general_table_t decode_general_table(std::string_view bytes) {
 }
 
 std::vector<track_segment> decode_segments(std::string_view bytes) {
+  refuse_oversized(bytes, file_kind::segments);
   if (bytes.empty()) throw decode_error(0, "empty: a segment file holds at least one cell");
   if (bytes.size() % kSegmentCellBytes != 0)
     throw decode_error(bytes.size() - bytes.size() % kSegmentCellBytes,
@@ -183,6 +196,18 @@ bool kind_from_word(std::string_view word, file_kind& kind) {
     }
   }
   return false;
+}
+
+size_t most_bytes(file_kind kind) {
+  switch (kind) {
+    case file_kind::geometry:
+      return kMostGeometryBytes;
+    case file_kind::table:
+      return kMostTableBytes;
+    case file_kind::segments:
+      return kMostSegmentBytes;
+  }
+  return kMostSegmentBytes;
 }
 
 std::string_view kind_word(file_kind kind) {

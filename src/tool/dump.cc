@@ -1,8 +1,8 @@
 #include "tool/dump.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -40,10 +40,12 @@ std::array<std::string_view, 4> value_names(uint8_t kind) {
   }
 }
 
-std::string number(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.3f", v);
-  return buffer;
+// Values of the route plan as the listings show them.
+std::string cell_text(const route_plan& plan, int32_t metre, int column, bool json) {
+  const cell_tag tag = plan.tag(metre, column);
+  if (tag == cell_tag::empty) return json ? "null" : "-";
+  return json ? json_number(plan.value(metre, column), tag)
+              : exact_number(plan.value(metre, column), tag);
 }
 
 // One labelled field of a table slot.
@@ -183,10 +185,7 @@ void list_line_geometry(std::ostream& out, const route_plan& plan) {
   out << "route plan: metres 0.." << plan.last() << " (x, y in metres; - = empty cell)\n";
   for (int32_t m = 0; m <= plan.last(); ++m) {
     out << m;
-    for (int column = 0; column < 2; ++column)
-      out << ' '
-          << (plan.tag(m, column) == cell_tag::empty ? std::string("-")
-                                                     : number(plan.value(m, column)));
+    for (int column = 0; column < 2; ++column) out << ' ' << cell_text(plan, m, column, false);
     out << '\n';
   }
 }
@@ -241,16 +240,35 @@ void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
       [](int v) { return v == 0 ? std::string("0 (open line)") : std::to_string(v); });
 }
 
+std::string exact_number(double v, cell_tag tag) {
+  char buffer[64];
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, v);
+  std::string text(buffer, r.ptr);
+  if (tag == cell_tag::real && std::isfinite(v) && text.find_first_of(".e") == std::string::npos)
+    text += ".0";
+  return text;
+}
+
+std::string json_number(double v, cell_tag tag) {
+  if (std::isnan(v)) return std::signbit(v) ? "\"-NaN\"" : "\"NaN\"";
+  if (std::isinf(v)) return v < 0 ? "\"-Infinity\"" : "\"Infinity\"";
+  return exact_number(v, tag);
+}
+
+// Written straight, not through a JSON tree: a route plan has up to a
+// million points, and its numbers must come out exactly.
 std::string line_geometry_json(const route_plan& plan) {
-  json points = json::array();
+  std::string out =
+      "{\"file\":\"geometry\",\"last_metre\":" + std::to_string(plan.last()) + ",\"points\":[";
   for (int32_t m = 0; m <= plan.last(); ++m) {
-    json point = json::array();
-    for (int column = 0; column < 2; ++column)
-      point.push_back(plan.tag(m, column) == cell_tag::empty ? json(nullptr)
-                                                             : json(plan.value(m, column)));
-    points.push_back(std::move(point));
+    if (m > 0) out += ',';
+    out += '[';
+    out += cell_text(plan, m, 0, true);
+    out += ',';
+    out += cell_text(plan, m, 1, true);
+    out += ']';
   }
-  return json({{"file", "geometry"}, {"last_metre", plan.last()}, {"points", points}}).dump();
+  return out + "]}";
 }
 
 std::string general_table_json(const general_table_t& table) {
@@ -266,14 +284,16 @@ std::string general_table_json(const general_table_t& table) {
     j["meanings"] = meanings;
     slots.push_back(std::move(j));
   }
-  return json({{"file", "table"}, {"slots", slots}}).dump(2);
+  // Plain ASCII, whatever bytes the texts hold.
+  return json({{"file", "table"}, {"slots", slots}}).dump(2, ' ', true);
 }
 
 std::string segments_json(const std::vector<track_segment>& cells) {
   json list = json::array();
   for (size_t i = 0; i < cells.size(); ++i)
     if (!(cells[i] == track_segment{})) list.push_back(cell_json(i, cells[i]));
-  return json({{"file", "segments"}, {"cell_count", cells.size()}, {"cells", list}}).dump(1);
+  return json({{"file", "segments"}, {"cell_count", cells.size()}, {"cells", list}})
+      .dump(1, ' ', true);
 }
 
 }  // namespace scenario::tool

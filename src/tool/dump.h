@@ -3,6 +3,7 @@
 #define SCENARIO_TOOL_DUMP_H_
 
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,16 @@ std::string_view segment_kind_name(uint8_t kind);
 // What a table slot holds ("station", "sign board text", "train and line
 // size", ...), judged from its number and content.
 std::string_view slot_role(int slot, const general_entry& entry);
+
+// A route plan value exactly, in the shortest text that reads back as the
+// same double; a real cell whose value is whole keeps a ".0", so that it is
+// not taken for an integer cell; NaN and infinities as "nan", "-nan", "inf"
+// and "-inf".
+std::string exact_number(double v, cell_tag tag);
+// The same as a JSON value: NaN and infinities, which JSON numbers cannot
+// carry, as the strings "NaN", "-NaN", "Infinity" and "-Infinity", apart
+// from null (an empty cell).
+std::string json_number(double v, cell_tag tag);
 
 void list_line_geometry(std::ostream& out, const route_plan& plan);
 void list_general_table(std::ostream& out, const general_table_t& table);

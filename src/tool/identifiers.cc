@@ -1,6 +1,9 @@
 #include "tool/identifiers.h"
 
+#include <algorithm>
 #include <filesystem>
+
+#include "app/message_text.h"
 
 namespace scenario::tool {
 namespace {
@@ -30,6 +33,9 @@ std::optional<std::string> train_code_from_name(std::string_view name, std::stri
 }
 
 void check_identifier(std::string_view what, std::string_view id) {
+  const auto control = std::find_if(id.begin(), id.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+  });
   std::string problem;
   if (id.empty())
     problem = "is empty";
@@ -39,11 +45,13 @@ void check_identifier(std::string_view what, std::string_view id) {
     problem = "contains '\\'";
   else if (id.find("..") != std::string_view::npos)
     problem = "contains \"..\"";
-  else if (id.find('\0') != std::string_view::npos)
-    problem = "contains a NUL byte";
   if (!problem.empty())
-    throw usage_error(std::string(what) + " \"" + std::string(id) + "\" " + problem +
+    throw usage_error(std::string(what) + " \"" + shortened(id) + "\" " + problem +
                       ": the compiled files' names must stay inside their directory");
+  if (control != id.end())
+    throw usage_error(std::string(what) + " \"" + shortened(id) + "\" contains " +
+                      (*control == '\0' ? "a NUL byte" : "a control byte") +
+                      ": file names and messages must not carry control bytes");
 }
 
 identifiers resolve_identifiers(std::string_view line_path, std::string_view service_path,
@@ -55,7 +63,7 @@ identifiers resolve_identifiers(std::string_view line_path, std::string_view ser
   } else if (auto id = line_id_from_name(last_component(line_path))) {
     ids.line_id = *id;
   } else {
-    throw usage_error("cannot tell the line identifier from \"" + std::string(line_path) +
+    throw usage_error("cannot tell the line identifier from \"" + shortened(line_path) +
                       "\" (not named <line>_linea.txt): give --line-id");
   }
   check_identifier("line identifier", ids.line_id);
@@ -64,8 +72,9 @@ identifiers resolve_identifiers(std::string_view line_path, std::string_view ser
   } else if (auto code = train_code_from_name(last_component(service_path), ids.line_id)) {
     ids.train_code = *code;
   } else {
-    throw usage_error("cannot tell the train code from \"" + std::string(service_path) +
-                      "\" (not named " + ids.line_id + "_<train>-.txt): give --train-code");
+    throw usage_error("cannot tell the train code from \"" + shortened(service_path) +
+                      "\" (not named " + shortened(ids.line_id) +
+                      "_<train>-.txt): give --train-code");
   }
   check_identifier("train code", ids.train_code);
   return ids;

@@ -29,8 +29,9 @@ std::optional<std::string> line_id_from_name(std::string_view file_name);
 std::optional<std::string> train_code_from_name(std::string_view file_name,
                                                 std::string_view line_id);
 
-// Refuses (usage_error) an identifier that is empty or that would take a
-// file name out of its directory: a slash, a backslash, "..", a NUL byte.
+// Refuses (usage_error) an identifier that is empty, that would take a file
+// name out of its directory (a slash, a backslash, ".."), or that carries a
+// control byte (0x00-0x1F, 0x7F) into file names and messages.
 void check_identifier(std::string_view what, std::string_view id);
 
 // The flags when given, else the names of the two source texts (paths: only

@@ -31,9 +31,11 @@ const char* const kSignalColour = "#1f8a3a";
 const char* const kTunnelColour = "#8a5a00";
 const char* const kSlowdownColour = "#d62728";
 
+// Coordinates and lengths in the picture; the few that could be huge (a
+// scale bar over a crafted route plan) take the exponent form.
 std::string fmt(double v) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", v);
+  std::snprintf(buffer, sizeof buffer, std::abs(v) < 1e15 ? "%.1f" : "%g", v);
   return buffer;
 }
 
@@ -48,56 +50,80 @@ double tick_step(double span, int wanted) {
   const double raw = span / wanted;
   const double power = std::pow(10.0, std::floor(std::log10(raw)));
   for (double m : {1.0, 2.0, 5.0, 10.0})
-    if (m * power >= raw) return m * power;
+    if (m * power >= raw) return std::isfinite(m * power) ? m * power : raw;
   return 10 * power;
 }
 
-// Where a metre of line lies on the route plan: the plan has one point per
-// metre, so the metre itself, held inside the drawn part.
-std::optional<std::pair<double, double>> plan_point(const route_plan& plan, int64_t metre) {
-  if (plan.last() < 0) return std::nullopt;
-  int32_t m = static_cast<int32_t>(std::clamp<int64_t>(metre, 0, plan.last()));
-  while (m > 0 && (plan.tag(m, 0) == cell_tag::empty || plan.tag(m, 1) == cell_tag::empty)) --m;
-  if (plan.tag(m, 0) == cell_tag::empty || plan.tag(m, 1) == cell_tag::empty) return std::nullopt;
-  const double x = plan.value(m, 0), y = plan.value(m, 1);
-  if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
-  return std::pair{x, y};
-}
+// The route plan as it is drawn: a metre is drawn when both its cells hold
+// a finite number.  Any other metre of the line lies where the last drawn
+// metre before it does, known for every metre in one pass.
+class drawn_plan {
+ public:
+  explicit drawn_plan(const route_plan& plan) : plan_(plan) {
+    int32_t last = -1;
+    last_drawn_.reserve(static_cast<size_t>(std::max(plan.last() + 1, 0)));
+    for (int32_t m = 0; m <= plan.last(); ++m) {
+      if (is_drawable(plan, m)) last = m;
+      last_drawn_.push_back(last);
+    }
+  }
+
+  static bool is_drawable(const route_plan& plan, int32_t m) {
+    return plan.tag(m, 0) != cell_tag::empty && plan.tag(m, 1) != cell_tag::empty &&
+           std::isfinite(plan.value(m, 0)) && std::isfinite(plan.value(m, 1));
+  }
+
+  int32_t last() const { return plan_.last(); }
+  bool drawn(int32_t m) const { return last_drawn_[static_cast<size_t>(m)] == m; }
+
+  std::optional<std::pair<double, double>> at(int64_t metre) const {
+    if (plan_.last() < 0) return std::nullopt;
+    const int32_t m = last_drawn_[static_cast<size_t>(std::clamp<int64_t>(metre, 0, plan_.last()))];
+    if (m < 0) return std::nullopt;
+    return std::pair{plan_.value(m, 0), plan_.value(m, 1)};
+  }
+
+ private:
+  const route_plan& plan_;
+  std::vector<int32_t> last_drawn_;
+};
 
 // Maps the plan's coordinates to the picture: to scale, a quarter turn
 // when the line runs more north-south than east-west so that it fills the
-// width (a rotation keeps left and right curves as they are).
+// width (a rotation keeps left and right curves as they are).  It works on
+// half coordinates, whose differences cannot overflow, whatever a file holds.
 struct plan_view {
   bool rotated = false;
-  double scale = 1;
+  double scale = 1;  // pixels per half metre
   double min_u = 0, min_v = 0;
   double top = 0, height = 0;
 
   std::pair<double, double> uv(double x, double y) const {
-    return rotated ? std::pair{y, x} : std::pair{x, -y};
+    return rotated ? std::pair{y / 2, x / 2} : std::pair{x / 2, -y / 2};
   }
   std::pair<double, double> at(double x, double y) const {
     const auto [u, v] = uv(x, y);
     return {kLeft + (u - min_u) * scale, top + (v - min_v) * scale};
   }
+  double pixels_per_metre() const { return scale / 2; }
 };
 
-plan_view fit_plan(const route_plan& plan, double top) {
+plan_view fit_plan(const drawn_plan& plan, double top) {
   double min_x = std::numeric_limits<double>::max(), max_x = -min_x;
   double min_y = min_x, max_y = -min_x;
   for (int32_t m = 0; m <= plan.last(); ++m) {
-    if (auto p = plan_point(plan, m); p && plan.tag(m, 0) != cell_tag::empty) {
-      min_x = std::min(min_x, p->first), max_x = std::max(max_x, p->first);
-      min_y = std::min(min_y, p->second), max_y = std::max(max_y, p->second);
-    }
+    if (!plan.drawn(m)) continue;
+    const auto [x, y] = *plan.at(m);
+    min_x = std::min(min_x, x), max_x = std::max(max_x, x);
+    min_y = std::min(min_y, y), max_y = std::max(max_y, y);
   }
   plan_view view;
   if (min_x > max_x) return view;
-  view.rotated = (max_y - min_y) > (max_x - min_x);
+  view.rotated = (max_y / 2 - min_y / 2) > (max_x / 2 - min_x / 2);
   const auto [u0, v0] = view.uv(min_x, min_y);
   const auto [u1, v1] = view.uv(max_x, max_y);
   view.min_u = std::min(u0, u1), view.min_v = std::min(v0, v1);
-  const double w = std::max(std::abs(u1 - u0), 1.0), h = std::max(std::abs(v1 - v0), 1.0);
+  const double w = std::max(std::abs(u1 - u0), 0.5), h = std::max(std::abs(v1 - v0), 0.5);
   view.scale = std::min(kPlotWidth / w, kPlanMaxHeight / h);
   view.top = top;
   view.height = h * view.scale;
@@ -105,12 +131,12 @@ plan_view fit_plan(const route_plan& plan, double top) {
 }
 
 // A polyline of the plan from metre a to metre b, at most kMaxPlanPoints.
-std::string plan_path(const route_plan& plan, const plan_view& view, int64_t a, int64_t b) {
+std::string plan_path(const drawn_plan& plan, const plan_view& view, int64_t a, int64_t b) {
   a = std::max<int64_t>(a, 0), b = std::min<int64_t>(b, plan.last());
   const int64_t step = std::max<int64_t>(1, (b - a) / kMaxPlanPoints);
   std::string points;
   for (int64_t m = a; m <= b; m += (m + step > b && m != b) ? (b - m) : step) {
-    if (auto p = plan_point(plan, m)) {
+    if (auto p = plan.at(m)) {
       const auto [sx, sy] = view.at(p->first, p->second);
       points += fmt(sx) + "," + fmt(sy) + " ";
     }
@@ -166,14 +192,13 @@ std::string legend(double y) {
   return s;
 }
 
-double scale_bar_metres(double scale) {
+double scale_bar_metres(double pixels_per_metre) {
   // About a sixth of the width, rounded to 1, 2 or 5 of a power of ten.
-  return tick_step(kPlotWidth / 6 / scale, 1);
+  return tick_step(kPlotWidth / 6 / pixels_per_metre, 1);
 }
 
-std::string draw_plan(const plot_input& in, const plan_view& view,
+std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_view& view,
                       const std::vector<plotted_station>& stations, int32_t line_end) {
-  const route_plan& plan = *in.plan;
   std::string s = "<g id=\"route-plan\">\n";
   s += "<polyline fill=\"none\" stroke=\"" + std::string(kLineColour) +
        "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"" +
@@ -191,7 +216,7 @@ std::string draw_plan(const plot_input& in, const plan_view& view,
     s += "<polyline fill=\"none\" stroke=\"" + std::string(kSlowdownColour) +
          "\" stroke-width=\"9\" opacity=\"0.45\" points=\"" +
          plan_path(plan, view, sd.from, std::max(sd.to, sd.from + 1)) + "\"/>\n";
-    if (auto p = plan_point(plan, sd.to)) {
+    if (auto p = plan.at(sd.to)) {
       const auto [x, y] = view.at(p->first, p->second);
       s += text_element(
           x + 8, y + 16, std::to_string(sd.speed) + " km/h",
@@ -200,14 +225,14 @@ std::string draw_plan(const plot_input& in, const plan_view& view,
   }
   for (size_t i = 0; i < in.segments.size(); ++i) {
     if (in.segments[i].kind != kSignal) continue;
-    if (auto p = plan_point(plan, marked_position(i))) {
+    if (auto p = plan.at(marked_position(i))) {
       const auto [x, y] = view.at(p->first, p->second);
       s += "<rect x=\"" + fmt(x - 3) + "\" y=\"" + fmt(y - 3) +
            "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
     }
   }
   for (const plotted_station& st : stations) {
-    auto p = plan_point(plan, st.position);
+    auto p = plan.at(st.position);
     if (!p) continue;
     const auto [x, y] = view.at(p->first, p->second);
     s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
@@ -217,12 +242,12 @@ std::string draw_plan(const plot_input& in, const plan_view& view,
         "font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) + ")\"");
   }
   // Scale bar and a word on the orientation.
-  const double metres = scale_bar_metres(view.scale);
+  const double metres = scale_bar_metres(view.pixels_per_metre());
   const double bar_y = view.top + view.height + 28;
   s += "<line x1=\"" + fmt(kLeft) + "\" y1=\"" + fmt(bar_y) + "\" x2=\"" +
-       fmt(kLeft + metres * view.scale) + "\" y2=\"" + fmt(bar_y) +
+       fmt(kLeft + metres * view.pixels_per_metre()) + "\" y2=\"" + fmt(bar_y) +
        "\" stroke=\"black\" stroke-width=\"3\"/>\n";
-  s += text_element(kLeft + metres * view.scale + 8, bar_y + 4,
+  s += text_element(kLeft + metres * view.pixels_per_metre() + 8, bar_y + 4,
                     (metres >= 1000 ? fmt(metres / 1000) + " km" : fmt(metres) + " m") +
                         (view.rotated ? "   (route plan to scale, turned a quarter turn: "
                                         "the line starts on the left)"
@@ -414,6 +439,18 @@ std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& seg
   return slowdowns;
 }
 
+size_t unplottable_metres(const route_plan& plan) {
+  size_t count = 0;
+  for (int32_t m = 0; m <= plan.last(); ++m) {
+    bool finite = true;
+    for (int column = 0; column < 2; ++column)
+      if (plan.tag(m, column) != cell_tag::empty && !std::isfinite(plan.value(m, column)))
+        finite = false;
+    count += finite ? 0 : 1;
+  }
+  return count;
+}
+
 std::string render_svg(const plot_input& in) {
   profile_frame frame{&in, in.segments.size() > 3 ? in.segments.size() - 3 : in.segments.size(), 0,
                       stations_of(in.table, in.segments), slowdowns_of(in.segments)};
@@ -421,9 +458,18 @@ std::string render_svg(const plot_input& in) {
   std::string body;
   double y = 80;
   if (in.plan && in.plan->last() >= 0) {
-    const plan_view view = fit_plan(*in.plan, y + kLabelRoom);
-    body += draw_plan(in, view, frame.stations, line_length(in));
+    const drawn_plan plan(*in.plan);
+    const plan_view view = fit_plan(plan, y + kLabelRoom);
+    body += draw_plan(in, plan, view, frame.stations, line_length(in));
     y = view.top + view.height + 60;
+    if (const size_t left_out = unplottable_metres(*in.plan); left_out > 0) {
+      body += text_element(kLeft, y - 10,
+                           std::to_string(left_out) +
+                               " metres of the route plan hold a coordinate that is not a "
+                               "finite number: they are left out.",
+                           "font-size=\"12\" font-style=\"italic\"");
+      y += 20;
+    }
   } else {
     body += text_element(kLeft, y + 20,
                          "No route plan: the scenario was compiled without one (--no-geometry).",

@@ -40,6 +40,10 @@ struct plotted_slowdown {
 };
 std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& segments);
 
+// Metres of the route plan with a cell that holds NaN or an infinity: the
+// picture leaves them out, and says so.
+size_t unplottable_metres(const route_plan& plan);
+
 std::string render_svg(const plot_input& input);
 
 }  // namespace scenario::tool

@@ -3,9 +3,17 @@
 #include <nlohmann/json.hpp>
 
 #include "app/failure_messages.h"
+#include "app/message_text.h"
 
 namespace scenario::tool {
 namespace {
+
+// Texts of a scenario are Windows-1252: bytes that are not UTF-8 are
+// replaced rather than refused.  Everything else is escaped, so that the
+// output is plain ASCII, whatever a terminal makes of other bytes.
+std::string dumped(const nlohmann::json& value) {
+  return value.dump(2, ' ', true, nlohmann::json::error_handler_t::replace);
+}
 
 bool is_stamp_error(int32_t code) { return code == kStampTaken || code == kCheckCodeTaken; }
 
@@ -17,7 +25,8 @@ diagnostic failure_diagnostic(const scenario_records& records, const reading_out
   diagnostic d;
   d.code = records.failure_code;
   d.message = std::string(failure_meaning(d.code));
-  if (d.code == 25 && !reading.detail.empty()) d.message += ": " + reading.detail;
+  // The detail may quote a field of the text, which may be of any length.
+  if (d.code == 25 && !reading.detail.empty()) d.message += ": " + shortened(reading.detail);
   if (is_track_code_failure(d.code)) {
     // Signals and slowdowns, whose neighbourhood the pass completes, come
     // from the train service description.
@@ -61,7 +70,7 @@ compile_report make_report(const scenario_records& records, const compilation& r
 }
 
 std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
-  std::string place = d.file ? *d.file : std::string("scenario-tool");
+  std::string place = d.file ? shown(*d.file) : std::string("scenario-tool");
   if (d.line) {
     place += ":" + std::to_string(*d.line);
     if (d.column) place += ":" + std::to_string(*d.column);
@@ -94,9 +103,11 @@ std::string report_json(const compile_report& report) {
       {"stamp_error", report.stamp_error == 0 ? json(nullptr) : json(report.stamp_error)},
       {"files", report.files},
       {"diagnostics", diagnostics}};
-  // Texts of a scenario are Windows-1252: bytes that are not UTF-8 are
-  // replaced rather than refused.
-  return out.dump(2, ' ', false, json::error_handler_t::replace);
+  return dumped(out);
+}
+
+std::string error_json(std::string_view what, int status) {
+  return dumped({{"error", what}, {"exit_status", status}});
 }
 
 }  // namespace scenario::tool

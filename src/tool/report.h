@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/compilation.h"
@@ -53,6 +54,10 @@ void print_diagnostics(std::ostream& err, const compile_report& report);
 
 // {"failure_code", "failure_position", "stamp_error", "files", "diagnostics"}
 std::string report_json(const compile_report& report);
+
+// {"error": what, "exit_status": status}: a failure that ended a command
+// before it had anything else to say.
+std::string error_json(std::string_view what, int status);
 
 // The meaning of a stamp error (1250, 1251).
 std::string stamp_error_meaning(int32_t code);

@@ -3,12 +3,14 @@
 #include <set>
 #include <system_error>
 
-#include "app/generator.h"
+#include "app/files.h"
+#include "app/message_text.h"
 #include "model/compiled_files.h"
 #include "tool/compile_command.h"
 #include "tool/dump.h"
 #include "tool/identifiers.h"
 #include "tool/plot.h"
+#include "tool/report.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;
@@ -21,7 +23,7 @@ bool ends_with(std::string_view s, std::string_view end) {
 std::set<std::string> names_in(const fs::path& dir) {
   std::error_code ec;
   fs::directory_iterator it(dir, ec);
-  if (ec) throw file_error("cannot read directory " + dir.string() + ": " + ec.message());
+  if (ec) throw file_error("cannot read directory " + shown(dir) + ": " + ec.message());
   std::set<std::string> names;
   for (const fs::directory_entry& e : it) names.insert(e.path().filename().string());
   return names;
@@ -30,13 +32,13 @@ std::set<std::string> names_in(const fs::path& dir) {
 std::string only_one(const std::set<std::string>& found, const fs::path& dir, std::string_view what,
                      std::string_view flag) {
   if (found.size() == 1) return *found.begin();
-  std::string message = found.empty()
-                            ? "no " + std::string(what) + " in " + dir.string()
-                            : "more than one " + std::string(what) + " in " + dir.string() + " (";
-  if (!found.empty()) {
-    for (const std::string& f : found) message += f + (f == *found.rbegin() ? ")" : ", ");
-  }
-  throw usage_error(message + ": give " + std::string(flag));
+  if (found.empty())
+    throw usage_error("no " + std::string(what) + " in " + shown(dir) + ": give " +
+                      std::string(flag));
+  std::string names;
+  for (const std::string& f : found) names += (names.empty() ? "" : ", ") + f;
+  throw usage_error("more than one " + std::string(what) + " in " + shown(dir) + " (" +
+                    shortened(names, 2 * kQuotedBytes) + "): give " + std::string(flag));
 }
 
 void print_listing(file_kind kind, const std::string& bytes, bool json, std::ostream& out) {
@@ -74,14 +76,15 @@ int run_dump(const dump_options& options, std::ostream& out, std::ostream& err) 
   file_kind kind = file_kind::segments;
   if (options.kind ? !kind_from_word(*options.kind, kind)
                    : !kind_from_name(options.file.filename().string(), kind))
-    throw usage_error("cannot tell which compiled file " + options.file.string() +
+    throw usage_error("cannot tell which compiled file " + shown(options.file) +
                       " is (its name ends neither in _linea.dat, .sim nor .dat): give --kind");
-  const std::string bytes = read_whole_file(options.file);
+  const std::string bytes = read_whole_file(options.file, most_bytes(kind));
   try {
     print_listing(kind, bytes, options.json, out);
   } catch (const decode_error& e) {
-    err << options.file.string() << ": error: not a " << kind_word(kind) << " file: " << e.what()
-        << '\n';
+    const std::string what = "not a " + std::string(kind_word(kind)) + " file: " + e.what();
+    err << shown(options.file) << ": error: " << what << '\n';
+    if (options.json) out << error_json(shown(options.file) + ": " + what, kExitFile) << '\n';
     return kExitFile;
   }
   return kExitOk;
@@ -125,21 +128,28 @@ int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) 
   const fs::path geometry = options.dir / line_geometry_file_name(line);
   const fs::path table = options.dir / table_file_name(line, train);
   const fs::path segments = options.dir / segment_file_name(line, train);
+  const fs::path output = options.output.value_or(options.dir / (line + "_" + train + ".svg"));
+  refuse_replacing_inputs({output}, "picture", {table, segments, geometry}, "compiled file");
   fs::path current = table;
   try {
-    in.table = decode_general_table(read_whole_file(table));
+    in.table = decode_general_table(read_whole_file(table, kMostTableBytes));
     current = segments;
-    in.segments = decode_segments(read_whole_file(segments));
+    in.segments = decode_segments(read_whole_file(segments, kMostSegmentBytes));
     std::error_code ec;
     current = geometry;
-    if (fs::exists(geometry, ec)) in.plan = decode_line_geometry(read_whole_file(geometry));
+    if (fs::exists(geometry, ec))
+      in.plan = decode_line_geometry(read_whole_file(geometry, kMostGeometryBytes));
   } catch (const decode_error& e) {
-    err << current.string() << ": error: " << e.what() << '\n';
+    err << shown(current) << ": error: " << e.what() << '\n';
     return kExitFile;
   }
-  const fs::path output = options.output.value_or(options.dir / (line + "_" + train + ".svg"));
+  const size_t left_out = in.plan ? unplottable_metres(*in.plan) : 0;
+  if (left_out > 0)
+    err << "scenario-tool: warning: " << left_out
+        << " metres of the route plan hold a coordinate that is not a finite number; the "
+           "picture leaves them out\n";
   replace_file(output, render_svg(in));
-  out << "wrote " << output.string() << '\n';
+  out << "wrote " << shown(output) << '\n';
   return kExitOk;
 }
 

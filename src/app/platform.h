@@ -1,0 +1,102 @@
+// The few file-system services both programs need that the standard library
+// cannot give safely: the program's own directory, exclusive temporary
+// files, whole reads whose length is checked, renames and deletions that
+// say why they failed.  One implementation per operating system
+// (platform_<system>.cc); nothing else in the programs depends on one.
+#ifndef SCENARIO_APP_PLATFORM_H_
+#define SCENARIO_APP_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+namespace scenario {
+
+// A file that could not be written, read or deleted; what() names the file
+// and the reason.
+class file_error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The directory that holds the running executable.
+std::filesystem::path output_directory();
+
+namespace platform {
+
+// A write beyond the process's file-size limit then fails like a full disk
+// instead of ending the process without a word.
+void ignore_file_size_limit_signal();
+
+// Bytes a temporary file's name has beyond its final name's.
+inline constexpr std::size_t kTemporaryNameExtra = 12;
+
+// The longest file name, and the longest whole path, a directory takes.
+struct name_limits {
+  std::size_t name_bytes = 255;
+  std::size_t path_bytes = 4095;
+};
+// For a directory that does not exist yet, its nearest existing parent's.
+name_limits name_limits_of(const std::filesystem::path& dir);
+
+// A file open for reading.  Throws file_error naming it and the reason.
+class input_file {
+ public:
+  explicit input_file(const std::filesystem::path& path);
+  ~input_file();
+  input_file(const input_file&) = delete;
+  input_file& operator=(const input_file&) = delete;
+
+  // The size the file system gives for a file; none for a pipe or a device,
+  // nor for a file that says it is empty (many virtual files do).
+  std::optional<std::uint64_t> size() const { return size_; }
+  // Up to `n` bytes; 0 only at the end.
+  std::size_t read_some(char* buffer, std::size_t n);
+
+ private:
+  std::filesystem::path path_;
+  std::intptr_t handle_;
+  std::optional<std::uint64_t> size_;
+};
+
+// A new file in the directory of `final_path`, under a name no one can
+// foresee, that no existing file or link can stand in for.  Unless it has
+// taken its final name, it is closed and deleted when it goes.  Errors
+// name the final file.
+class temporary_file {
+ public:
+  explicit temporary_file(const std::filesystem::path& final_path);
+  ~temporary_file();
+  temporary_file(temporary_file&& other) noexcept;
+  temporary_file(const temporary_file&) = delete;
+  temporary_file& operator=(const temporary_file&) = delete;
+  temporary_file& operator=(temporary_file&&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& final_path() const { return final_path_; }
+
+  // Every byte, in one loop of writes.
+  void write_all(std::string_view bytes);
+  // Onto the disk and closed: a write error the system kept back shows here.
+  void close();
+  // Takes the final name, replacing what stood there (a link itself, never
+  // what it points to).
+  void rename_over();
+
+ private:
+  std::filesystem::path final_path_;
+  std::filesystem::path path_;
+  std::intptr_t handle_;
+  bool renamed_ = false;
+};
+
+// Deletes a file; one that is not there is no error.
+void remove_file(const std::filesystem::path& path);
+
+}  // namespace platform
+}  // namespace scenario
+
+#endif  // SCENARIO_APP_PLATFORM_H_
