@@ -3,11 +3,13 @@
 //
 // Input: one byte that picks the kind (geometry, table, segments), then the
 // file's bytes.  Bytes that are not such a file must be refused with a
-// decode_error; bytes that decode must list without failing and must encode
-// back to exactly the same bytes.
+// decode_error; bytes that decode must list without failing, give JSON that
+// parses, whatever doubles or texts they hold, and encode back to exactly
+// the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
@@ -25,6 +27,11 @@ using namespace scenario::tool;
 
 void check(bool ok) {
   if (!ok) std::abort();
+}
+
+void check_json(const std::string& text) {
+  check(!text.empty());
+  check(!nlohmann::json::parse(text, nullptr, false).is_discarded());
 }
 
 // Swallows a listing; only its making is under test.
@@ -47,21 +54,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 0: {
         const route_plan plan = decode_line_geometry(bytes);
         list_line_geometry(listing, plan);
-        check(!line_geometry_json(plan).empty());
+        check_json(line_geometry_json(plan));
         write_line_geometry(encoded, plan);
         break;
       }
       case 1: {
         const general_table_t table = decode_general_table(bytes);
         list_general_table(listing, table);
-        check(!general_table_json(table).empty());
+        check_json(general_table_json(table));
         write_general_table(encoded, table);
         break;
       }
       default: {
         const std::vector<track_segment> cells = decode_segments(bytes);
         list_segments(listing, cells);
-        check(!segments_json(cells).empty());
+        check_json(segments_json(cells));
         write_segments(encoded, cells);
         break;
       }
