@@ -9,6 +9,7 @@
 #include "tool/dump.h"
 #include "tool/identifiers.h"
 #include "tool/plot.h"
+#include "tool/view.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;
@@ -117,7 +118,11 @@ std::pair<std::string, std::string> find_scenario(const fs::path& dir,
   return {line, train};
 }
 
-int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) {
+namespace {
+
+// Reads the compiled scenario that `options` names; a file that is not what
+// its name says is reported on `err` and gives nothing.
+std::optional<plot_input> load_scenario(const plot_options& options, std::ostream& err) {
   const auto [line, train] = find_scenario(options.dir, options.line_id, options.train_code);
   plot_input in;
   in.line_id = line;
@@ -135,12 +140,31 @@ int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) 
     if (fs::exists(geometry, ec)) in.plan = decode_line_geometry(read_whole_file(geometry));
   } catch (const decode_error& e) {
     err << current.string() << ": error: " << e.what() << '\n';
-    return kExitFile;
+    return std::nullopt;
   }
-  const fs::path output = options.output.value_or(options.dir / (line + "_" + train + ".svg"));
-  replace_file(output, render_svg(in));
+  return in;
+}
+
+// Writes a picture of the scenario beside it (or where `options` says).
+int write_picture(const plot_options& options, std::string_view extension,
+                  std::string (*render)(const plot_input&), std::ostream& out, std::ostream& err) {
+  const std::optional<plot_input> in = load_scenario(options, err);
+  if (!in) return kExitFile;
+  const fs::path output = options.output.value_or(
+      options.dir / (in->line_id + "_" + in->train_code + std::string(extension)));
+  replace_file(output, render(*in));
   out << "wrote " << output.string() << '\n';
   return kExitOk;
+}
+
+}  // namespace
+
+int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) {
+  return write_picture(options, ".svg", render_svg, out, err);
+}
+
+int run_view(const view_options& options, std::ostream& out, std::ostream& err) {
+  return write_picture(options, ".html", render_view_html, out, err);
 }
 
 }  // namespace scenario::tool
