@@ -455,6 +455,9 @@ describe('a scenario compiled without a route plan', () => {
         dir, 'Milano_Lecco', 'L5244', ['--no-geometry'], ['--line-id', 'Milano_Lecco']);
     const {page, problems} = await openPage(file);
     assert.equal(await page.$eval('#map-empty', (e) => e.hidden), false);
+    for (const part of ['.map-panel .legend', '.map-panel .tools']) {
+      assert.equal(await page.$eval(part, (e) => getComputedStyle(e).display), 'none', part);
+    }
     await zoomProfileAt(page, 1500, 12);
     await clickProfileAt(page, 1500);
     const shown = await inspector(page);
@@ -526,6 +529,16 @@ describe('odd and hostile input', () => {
     assertSameListing(await pageRoutePlanListing(page), dumpedRoutePlanListing(geometry));
     assert.deepEqual(problems, []);
     await page.close();
+
+    // Nothing at all to draw: the page says so and still inspects.
+    const nothing = Buffer.alloc(2 * 2 * 50);  // 50 metres, every cell empty
+    fs.writeFileSync(geometry, nothing);
+    tool(['view', dir]);
+    const empty = await openPage(file, '#m=1500');
+    assert.equal(await empty.page.$eval('#map-empty', (e) => e.hidden), false);
+    assert.equal((await inspector(empty.page)).title, 'Segment 30');
+    assert.deepEqual(empty.problems, []);
+    await empty.page.close();
   });
 });
 
@@ -554,8 +567,8 @@ describe('the maximum-length scenario (1 000 000 m)', () => {
     assert.ok(interactiveMs < INTERACTIVE_MS, `${interactiveMs.toFixed(0)} ms`);
     assert.deepEqual(problems, []);
     onlyThePageItself(requests, url);
-    await page.evaluate(() => window.scenarioView.select(-1));  // back to no selection
     await page.keyboard.press('Escape');
+    assert.equal(await page.evaluate(() => window.scenarioView.selection()), null);
     await screenshot(page, 'view-maximum');
     await page.close();
   });

@@ -325,6 +325,7 @@
   }
 
   const plan = data.plan ? buildPlan(data.plan) : null;
+  const planDrawable = plan !== null && Number.isFinite(plan.chunks.all[0]);
   const lastMetre = Math.max(plan ? plan.last : 0, (data.cell_count - 1) * CELL, 0);
   const lineEnd = Math.min(data.line_length, lastMetre);
 
@@ -392,7 +393,7 @@
   const MAP_MAX_SCALE = 40;  // pixels per metre
 
   function mapFit() {
-    if (!plan) return;
+    if (!planDrawable) return;
     const [x0, y0, x1, y1] = plan.chunks.all;
     const w = Math.max(x1 - x0, 1);
     const h = Math.max(y1 - y0, 1);
@@ -854,7 +855,12 @@
         haloText(ctx, `${s.speed} km/h`, x1 + 4, sy(s.speed) - 5, COLOURS.slowdown);
       }
     }
+    ctx.save();
+    ctx.beginPath();
+    ctx.rect(PROFILE_LEFT, top, profileView.w - PROFILE_LEFT - PROFILE_RIGHT, bottom - top);
+    ctx.clip();
     drawStepLine(ctx, p, top, bottom);
+    ctx.restore();
     ctx.textAlign = 'left';
     ctx.textBaseline = 'top';
     ctx.font = '600 11px "DejaVu Sans", Arial, sans-serif';
@@ -1631,8 +1637,13 @@
   document.title = `${data.line_id} \u00b7 train ${data.train_code} \u2014 scenario view`;
   document.getElementById('title').textContent = `${data.line_id} \u00b7 train ${data.train_code}`;
   document.getElementById('summary').textContent = data.summary;
-  document.getElementById('map-empty').hidden = plan !== null;
-  for (const legend of document.querySelectorAll('.legend')) legend.hidden = plan === null;
+  const mapEmpty = document.getElementById('map-empty');
+  mapEmpty.hidden = planDrawable;
+  if (plan && !planDrawable)
+    mapEmpty.textContent = 'The route plan holds no point that can be drawn.';
+  for (const part of document.querySelectorAll('.map-panel .legend, .map-panel .tools')) {
+    part.hidden = !planDrawable;
+  }
 
   mapView.w = mapCanvas.clientWidth;
   mapView.h = mapCanvas.clientHeight;
