@@ -16,7 +16,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int64_t kCellMetres = 50;
 // The stored fields of a cell run kind, value1..value4, signal_time,
 // approach_mark (what a point object writes), then the four properties that
 // every cell of a span carries.
@@ -154,7 +153,7 @@ json stations_json(const plot_input& in) {
     stations.push_back({{"slot", st.slot},
                         {"name", st.name},
                         {"position", st.position},
-                        {"segment", round_div(st.position, kCellMetres)},
+                        {"segment", segment_index(st.position, 0)},
                         {"extent", {e.value_a, e.value_b}},
                         {"time_s", e.time_s},
                         {"stop_s", e.option_c}});
@@ -259,7 +258,8 @@ json view_data(const plot_input& in) {
   data["train_code"] = cp1252_to_utf8(in.train_code);
   data["summary"] = scenario_facts(in);
   data["line_length"] = line_length(in);
-  data["cell_metres"] = kCellMetres;
+  data["cell_metres"] = kSegmentMetres;
+  data["mark_offset"] = kMarkOffset;
   data["cell_count"] = in.segments.size();
   data["points"] = point_columns(in.segments);
   data["runs"] = property_runs(in.segments);

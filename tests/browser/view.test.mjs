@@ -267,6 +267,8 @@ describe('the built-in scenario', () => {
     assert.deepEqual(shown.fields.kind, {value: 1, meaning: 'signal'});
     assert.deepEqual(shown.fields.value1, {value: 42, meaning: 's1*10+d1'});
     assert.deepEqual(shown.fields.value4, {value: 8, meaning: 'rapp*10+sx*3+dx'});
+    // The built-in signal is entered at 1 450 m; 1 425 to 1 475 m all land here.
+    assert.match(shown.text, /Entered at 1\s?425\u20131\s?475\s?m/);
     assert.equal(shown.fields.speed_limit.value, 18);
     assert.match(shown.fields.speed_limit.meaning, /90 km\/h/);
     for (const name of ['signal_time', 'approach_mark', 'tunnel_type', 'gradient', 'adhesion']) {

@@ -39,8 +39,10 @@
     codePointWithoutValue: 13,
     signBoard: 14,
   };
-  // Kinds the compiler files one cell after their position (position / 50 + 1).
-  const PLACED_ONE_CELL_ON = new Set([
+  // Kinds the compiler files mark_offset cells after their position
+  // (position / 50 + 1).
+  const MARK_OFFSET = data.mark_offset;
+  const MARKS = new Set([
     KIND.signal,
     KIND.slowdownEnd,
     KIND.slowdownStart,
@@ -1243,12 +1245,14 @@
   }
 
   function placedNote(c) {
-    if (!PLACED_ONE_CELL_ON.has(c.kind)) return null;
-    const [lo, hi] = coverOf(c.index);
+    if (!MARKS.has(c.kind)) return null;
+    // A position x lands on segment x / 50 + offset rounded as one number,
+    // so the positions that land here are those of this segment, moved back.
+    const [lo, hi] = coverOf(c.index).map((m) => m - MARK_OFFSET * CELL);
     return el(
         'p', {class: 'where'},
-        `Entered at ${grouped(lo - CELL)}\u2013${metresText(hi - CELL)} in the source text: ` +
-            `a ${kindName(c.kind)} takes the cell of position / ${CELL} + 1.`);
+        `Entered at ${grouped(lo)}\u2013${metresText(hi)} in the source text: a ` +
+            `${kindName(c.kind)} takes the cell of position / ${CELL} + ${MARK_OFFSET}.`);
   }
 
   function slowdownNote(c) {
