@@ -6,21 +6,10 @@
 #include <limits>
 #include <optional>
 
-#include "app/compilation.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
+#include "tool/tool_test_support.h"
 
 namespace scenario::tool {
 namespace {
-
-plot_input built_in() {
-  scenario_records r;
-  r.line_id = "Milano_Lecco";
-  r.train_code = "L5244";
-  const std::string line = dati_linea(), service = dati_treno();
-  compile_scenario(r, 1, line, service);
-  return {r.line_id, r.train_code, r.track_geometry, r.general_table, r.segments};
-}
 
 // A column of metres; nullopt is an empty cell, the first two hold integers
 // when they are whole, as the compiler writes them.
@@ -90,7 +79,7 @@ std::vector<track_segment> cells_from(const nlohmann::json& data) {
 }
 
 TEST(ViewData, KeepsEveryFieldOfEveryCell) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   // Fields a point object seldom or never sets, alone in their cells.
   in.segments[100].signal_time = 7;
   in.segments[101].approach_mark = 33;
@@ -106,7 +95,7 @@ TEST(ViewData, KeepsEveryFieldOfEveryCell) {
 }
 
 TEST(ViewData, StationsLandInTheSegmentTheirPositionRoundsTo) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   // 1525 / 50 = 30.5 and 1475 / 50 = 29.5 both go to the even 30; 1575 to 32.
   for (const auto& [position, segment] :
        std::vector<std::pair<int32_t, int>>{{1525, 30}, {1475, 30}, {1575, 32}, {1574, 31}}) {
@@ -118,13 +107,13 @@ TEST(ViewData, StationsLandInTheSegmentTheirPositionRoundsTo) {
 }
 
 TEST(ViewData, NoRoutePlanIsNull) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   in.plan.reset();
   EXPECT_TRUE(view_data(in)["plan"].is_null());
 }
 
 TEST(ViewPage, IsOneFileThatNoTextCanBreakOutOf) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   in.table[14].text = "LECCO </script><!--<script>alert(1)</script> \xC0";
   const std::string page = render_view_html(in);
   size_t scripts = 0;
