@@ -1,5 +1,6 @@
 // Fuzzes the decoding of arbitrary bytes as each kind of compiled file, as
-// `scenario-tool dump` does, and its listings as text and as JSON.
+// `scenario-tool dump` does, its listings as text and as JSON, and the data
+// that `scenario-tool view` puts in its page.
 //
 // Input: one byte that picks the kind (geometry, table, segments), then the
 // file's bytes.  Bytes that are not such a file must be refused with a
@@ -19,6 +20,7 @@
 #include "model/compiled_files.h"
 #include "tool/decode.h"
 #include "tool/dump.h"
+#include "tool/view.h"
 
 namespace {
 
@@ -55,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const route_plan plan = decode_line_geometry(bytes);
         list_line_geometry(listing, plan);
         check_json(line_geometry_json(plan));
+        check(!encode_plan_column(plan, 0).empty() && !encode_plan_column(plan, 1).empty());
         write_line_geometry(encoded, plan);
         break;
       }
@@ -69,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::vector<track_segment> cells = decode_segments(bytes);
         list_segments(listing, cells);
         check_json(segments_json(cells));
+        plot_input view;
+        view.segments = cells;
+        check(view_data(view)["cell_count"] == cells.size());
         write_segments(encoded, cells);
         break;
       }

@@ -10,8 +10,13 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 have_cmd cmake || need+=(cmake)
 have_cmd make || need+=(make)
 have_cmd g++ || need+=(g++)
+# A package, or "command:package" for a package needed only when the command
+# is missing (Node.js may come from elsewhere than Debian).
 for pkg in "$@"; do
-  have_pkg "$pkg" || need+=("$pkg")
+  case "$pkg" in
+    *:*) have_cmd "${pkg%%:*}" || need+=("${pkg#*:}") ;;
+    *) have_pkg "$pkg" || need+=("$pkg") ;;
+  esac
 done
 
 [ ${#need[@]} -eq 0 ] && exit 0

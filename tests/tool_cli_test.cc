@@ -143,6 +143,8 @@ TEST_F(ToolCli, UsageErrorsExitTwo) {
       {"dump", "file.txt"},
       {"plot"},
       {"plot", "."},  // no compiled scenario to choose
+      {"view"},
+      {"view", "."},
   };
   for (const auto& args : command_lines) {
     const run_result r = run_tool(dir.path(), args);
@@ -190,6 +192,7 @@ TEST_F(ToolCli, HelpForTheToolAndEveryCommand) {
       {{"check", "--help"}, "--train-code"},
       {{"dump", "--help"}, "--kind"},
       {{"plot", "--help"}, "--output"},
+      {{"view", "--help"}, "--output"},
   };
   for (const auto& [args, expected] : cases) {
     const run_result r = run_tool(dir.path(), args);
@@ -243,6 +246,26 @@ TEST_F(ToolCli, PlotIsWellFormedSvgNamingEveryStation) {
   if (std::system("command -v xmllint >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "xmllint is not installed";
   EXPECT_EQ(run_in(dir.path(), "xmllint", {"--noout", "picture.svg"}).status, 0);
+}
+
+TEST_F(ToolCli, ViewWritesOnePageBesideTheScenarioAndNothingForABadFile) {
+  write_template();
+  ASSERT_EQ(run_tool(dir.path(), {"compile", line_txt, service_txt, "--out", "c"}).status, 0);
+  const run_result r = run_tool(dir.path(), {"view", "c"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string page = slurp(dir / "c/Milano_Lecco_L5244.html");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.find("\"name\":\"CALOLZIOCORTE - OLGINATE\""), std::string::npos);
+  EXPECT_EQ(run_tool(dir.path(), {"view", "c", "-o", "page.html"}).status, 0);
+  EXPECT_EQ(slurp(dir / "page.html"), page);
+
+  // A segment file cut short is refused, and the page already there stays.
+  const std::string cells = slurp(dir / "c/Milano_Lecco_L5244.dat");
+  spill(dir / "c/Milano_Lecco_L5244.dat", cells.substr(0, cells.size() - 1));
+  const run_result bad = run_tool(dir.path(), {"view", "c"});
+  EXPECT_EQ(bad.status, 3);
+  EXPECT_NE(bad.err.find("Milano_Lecco_L5244.dat"), std::string::npos) << bad.err;
+  EXPECT_EQ(slurp(dir / "c/Milano_Lecco_L5244.html"), page);
 }
 
 }  // namespace

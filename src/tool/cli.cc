@@ -52,6 +52,32 @@ struct compile_flags {
   }
 };
 
+// The flags `plot` and `view` share: which compiled scenario, and the file
+// to write.
+struct picture_flags {
+  plot_options options;
+  std::string line_id, train_code, output;
+  CLI::Option* line_flag = nullptr;
+  CLI::Option* train_flag = nullptr;
+  CLI::Option* output_flag = nullptr;
+
+  CLI::App* add_to(CLI::App& app, const char* name, const char* what, const char* output_help) {
+    CLI::App* command = app.add_subcommand(name, what);
+    command->add_option("DIR", options.dir, "directory of the compiled files")->required();
+    line_flag = command->add_option("--line-id", line_id, "line identifier");
+    train_flag = command->add_option("--train-code", train_code, "train code");
+    output_flag = command->add_option("-o,--output", output, output_help);
+    return command;
+  }
+
+  plot_options finish() {
+    if (line_flag->count() > 0) options.line_id = line_id;
+    if (train_flag->count() > 0) options.train_code = train_code;
+    if (output_flag->count() > 0) options.output = output;
+    return options;
+  }
+};
+
 // Runs a command, turning the tool's own errors into messages and statuses.
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
@@ -78,7 +104,7 @@ std::string parse_failure(const CLI::App*, const CLI::Error& e) {
 }  // namespace
 
 int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  CLI::App app{"Compile, inspect and plot the scenarios of the railway driving simulator.",
+  CLI::App app{"Compile, inspect, plot and view the scenarios of the railway driving simulator.",
                "scenario-tool"};
   app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
   app.failure_message(parse_failure);
@@ -117,14 +143,13 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
                                             "name does not tell")
                                ->check(CLI::IsMember({"geometry", "table", "segments"}));
 
-  plot_options plot_opts;
-  std::string plot_line, plot_train, plot_output;
-  CLI::App* plot_cmd = app.add_subcommand("plot", "draw a compiled scenario as an SVG picture");
-  plot_cmd->add_option("DIR", plot_opts.dir, "directory of the compiled files")->required();
-  CLI::Option* plot_line_flag = plot_cmd->add_option("--line-id", plot_line, "line identifier");
-  CLI::Option* plot_train_flag = plot_cmd->add_option("--train-code", plot_train, "train code");
-  CLI::Option* plot_out_flag = plot_cmd->add_option(
-      "-o,--output", plot_output, "SVG file to write (default: DIR/<line>_<train>.svg)");
+  picture_flags plot_f, view_f;
+  CLI::App* plot_cmd = plot_f.add_to(app, "plot", "draw a compiled scenario as an SVG picture",
+                                     "SVG file to write (default: DIR/<line>_<train>.svg)");
+  view_f.add_to(app, "view",
+                "write an interactive page of a compiled scenario: map, profiles and "
+                "a segment inspector, in one HTML file",
+                "HTML file to write (default: DIR/<line>_<train>.html)");
 
   try {
     app.parse(argc, argv);
@@ -146,10 +171,9 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
     dump_opts.json = dump_format == "json";
     return guarded([&] { return run_dump(dump_opts, out, err); }, dump_opts.json, out, err);
   }
-  if (plot_line_flag->count() > 0) plot_opts.line_id = plot_line;
-  if (plot_train_flag->count() > 0) plot_opts.train_code = plot_train;
-  if (plot_out_flag->count() > 0) plot_opts.output = plot_output;
-  return guarded([&] { return run_plot(plot_opts, out, err); }, false, out, err);
+  if (*plot_cmd)
+    return guarded([&] { return run_plot(plot_f.finish(), out, err); }, false, out, err);
+  return guarded([&] { return run_view(view_f.finish(), out, err); }, false, out, err);
 }
 
 }  // namespace scenario::tool

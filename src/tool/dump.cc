@@ -15,7 +15,44 @@ namespace {
 
 using nlohmann::json;
 
-// What value1..value4 of a cell mean for its kind; empty names are unused.
+json cell_json(size_t index, const track_segment& s) {
+  json j = {{"index", index}, {"kind_name", segment_kind_name(s.kind)}};
+  for (const segment_field& f : segment_fields()) j[std::string(f.name)] = f.value(s);
+  return j;
+}
+
+// Runs of equal values of one per-cell property, "cells a..b: v".
+void list_runs(std::ostream& out, const std::vector<track_segment>& cells, std::string_view title,
+               const std::function<int(const track_segment&)>& value,
+               const std::function<std::string(int)>& describe) {
+  out << title << ":\n";
+  size_t start = 0;
+  for (size_t i = 1; i <= cells.size(); ++i) {
+    if (i < cells.size() && value(cells[i]) == value(cells[start])) continue;
+    out << "  cells " << start << ".." << i - 1 << ": " << describe(value(cells[start])) << '\n';
+    start = i;
+  }
+}
+
+}  // namespace
+
+const std::array<segment_field, kSegmentFieldCount>& segment_fields() {
+  static constexpr std::array<segment_field, kSegmentFieldCount> kFields = {{
+      {"kind", [](const track_segment& s) -> int { return s.kind; }},
+      {"value1", [](const track_segment& s) -> int { return s.value1; }},
+      {"value2", [](const track_segment& s) -> int { return s.value2; }},
+      {"value3", [](const track_segment& s) -> int { return s.value3; }},
+      {"value4", [](const track_segment& s) -> int { return s.value4; }},
+      {"signal_time", [](const track_segment& s) -> int { return s.signal_time; }},
+      {"approach_mark", [](const track_segment& s) -> int { return s.approach_mark; }},
+      {"tunnel_type", [](const track_segment& s) -> int { return s.tunnel_type; }},
+      {"speed_limit", [](const track_segment& s) -> int { return s.speed_limit; }},
+      {"gradient", [](const track_segment& s) -> int { return s.gradient; }},
+      {"adhesion", [](const track_segment& s) -> int { return s.adhesion; }},
+  }};
+  return kFields;
+}
+
 std::array<std::string_view, 4> value_names(uint8_t kind) {
   switch (kind) {
     case kSignal:
@@ -48,12 +85,11 @@ std::string cell_text(const route_plan& plan, int32_t metre, int column, bool js
               : exact_number(plan.value(metre, column), tag);
 }
 
-// One labelled field of a table slot.
-struct slot_field {
-  std::string_view name;
-  std::string_view meaning;  // empty when the slot gives the field none
-  json value;
-};
+std::string coordinate_text(double metres) {
+  char buffer[400];  // %f of the largest double has 309 digits before the point
+  std::snprintf(buffer, sizeof buffer, "%.3f", metres);
+  return buffer;
+}
 
 std::vector<slot_field> slot_fields(int slot, const general_entry& e) {
   const bool station = slot_role(slot, e) == std::string_view("station");
@@ -92,38 +128,6 @@ std::vector<slot_field> slot_fields(int slot, const general_entry& e) {
       {"time_s", pick("time s", "", "", "check code", ""), e.time_s},
   };
 }
-
-json cell_json(size_t index, const track_segment& s) {
-  json j = {{"index", index},
-            {"kind", s.kind},
-            {"kind_name", segment_kind_name(s.kind)},
-            {"value1", s.value1},
-            {"value2", s.value2},
-            {"value3", s.value3},
-            {"value4", s.value4},
-            {"signal_time", s.signal_time},
-            {"approach_mark", s.approach_mark},
-            {"tunnel_type", s.tunnel_type},
-            {"speed_limit", s.speed_limit},
-            {"gradient", s.gradient},
-            {"adhesion", s.adhesion}};
-  return j;
-}
-
-// Runs of equal values of one per-cell property, "cells a..b: v".
-void list_runs(std::ostream& out, const std::vector<track_segment>& cells, std::string_view title,
-               const std::function<int(const track_segment&)>& value,
-               const std::function<std::string(int)>& describe) {
-  out << title << ":\n";
-  size_t start = 0;
-  for (size_t i = 1; i <= cells.size(); ++i) {
-    if (i < cells.size() && value(cells[i]) == value(cells[start])) continue;
-    out << "  cells " << start << ".." << i - 1 << ": " << describe(value(cells[start])) << '\n';
-    start = i;
-  }
-}
-
-}  // namespace
 
 std::string_view segment_kind_name(uint8_t kind) {
   switch (kind) {

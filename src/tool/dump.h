@@ -2,6 +2,8 @@
 #ifndef SCENARIO_TOOL_DUMP_H_
 #define SCENARIO_TOOL_DUMP_H_
 
+#include <array>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -13,6 +15,21 @@ namespace scenario::tool {
 
 // The name of a segment cell's kind ("signal", "slowdown start", ...).
 std::string_view segment_kind_name(uint8_t kind);
+
+// The stored fields of a segment cell, in file order, by the names the
+// listings give them.
+struct segment_field {
+  std::string_view name;
+  int (*value)(const track_segment&);
+};
+inline constexpr size_t kSegmentFieldCount = 11;
+const std::array<segment_field, kSegmentFieldCount>& segment_fields();
+
+// What value1..value4 of a cell mean for its kind; empty names are unused.
+std::array<std::string_view, 4> value_names(uint8_t kind);
+
+// A route-plan coordinate as the listings print it: metres, three decimals.
+std::string coordinate_text(double metres);
 
 // What a table slot holds ("station", "sign board text", "train and line
 // size", ...), judged from its number and content.
@@ -27,6 +44,15 @@ std::string exact_number(double v, cell_tag tag);
 // carry, as the strings "NaN", "-NaN", "Infinity" and "-Infinity", apart
 // from null (an empty cell).
 std::string json_number(double v, cell_tag tag);
+
+// One field of a table slot, in record order, with what the slot makes of
+// it (empty when the slot gives the field no meaning).
+struct slot_field {
+  std::string_view name;
+  std::string_view meaning;
+  nlohmann::json value;
+};
+std::vector<slot_field> slot_fields(int slot, const general_entry& entry);
 
 void list_line_geometry(std::ostream& out, const route_plan& plan);
 void list_general_table(std::ostream& out, const general_table_t& table);

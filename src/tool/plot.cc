@@ -148,15 +148,10 @@ std::string plan_path(const drawn_plan& plan, const plan_view& view, int64_t a, 
 // Runs of cells whose tunnel type is not 0, as metre spans.
 std::vector<std::pair<int32_t, int32_t>> tunnel_spans(const std::vector<track_segment>& cells) {
   std::vector<std::pair<int32_t, int32_t>> spans;
-  for (size_t i = 0; i < cells.size(); ++i) {
-    if (cells[i].tunnel_type == 0) continue;
-    size_t j = i;
-    while (j + 1 < cells.size() && cells[j + 1].tunnel_type != 0) ++j;
-    // A tunnel from s to f covers cells s / 50 to f / 50 - 1.
-    spans.emplace_back(static_cast<int32_t>(segment_position(static_cast<int64_t>(i), 0)),
-                       static_cast<int32_t>(segment_position(static_cast<int64_t>(j), -1)));
-    i = j;
-  }
+  // A tunnel from s to f covers cells s / 50 to f / 50 - 1.
+  for (const auto& [first, last] : tunnel_cells(cells))
+    spans.emplace_back(static_cast<int32_t>(segment_position(static_cast<int64_t>(first), 0)),
+                       static_cast<int32_t>(segment_position(static_cast<int64_t>(last), -1)));
   return spans;
 }
 
@@ -355,29 +350,6 @@ std::string draw_profile(const profile_frame& f, const profile& p, double top, b
   return s + "</g>\n";
 }
 
-// The route length as read, when it is one; else the cells' whole length.
-int32_t line_length(const plot_input& in) {
-  const int32_t read = in.table[kSlotTrainAndLength].value_b;
-  const int64_t cells = static_cast<int64_t>(in.segments.size()) * kCellMetres;
-  return read > 0 && read < cells ? read
-                                  : static_cast<int32_t>(std::min<int64_t>(cells, INT32_MAX));
-}
-
-std::string title_of(const plot_input& in, const profile_frame& f) {
-  size_t signals = 0;
-  for (const track_segment& c : in.segments) signals += c.kind == kSignal ? 1 : 0;
-  char length[32];
-  std::snprintf(length, sizeof length, "%.1f km", line_length(in) / 1000.0);
-  auto count = [](size_t n, std::string_view one, std::string_view many) {
-    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-  };
-  return cp1252_to_utf8(in.line_id) + ", train " + cp1252_to_utf8(in.train_code) + ": " + length +
-         ", " + count(f.stations.size(), "station", "stations") + ", " +
-         count(signals, "signal", "signals") + ", " +
-         count(tunnel_spans(in.segments).size(), "tunnel", "tunnels") + ", " +
-         count(f.slowdowns.size(), "slowdown", "slowdowns");
-}
-
 std::string draw_profiles(const profile_frame& f, double& y) {
   const std::vector<profile> profiles = {
       {"gradient", [](const track_segment& c) { return c.gradient - 100.0; }, "#6a3d9a", false,
@@ -434,7 +406,7 @@ std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& seg
       }
       if (segments[j].kind == kSlowdownStart) break;
     }
-    slowdowns.push_back({marked_position(i), marked_position(end), segments[i].value1});
+    slowdowns.push_back({marked_position(i), marked_position(end), segments[i].value1, i, end});
   }
   return slowdowns;
 }
@@ -449,6 +421,39 @@ size_t unplottable_metres(const route_plan& plan) {
     count += finite ? 0 : 1;
   }
   return count;
+}
+
+std::vector<std::pair<size_t, size_t>> tunnel_cells(const std::vector<track_segment>& cells) {
+  std::vector<std::pair<size_t, size_t>> runs;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (cells[i].tunnel_type == 0) continue;
+    size_t j = i;
+    while (j + 1 < cells.size() && cells[j + 1].tunnel_type != 0) ++j;
+    runs.emplace_back(i, j);
+    i = j;
+  }
+  return runs;
+}
+
+int32_t line_length(const plot_input& in) {
+  const int32_t read = in.table[kSlotTrainAndLength].value_b;
+  const int64_t cells = static_cast<int64_t>(in.segments.size()) * kCellMetres;
+  return read > 0 && read < cells ? read
+                                  : static_cast<int32_t>(std::min<int64_t>(cells, INT32_MAX));
+}
+
+std::string scenario_facts(const plot_input& in) {
+  size_t signals = 0;
+  for (const track_segment& c : in.segments) signals += c.kind == kSignal ? 1 : 0;
+  char length[32];
+  std::snprintf(length, sizeof length, "%.1f km", line_length(in) / 1000.0);
+  auto count = [](size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+  };
+  return length + (", " + count(stations_of(in.table, in.segments).size(), "station", "stations") +
+                   ", " + count(signals, "signal", "signals") + ", " +
+                   count(tunnel_cells(in.segments).size(), "tunnel", "tunnels") + ", " +
+                   count(slowdowns_of(in.segments).size(), "slowdown", "slowdowns"));
 }
 
 std::string render_svg(const plot_input& in) {
@@ -478,7 +483,8 @@ std::string render_svg(const plot_input& in) {
   }
   body += draw_profiles(frame, y);
 
-  const std::string title = title_of(in, frame);
+  const std::string title = cp1252_to_utf8(in.line_id) + ", train " +
+                            cp1252_to_utf8(in.train_code) + ": " + scenario_facts(in);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fmt(kWidth) + "\" height=\"" +
          fmt(y) + "\" viewBox=\"0 0 " + fmt(kWidth) + " " + fmt(y) +

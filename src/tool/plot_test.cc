@@ -2,25 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/compilation.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
 #include "tool/text_encoding.h"
+#include "tool/tool_test_support.h"
 
 namespace scenario::tool {
 namespace {
 
-plot_input built_in() {
-  scenario_records r;
-  r.line_id = "Milano_Lecco";
-  r.train_code = "L5244";
-  const std::string line = dati_linea(), service = dati_treno();
-  compile_scenario(r, 1, line, service);
-  return {r.line_id, r.train_code, r.track_geometry, r.general_table, r.segments};
-}
-
 TEST(Plot, StationsAreTheTablesStationSlots) {
-  const plot_input in = built_in();
+  const plot_input in = built_in_scenario();
   const std::vector<plotted_station> stations = stations_of(in.table, in.segments);
   ASSERT_EQ(stations.size(), 14u);
   EXPECT_EQ(stations.front().name, "MILANO CENTRALE");
@@ -29,7 +18,7 @@ TEST(Plot, StationsAreTheTablesStationSlots) {
 }
 
 TEST(Plot, SignBoardTextsAreNoStations) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   // A board whose text took slot 15, just above the last station.
   in.table[15].text = "ATTENZIONE";
   in.segments[300].kind = kSignBoard;
@@ -38,7 +27,7 @@ TEST(Plot, SignBoardTextsAreNoStations) {
 }
 
 TEST(Plot, SlowdownRunsFromItsStartToItsEnd) {
-  const std::vector<plotted_slowdown> s = slowdowns_of(built_in().segments);
+  const std::vector<plotted_slowdown> s = slowdowns_of(built_in_scenario().segments);
   ASSERT_EQ(s.size(), 1u);
   EXPECT_EQ(s[0].from, 13200);
   EXPECT_EQ(s[0].to, 13950);
@@ -46,7 +35,7 @@ TEST(Plot, SlowdownRunsFromItsStartToItsEnd) {
 }
 
 TEST(Plot, NamesAreEscapedAndConverted) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   in.table[1].text = "A&B <C> \xC0";  // Windows-1252 capital A grave
   const std::string svg = render_svg(in);
   EXPECT_NE(svg.find("A&amp;B &lt;C&gt; \xC3\x80"), std::string::npos);
@@ -54,7 +43,7 @@ TEST(Plot, NamesAreEscapedAndConverted) {
 }
 
 TEST(Plot, WithoutRoutePlanTheProfilesStillShow) {
-  plot_input in = built_in();
+  plot_input in = built_in_scenario();
   in.plan.reset();
   const std::string svg = render_svg(in);
   EXPECT_NE(svg.find("No route plan"), std::string::npos);

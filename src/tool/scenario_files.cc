@@ -11,6 +11,7 @@
 #include "tool/identifiers.h"
 #include "tool/plot.h"
 #include "tool/report.h"
+#include "tool/view.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;
@@ -120,7 +121,13 @@ std::pair<std::string, std::string> find_scenario(const fs::path& dir,
   return {line, train};
 }
 
-int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) {
+namespace {
+
+// Reads the compiled scenario that `options` names and settles where its
+// picture goes (never onto one of its own files); a file that is not what
+// its name says is reported on `err` and gives nothing.
+std::optional<plot_input> load_scenario(const plot_options& options, std::string_view extension,
+                                        fs::path& output, std::ostream& err) {
   const auto [line, train] = find_scenario(options.dir, options.line_id, options.train_code);
   plot_input in;
   in.line_id = line;
@@ -128,7 +135,7 @@ int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) 
   const fs::path geometry = options.dir / line_geometry_file_name(line);
   const fs::path table = options.dir / table_file_name(line, train);
   const fs::path segments = options.dir / segment_file_name(line, train);
-  const fs::path output = options.output.value_or(options.dir / (line + "_" + train + ".svg"));
+  output = options.output.value_or(options.dir / (line + "_" + train + std::string(extension)));
   refuse_replacing_inputs({output}, "picture", {table, segments, geometry}, "compiled file");
   fs::path current = table;
   try {
@@ -141,16 +148,35 @@ int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) 
       in.plan = decode_line_geometry(read_whole_file(geometry, kMostGeometryBytes));
   } catch (const decode_error& e) {
     err << shown(current) << ": error: " << e.what() << '\n';
-    return kExitFile;
+    return std::nullopt;
   }
-  const size_t left_out = in.plan ? unplottable_metres(*in.plan) : 0;
+  return in;
+}
+
+// Writes a picture of the scenario beside it (or where `options` says).
+int write_picture(const plot_options& options, std::string_view extension,
+                  std::string (*render)(const plot_input&), std::ostream& out, std::ostream& err) {
+  fs::path output;
+  const std::optional<plot_input> in = load_scenario(options, extension, output, err);
+  if (!in) return kExitFile;
+  const size_t left_out = in->plan ? unplottable_metres(*in->plan) : 0;
   if (left_out > 0)
     err << "scenario-tool: warning: " << left_out
         << " metres of the route plan hold a coordinate that is not a finite number; the "
            "picture leaves them out\n";
-  replace_file(output, render_svg(in));
+  replace_file(output, render(*in));
   out << "wrote " << shown(output) << '\n';
   return kExitOk;
+}
+
+}  // namespace
+
+int run_plot(const plot_options& options, std::ostream& out, std::ostream& err) {
+  return write_picture(options, ".svg", render_svg, out, err);
+}
+
+int run_view(const view_options& options, std::ostream& out, std::ostream& err) {
+  return write_picture(options, ".html", render_view_html, out, err);
 }
 
 }  // namespace scenario::tool

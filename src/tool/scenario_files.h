@@ -1,5 +1,5 @@
-// Finding and reading a compiled scenario in a directory, for `dump` and
-// `plot`.
+// Finding and reading a compiled scenario in a directory, for `dump`,
+// `plot` and `view`.
 #ifndef SCENARIO_TOOL_SCENARIO_FILES_H_
 #define SCENARIO_TOOL_SCENARIO_FILES_H_
 
@@ -28,6 +28,12 @@ struct plot_options {
 };
 
 int run_plot(const plot_options& options, std::ostream& out, std::ostream& err);
+
+// The same choice of scenario as `plot`; the output defaults to
+// DIR/<line>_<train>.html.
+using view_options = plot_options;
+
+int run_view(const view_options& options, std::ostream& out, std::ostream& err);
 
 // The identifiers of the compiled scenario in `dir`: the flags, else the
 // only line geometry file and the only table file of that line there.
