@@ -20,9 +20,9 @@ using nlohmann::json;
 // approach_mark (what a point object writes), then the four properties that
 // every cell of a span carries.
 constexpr size_t kPointFields = 7;
-// No railway's coordinates reach a million kilometres; beyond that a value
-// is kept off the drawing, which also keeps every millimetre count exact in
-// the page's doubles.
+// No railway's coordinates come near 10^12 m (a thousand million km); a
+// value beyond that is kept off the drawing, which also keeps every
+// millimetre count exact in the page's doubles (below 2^53).
 constexpr double kDrawableMetres = 1e12;
 constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int64_t kLetterZero = 26;
