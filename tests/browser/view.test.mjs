@@ -206,8 +206,37 @@ async function pageRoutePlanListing(page) {
   });
 }
 
+// A number of `dump`'s listing (the shortest text that reads back as the
+// same double) as the page shows it: the exact binary value rounded to
+// thousandths, an exact half to the even neighbour, as printf's "%.3f" does.
+function thousandths(text) {
+  const x = Number(text);
+  if (text === '-' || !Number.isFinite(x)) return text;
+  const bits = new DataView(new ArrayBuffer(8));
+  bits.setFloat64(0, x);
+  const word = bits.getBigUint64(0);
+  const exponentBits = Number((word >> 52n) & 0x7ffn);
+  let mantissa = word & ((1n << 52n) - 1n);
+  if (exponentBits !== 0) mantissa |= 1n << 52n;
+  const exponent = (exponentBits === 0 ? 1 : exponentBits) - 1075;
+  let numerator = mantissa * 1000n;
+  let denominator = 1n;
+  if (exponent >= 0) numerator <<= BigInt(exponent);
+  else denominator <<= BigInt(-exponent);
+  let q = numerator / denominator;
+  const twice = 2n * (numerator % denominator);
+  if (twice > denominator || (twice === denominator && (q & 1n) === 1n)) q += 1n;
+  const digits = q.toString().padStart(4, '0');
+  return `${word >> 63n ? '-' : ''}${digits.slice(0, -3)}.${digits.slice(-3)}`;
+}
+
 function dumpedRoutePlanListing(file) {
-  return tool(['dump', file]).split('\n').slice(1).join('\n').trimEnd();
+  return tool(['dump', file])
+      .split('\n')
+      .slice(1)
+      .map((line) => line.split(' ').map((t, n) => (n === 0 ? t : thousandths(t))).join(' '))
+      .join('\n')
+      .trimEnd();
 }
 
 function assertSameListing(actual, expected) {
