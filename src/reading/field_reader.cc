@@ -31,6 +31,7 @@ void field_reader::consume_line_end() {
   ++pos_;
   ++line_;
   line_begin_ = pos_;
+  at_line_start_ = true;
 }
 
 void field_reader::skip_blanks() {
@@ -42,6 +43,8 @@ void field_reader::begin_field() {
   if (at_end()) fail("read past the end of the text");
   while (!at_end() && (is_blank(text_[pos_]) || is_line_end(text_[pos_]))) advance();
   field_start_ = here();
+  field_starts_line_ = at_line_start_;
+  at_line_start_ = false;
 }
 
 std::string field_reader::read_text() {
@@ -54,7 +57,8 @@ std::string field_reader::read_text() {
       advance();
       value += text_.substr(from, pos_ - from);
     }
-    if (!at_end()) ++pos_;  // the closing quote
+    if (!at_end()) ++pos_;   // the closing quote
+    at_line_start_ = false;  // line ends inside the quotes belong to the field
     while (!at_end() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
   } else {
     size_t begin = pos_;

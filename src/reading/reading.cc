@@ -28,4 +28,22 @@ bool contains_ignoring_case(std::string_view field, std::string_view what) {
   return it != field.end() || what.empty();
 }
 
+std::string quoted(std::string_view field) {
+  constexpr size_t kLongest = 60;
+  std::string out = "\"";
+  for (size_t i = 0; i < field.size() && i < kLongest; ++i) {
+    const auto c = static_cast<unsigned char>(field[i]);
+    if (c < 0x20 || c == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  if (field.size() > kLongest) out += "...";
+  return out + "\"";
+}
+
 }  // namespace scenario

@@ -5,6 +5,7 @@
 #define SCENARIO_READING_READING_H_
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,13 +26,37 @@ struct failure_site {
   bool operator==(const failure_site&) const = default;
 };
 
+// Something the reading passes over or changes without failing: the records
+// stay exactly as the reading makes them, the author is told where and why.
+struct reader_warning {
+  source_kind text = source_kind::line_description;
+  text_position where;
+  std::string_view id;  // one of warning_id
+  std::string message;
+};
+
+// Who put a mark on a segment, so that a later entry refused there, or a
+// track-code failure there, can name it.
+struct placed_mark {
+  source_kind text = source_kind::line_description;
+  text_position where;
+  std::string what;  // "the signal at 13050 m"
+};
+
 // What a reading leaves besides the records: which source texts the reader
 // used up (the caller deletes them) and where a recorded failure stands.
 struct reading_outcome {
   bool delete_line_description = false;
   bool delete_train_service = false;
   std::optional<failure_site> site;
-  std::string detail;  // the run-time failure's own words, for failure 25
+  // The failure's own words: the cause of a run-time failure 25, what holds
+  // the segment of a refused entry.  Empty when the code's meaning says all.
+  std::string detail;
+  std::vector<reader_warning> warnings;
+  // The entries that hold the segments (by index), and those whose approach
+  // marks stand on them.
+  std::map<int64_t, placed_mark> marks;
+  std::map<int64_t, placed_mark> approach_marks;
 
   // The kilometric progressive entries as read, so that a misaligned one can
   // be pointed at when the train service reader finally checks them.
@@ -51,6 +76,11 @@ std::optional<std::string> next_keyword_field(field_reader& fields);
 // Keyword tests look for a substring anywhere in the field.
 bool contains(std::string_view field, std::string_view what);
 bool contains_ignoring_case(std::string_view field, std::string_view what);
+
+// A field as a message quotes it: in double quotes, cut to a sensible
+// length, control bytes shown as \xNN so that a text cannot play tricks on
+// the terminal that shows the message.
+std::string quoted(std::string_view field);
 
 // Stores a value into a field of the given width: it must fit, else the
 // reading fails at the entry being read.
