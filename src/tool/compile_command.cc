@@ -13,6 +13,7 @@
 #include "line/line_text.h"
 #include "model/compiled_files.h"
 #include "service/service_text.h"
+#include "tool/annotated_texts.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
 
@@ -70,18 +71,23 @@ void make_directory(const fs::path& dir) {
   if (ec) throw file_error("cannot create directory " + dir.string() + ": " + ec.message());
 }
 
-void emit(const compile_report& report, const compile_options& options, std::ostream& out,
-          std::ostream& err) {
+void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
+          std::ostream& out, std::ostream& err) {
   if (options.json) {
     out << report_json(report) << '\n';
     return;
   }
-  print_diagnostics(err, report);
+  print_diagnostics(err, report, {options.line_text, options.service_text}, texts, options.colour);
+  if (options.werror && warning_count(report) > 0)
+    err << "scenario-tool: error: " << warning_count(report)
+        << (warning_count(report) == 1 ? " warning" : " warnings")
+        << " treated as errors (--werror)\n";
   for (const std::string& f : report.files) out << "wrote " << f << '\n';
 }
 
-int exit_status(const compile_report& report) {
-  return report.failure_code != 0 || report.stamp_error != 0 ? kExitFailure : kExitOk;
+int exit_status(const compile_report& report, const compile_options& options) {
+  if (report.failure_code != 0 || report.stamp_error != 0) return kExitFailure;
+  return options.werror && warning_count(report) > 0 ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -99,9 +105,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   records.train_code = ids.train_code;
   const compilation result = compile_scenario(records, options.geometry ? 1 : 0, line, service);
   compile_report report = make_report(records, result, {options.line_text, options.service_text});
+  if (options.no_warnings) hide_warnings(report);
   if (!result.compiled && records.failure_code == 0 && result.stamp_error == 0) {
     // Cannot happen with the readers as they are; never let it pass as success.
-    report.diagnostics.push_back({options.line_text, {}, {}, 0, "nothing to compile"});
+    report.diagnostics.push_back(
+        {options.line_text, {}, {}, 25, "nothing to compile", severity::error, "25"});
     report.failure_code = 25;
   }
 
@@ -115,16 +123,18 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
       report.files.push_back(f.path.string());
     }
   }
-  emit(report, options, out, err);
-  return exit_status(report);
+  emit(report, options, {line, service}, out, err);
+  return exit_status(report, options);
 }
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
   check_identifier("line identifier", options.line_id);
   check_identifier("train code", options.train_code);
   const std::vector<std::pair<fs::path, std::string>> texts = {
-      {options.dir / line_description_file_name(options.line_id), dati_linea()},
-      {options.dir / train_service_file_name(options.line_id, options.train_code), dati_treno()}};
+      {options.dir / line_description_file_name(options.line_id),
+       options.annotated ? annotated_line_description() : dati_linea()},
+      {options.dir / train_service_file_name(options.line_id, options.train_code),
+       options.annotated ? annotated_train_service() : dati_treno()}};
   std::error_code ec;
   for (const auto& [path, bytes] : texts) {
     if (!options.force && fs::exists(path, ec)) {
