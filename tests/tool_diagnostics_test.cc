@@ -171,6 +171,30 @@ TEST_F(ToolDiagnostics, AnnotatedTemplateCompilesToTheSameBytesWithoutAWarning) 
         << name;
 }
 
+TEST_F(ToolDiagnostics, PlotSaysAScenarioWasCompiledWithAFailure) {
+  ASSERT_EQ(run_tool(dir.path(), {"template", "."}).status, 0);
+  const std::string line = "Milano_Lecco_linea.txt", service = "Milano_Lecco_L5244-.txt";
+  const std::string good = slurp(dir / service);
+  std::string failing = good;
+  failing.insert(failing.find("[codici]"), "segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n");
+  auto plot = [this] {
+    EXPECT_EQ(run_tool(dir.path(), {"plot", "c", "-o", "picture.svg"}).status, 0);
+    return slurp(dir / "picture.svg");
+  };
+  spill(dir / service, failing);
+  EXPECT_EQ(run_tool(dir.path(), {"compile", line, service, "--out", "c"}).status, 1);
+  EXPECT_NE(plot().find(">Compiled with failure 16 at 1450 m: &quot;segnale&quot; at 1450 m"),
+            std::string::npos);
+  const std::string failed_record = slurp(dir / "c/Milano_Lecco_L5244.report.json");
+
+  spill(dir / service, good);
+  EXPECT_EQ(run_tool(dir.path(), {"compile", line, service, "--out", "c"}).status, 0);
+  EXPECT_EQ(plot().find("Compiled with failure"), std::string::npos);
+  // A record left from other files says nothing about these.
+  spill(dir / "c/Milano_Lecco_L5244.report.json", failed_record);
+  EXPECT_EQ(plot().find("Compiled with failure"), std::string::npos);
+}
+
 TEST_F(ToolDiagnostics, GeneratorHelpWritesNothing) {
   const fs::path generator = dir / "scenario-generator";
   fs::copy_file(GENERATOR_PATH, generator);

@@ -279,6 +279,70 @@ TEST(ReaderWarningsTest, CurvesPassedOverWithoutARoutePlanAreNoEntries) {
   EXPECT_TRUE(run.outcome.warnings.empty());
 }
 
+// A failure names its own cause: what holds a taken segment, which of the
+// run-time causes applies, where an entry reaches outside the line.
+TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
+  struct detail_case {
+    int32_t code;
+    std::string line;
+    std::string service;
+    std::string detail;
+  } cases[] = {
+      {6, line_text("indicatori_vmax, 1000, 90,90,90,0,,,,0\r\ncartello indicatore, 1000, A\r\n"),
+       kNoService,
+       "\"cartello indicatore\" at 1000 m: segment 21 already holds the speed board at 1000 m "
+       "(line 4)"},
+      {21, line_text("cartello indicatore, 1000, A\r\nindicatori_vmax, 1000, 90,90,90,0,,,,0\r\n"),
+       kNoService,
+       "\"indicatori_vmax\" at 1000 m: segment 21 already holds the sign board at 1000 m (\"A\") "
+       "(line 4)"},
+      {7, line_text(""), service_text("segnale, 950" + kSignal + "abbattimento, 1000, 3\r\n"),
+       "\"abbattimento\" at 1000 m: segment 20 already holds the signal at 950 m (line 2)"},
+      {16, line_text("indicatori_vmax, 1000, 90,90,90,0,,,,0\r\n"),
+       service_text("segnale, 1000" + kSignal),
+       "\"segnale\" at 1000 m: segment 21 already holds the speed board at 1000 m (line 4 of the "
+       "line description)"},
+      {17, line_text(""),
+       service_text("segnale, 1800" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "\"rallentamento\" at 3000 m: its warning point: segment 37 already holds the signal at "
+       "1800 m (line 2)"},
+      {18, line_text(""),
+       service_text("segnale, 3000" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "its start: segment 61 already holds the signal at 3000 m"},
+      {19, line_text(""),
+       service_text("segnale, 3500" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "its end: segment 71 already holds the signal at 3500 m"},
+      {20, line_text(""),
+       service_text("segnale, 1700" + kSignal + "rallentamento, 3000, 30, 500, 0, 1, 0\r\n"),
+       "its lead-in, segments 33 to 36: segment 35 already holds the signal at 1700 m"},
+      {25, line_text(""), service_text("velocita, 0, 3000\r\nvelocita, 100, 50\r\n"),
+       "speed 3000 km/h is out of range"},
+      {25, line_text(""), service_text("sabbia, 40000\r\n"),
+       "value 40000 does not fit a 16-bit field"},
+      {25, line_text(""), service_text("numero vetture, 4x\r\n"), "\"4x\" is not a whole number"},
+      {25, "[generale]\r\n[curve]\r\n[fine]\r\n", kNoService,
+       "gives no route length (\"lunghezza percorso\")"},
+      {25, line_text(""), "[generale]\r\nvelocita, 100", "read past the end of the text"},
+      {30, line_text(""), service_text("segnale, 100" + kSignal),
+       "\"segnale\" at 100 m reaches segment -1, outside the line's segments 0 to 340 (a "
+       "signal's approach marks need 8 segments behind it, 350 m of line)"},
+      {30, line_text("pendenza, -50, 5\r\n"), kNoService,
+       "position -50 m lies before the start of the line"},
+      {30, line_text("curvas4, 16800, 300\r\n"), kNoService,
+       "metre 17001 of the route plan, past its last, 17000"},
+      {15, line_text("pendenza, 0, 0\r\npendenza, 20000, 5\r\n"),
+       service_text("segnale, 1000" + kSignal),
+       "\"segnale\" at 1000 m ends the reading: failure 15 of the line description, its entry at "
+       "20000 m on line 5 beyond the end of the line, is still in force"},
+  };
+  for (const detail_case& c : cases) {
+    const reading_run run = read_texts(c.line, c.service);
+    EXPECT_EQ(run.code(), c.code) << c.detail;
+    EXPECT_NE(run.outcome.detail.find(c.detail), std::string::npos)
+        << "expected: " << c.detail << "\n     got: " << run.outcome.detail;
+  }
+}
+
 TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {
   const int32_t codes[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  12,  13,  15,   16,
                            17, 18, 19, 20, 21, 22, 24, 25, 30, 31, 101, 102, 103, 1250, 1251};

@@ -40,7 +40,10 @@ void field_reader::skip_blanks() {
 
 void field_reader::begin_field() {
   field_start_ = here();
-  if (at_end()) fail("read past the end of the text");
+  if (at_end())
+    fail(
+        "read past the end of the text: its last entry is short of values, or the text does not "
+        "end with a closing line such as \"[fine]\"");
   while (!at_end() && (is_blank(text_[pos_]) || is_line_end(text_[pos_]))) advance();
   field_start_ = here();
   field_starts_line_ = at_line_start_;

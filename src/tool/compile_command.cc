@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "model/compiled_files.h"
 #include "service/service_text.h"
 #include "tool/annotated_texts.h"
+#include "tool/compile_record.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
 
@@ -21,21 +23,41 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// One compiled file to write: its path and its writer.
+// One file to write: its path and its writer.  The compiled files are
+// listed in the report; the compile record beside them is not one of them.
 struct pending_file {
   fs::path path;
   std::function<void(std::ostream&)> write;
+  bool compiled = true;
 };
 
-std::vector<pending_file> compiled_files(const scenario_records& r, const fs::path& dir) {
+std::function<void(std::ostream&)> bytes_of(std::shared_ptr<const std::string> bytes) {
+  return [bytes](std::ostream& out) {
+    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+  };
+}
+
+// The compiled files, then the record of the compilation that ties `report`
+// to the table and segment files' bytes.
+std::vector<pending_file> compiled_files(const scenario_records& r, const fs::path& dir,
+                                         const compile_report& report) {
+  std::ostringstream table, cells;
+  write_general_table(table, r.general_table);
+  write_segments(cells, r.segments);
+  const auto table_bytes = std::make_shared<const std::string>(std::move(table).str());
+  const auto cell_bytes = std::make_shared<const std::string>(std::move(cells).str());
   std::vector<pending_file> files;
   if (r.build_geometry != 0)
     files.push_back({dir / line_geometry_file_name(r.line_id),
                      [&r](std::ostream& out) { write_line_geometry(out, r.track_geometry); }});
-  files.push_back({dir / table_file_name(r.line_id, r.train_code),
-                   [&r](std::ostream& out) { write_general_table(out, r.general_table); }});
-  files.push_back({dir / segment_file_name(r.line_id, r.train_code),
-                   [&r](std::ostream& out) { write_segments(out, r.segments); }});
+  files.push_back({dir / table_file_name(r.line_id, r.train_code), bytes_of(table_bytes)});
+  files.push_back({dir / segment_file_name(r.line_id, r.train_code), bytes_of(cell_bytes)});
+  compile_report recorded = report;
+  for (const pending_file& f : files) recorded.files.push_back(f.path.string());
+  files.push_back({dir / compile_record_name(r.line_id, r.train_code),
+                   bytes_of(std::make_shared<const std::string>(
+                       compile_record_json(recorded, *table_bytes, *cell_bytes))),
+                   false});
   return files;
 }
 
@@ -114,13 +136,14 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   }
 
   if (options.write && result.compiled) {
-    const std::vector<pending_file> files = compiled_files(records, options.out_dir);
+    check_table_texts(records.general_table,
+                      options.out_dir / table_file_name(records.line_id, records.train_code));
+    const std::vector<pending_file> files = compiled_files(records, options.out_dir, report);
     refuse_overwriting_inputs(files, options);
-    check_table_texts(records.general_table, files[files.size() - 2].path);
     make_directory(options.out_dir);
     for (const pending_file& f : files) {
       replace_file(f.path, f.write);
-      report.files.push_back(f.path.string());
+      if (f.compiled) report.files.push_back(f.path.string());
     }
   }
   emit(report, options, {line, service}, out, err);
