@@ -323,6 +323,10 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
       {25, "[generale]\r\n[curve]\r\n[fine]\r\n", kNoService,
        "gives no route length (\"lunghezza percorso\")"},
       {25, line_text(""), "[generale]\r\nvelocita, 100", "read past the end of the text"},
+      {25,
+       "[generale]\r\nlunghezza percorso, 1000\r\nprogressiva chilometrica uno, 0, 2147483600, "
+       "1\r\nprogressiva chilometrica due, 100, 5, 0\r\n[fine]\r\n",
+       kNoService, "progressive value 2147483600 with flag 1"},
       {30, line_text(""), service_text("segnale, 100" + kSignal),
        "\"segnale\" at 100 m reaches segment -1, outside the line's segments 0 to 340 (a "
        "signal's approach marks need 8 segments behind it, 350 m of line)"},
@@ -336,11 +340,27 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
        "20000 m on line 5 beyond the end of the line, is still in force"},
   };
   for (const detail_case& c : cases) {
+    SCOPED_TRACE(c.detail);
     const reading_run run = read_texts(c.line, c.service);
     EXPECT_EQ(run.code(), c.code) << c.detail;
     EXPECT_NE(run.outcome.detail.find(c.detail), std::string::npos)
         << "expected: " << c.detail << "\n     got: " << run.outcome.detail;
   }
+}
+
+// A value stored later than it is read is blamed on its own field.
+TEST(ReaderFailureDetailsTest, LateFailuresPointAtTheValue) {
+  const reading_run flag = read_texts(
+      "[generale]\r\nlunghezza percorso, 1000\r\nprogressiva chilometrica uno, 0, 2147483600, 1\r\n"
+      "[fine]\r\n",
+      kNoService);
+  ASSERT_TRUE(flag.outcome.site.has_value());
+  EXPECT_EQ(flag.outcome.site->where, (text_position{3, 34}));
+  const reading_run speed =
+      read_texts(line_text(""), service_text("velocita, 0, 3000\r\naderenza, 0, 100\r\n"));
+  ASSERT_TRUE(speed.outcome.site.has_value());
+  EXPECT_EQ(speed.outcome.site->text, S);
+  EXPECT_EQ(speed.outcome.site->where, (text_position{2, 14}));
 }
 
 TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {

@@ -1,5 +1,7 @@
 #include "line/line_reader.h"
 
+#include <limits>
+#include <map>
 #include <string>
 
 #include "line/progressive.h"
@@ -42,6 +44,7 @@ class line_reader {
 
  private:
   bool find_general_section();
+  void order_progressives();
   bool read_general_section();
   bool general_section_entry(const std::string& keyword);
   void progressive_entries(const std::string& keyword);
@@ -78,7 +81,8 @@ class line_reader {
   }
   template <typename Examine>
   auto watched(entry_watch& watch, const std::string& field, bool general, Examine examine) {
-    return watch_examination(watch, fields_, field, fate_, not_read_here(field, general), examine);
+    return watch_examination(
+        watch, fields_, field, fate_, [&] { return not_read_here(field, general); }, examine);
   }
   void note_site() { outcome_.site = failure_site{source_kind::line_description, entry_start_}; }
 
@@ -135,7 +139,7 @@ std::string_view line_reader::not_read_here(const std::string& f, bool general) 
 bool line_reader::read(int32_t& sign_board_cursor) {
   try {
     if (!find_general_section() || !read_general_section()) return false;
-    progressive_ordina(r_.general_table);
+    order_progressives();
     if (r_.build_geometry != 0) seed_plan();
     const bool go_on = read_entries();
     sign_board_cursor = sign_board_cursor_;
@@ -145,6 +149,28 @@ bool line_reader::read(int32_t& sign_board_cursor) {
     return true;
   } catch (const run_time_failure& failure) {
     throw reading_failure{fields_.field_start(), failure.what};
+  }
+}
+
+// The flags apply once the general section is over, long after the values
+// were read: a value the flag pushes past its field is the fault of that
+// value's field.
+void line_reader::order_progressives() {
+  try {
+    progressive_ordina(r_.general_table);
+  } catch (const run_time_failure&) {
+    // The flags apply to slots 81, 82, 83 in turn: the first that overflows.
+    for (int i = kSlotProgressiveTre; i <= kSlotProgressiveUno; ++i) {
+      const general_entry& slot = r_.general_table[static_cast<size_t>(i)];
+      if (slot.value_c != 1 || slot.value_b <= std::numeric_limits<int32_t>::max() - 100) continue;
+      for (const auto& source : outcome_.progressive_sources)
+        if (source.position == slot.value_a && source.value == slot.value_b && source.flag == 1)
+          throw reading_failure{source.value_at,
+                                "progressive value " + std::to_string(source.value) +
+                                    " with flag 1: adding 100 passes the largest value a 32-bit "
+                                    "field holds"};
+    }
+    throw;
   }
 }
 
@@ -228,8 +254,10 @@ void line_reader::progressive_entries(const std::string& f) {
     general_entry& slot = t[static_cast<size_t>(p.slot)];
     slot.value_a = fields_.read_i32();
     slot.value_b = fields_.read_i32();
+    const text_position value_at = fields_.field_start();
     slot.value_c = fields_.read_i32();
-    outcome_.progressive_sources.push_back({entry_start_, slot.value_a, slot.value_b});
+    outcome_.progressive_sources.push_back(
+        {entry_start_, slot.value_a, slot.value_b, slot.value_c, value_at});
   }
 }
 
@@ -480,7 +508,7 @@ flow line_reader::speed_board_entry(const std::string&) {
     return stop(r_.failure_code, position);
   }
   note_speed_board(position, v, at);
-  notes_.place(index, entry_start_, "the speed board at " + std::to_string(position) + " m");
+  notes_.place(index, entry_start_, mark_role::speed_board, position);
   return flow::next;
 }
 
@@ -511,8 +539,7 @@ flow line_reader::sign_board_entry(const std::string&) {
   notes_.snapped(position_at, "\"cartello indicatore\"", position, kMarkOffset);
   notes_.beyond_end(position_at, "\"cartello indicatore\"", position, r_);
   notes_.encoding(text_at, "the board text", text);
-  notes_.place(index, entry_start_,
-               "the sign board at " + std::to_string(position) + " m (" + quoted(text) + ")");
+  notes_.place(index, entry_start_, mark_role::sign_board, position, sign_board_cursor_);
   cell.kind = kSignBoard;
   cell.value1 = static_cast<int16_t>(sign_board_cursor_);
   // The text is held as read; only its slot, stored with a 16-bit byte

@@ -75,35 +75,37 @@ void entry_notes::in_order(text_position where, std::string_view what, int64_t p
   previous = position;
 }
 
-void entry_notes::place(int64_t index, text_position where, std::string who) {
-  outcome_.marks[index] = placed_mark{text_, where, std::move(who)};
+void entry_notes::place(int64_t index, text_position where, mark_role role, int32_t position,
+                        int32_t number) {
+  outcome_.marks.place(index, placed_mark{role, text_, where, position, number});
 }
 
-void entry_notes::place_approach_marks(const std::vector<int64_t>& indices, text_position where,
-                                       const std::string& who) {
+void entry_notes::place_approach_marks(std::span<const int64_t> indices, text_position where,
+                                       mark_role role, int32_t position, int32_t number,
+                                       const general_table_t& table) {
+  const placed_mark mine{role, text_, where, position, number};
   std::string over;
   for (int64_t index : indices) {
-    const placed_mark mine{text_, where, who};
-    auto [it, fresh] = outcome_.approach_marks.try_emplace(index, mine);
-    if (fresh) continue;
-    over += (over.empty() ? "" : "; ") + std::string("segment ") + std::to_string(index) +
-            " held that of " + it->second.what + " (line " + std::to_string(it->second.where.line) +
-            ")";
-    it->second = mine;
+    if (const placed_mark* earlier = outcome_.approach_marks.find(index)) {
+      over += (over.empty() ? "" : "; ") + std::string("segment ") + std::to_string(index) +
+              " held that of " + describe(*earlier, table) + " (line " +
+              std::to_string(earlier->where.line) + ")";
+    }
+    outcome_.approach_marks.place(index, mine);
   }
   if (!over.empty())
     warn(warning_id::kMarkOverwritten, where,
-         "the approach marks of " + who + " are written over other entries' marks, which are " +
-             "lost: " + over);
+         "the approach marks of " + describe(mine, table) +
+             " are written over other entries' marks, which are lost: " + over);
 }
 
 std::string entry_notes::holder(int64_t index, const scenario_records& records) const {
-  if (auto it = outcome_.marks.find(index); it != outcome_.marks.end()) {
-    std::string from = "line " + std::to_string(it->second.where.line);
-    if (it->second.text != text_)
-      from += it->second.text == source_kind::line_description ? " of the line description"
-                                                               : " of the train service text";
-    return it->second.what + " (" + from + ")";
+  if (const placed_mark* mark = outcome_.marks.find(index)) {
+    std::string from = "line " + std::to_string(mark->where.line);
+    if (mark->text != text_)
+      from += mark->text == source_kind::line_description ? " of the line description"
+                                                          : " of the train service text";
+    return describe(*mark, records.general_table) + " (" + from + ")";
   }
   const uint8_t kind = index >= 0 && index <= records.segment_last
                            ? records.segments[static_cast<size_t>(index)].kind

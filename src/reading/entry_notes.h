@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,13 +51,14 @@ class entry_notes {
   void in_order(text_position where, std::string_view what, int64_t position,
                 std::optional<int64_t>& previous);
 
-  // The entry described by `who` now holds segment `index`, for the
+  // The entry now holds segment `index` with a mark of `role`, for the
   // descriptions of later conflicts.
-  void place(int64_t index, text_position where, std::string who);
-  // The approach marks of `who` now stand on `indices`; one word for those
+  void place(int64_t index, text_position where, mark_role role, int32_t position,
+             int32_t number = 0);
+  // An entry's approach marks now stand on `indices`; one word for those
   // written over another entry's approach marks.
-  void place_approach_marks(const std::vector<int64_t>& indices, text_position where,
-                            const std::string& who);
+  void place_approach_marks(std::span<const int64_t> indices, text_position where, mark_role role,
+                            int32_t position, int32_t number, const general_table_t& table);
 
   // What holds segment `index`: the entry that placed it, with its line, or
   // the cell's kind when no entry of this reading did.

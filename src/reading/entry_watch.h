@@ -61,14 +61,15 @@ class entry_watch {
 // Runs `examine` on a keyword field and tells `watch` what became of the
 // field (`fate`, which the examination sets), whether it ends in a failure or
 // not: the warning may be what explains the failure.
-template <typename Examine>
+// `hint` gives the hint for a field nothing took; it is asked only then.
+template <typename Examine, typename Hint>
 auto watch_examination(entry_watch& watch, const field_reader& fields, std::string_view field,
-                       field_fate& fate, std::string_view hint, Examine examine) {
+                       field_fate& fate, Hint hint, Examine examine) {
   watch.keyword(fields, field);
   fate = field_fate::unknown;
   try {
     auto result = examine();
-    watch.examined(fields, fate, hint);
+    watch.examined(fields, fate, fate == field_fate::unknown ? hint() : std::string_view());
     return result;
   } catch (...) {
     watch.examined(fields, fate);

@@ -1,5 +1,6 @@
 #include "service/service_reader.h"
 
+#include <map>
 #include <string>
 
 #include "model/rounding.h"
@@ -80,7 +81,6 @@ class service_reader {
     notes_.beyond_end(where, what, position, r_);
   }
   uint8_t speed_step(int64_t speed) const;
-  std::string station_name(const general_entry& station) const;
 
   field_reader fields_;
   scenario_records& r_;
@@ -138,8 +138,9 @@ void service_reader::read() {
     if (!find_general_section()) return end_of_reading();
     while (const std::optional<std::string> field = next_keyword_field(fields_)) {
       entry_start_ = fields_.field_start();
-      const flow next =
-          watch_examination(watch_, fields_, *field, fate_, {}, [&] { return entry(*field); });
+      const flow next = watch_examination(
+          watch_, fields_, *field, fate_, [] { return std::string_view(); },
+          [&] { return entry(*field); });
       if (next == flow::quit) return;
       if (next == flow::end_of_reading) break;
     }
@@ -300,18 +301,18 @@ flow service_reader::signal_entry(const std::string&) {
   }
   if (flow f = accept(v[0]); f != flow::next) return f;
   const int64_t i = signal_segment(v[0]);
-  const std::string who = "the signal" + at_metres(v[0]);
   // The signal's own cell is written before its approach marks, which may
   // then fall outside the line: it stays, and its entry is named for it.
   const bool writes_cell =
       i >= 0 && i <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(i)]);
-  if (writes_cell) notes_.place(i, entry_start_, who);
+  if (writes_cell) notes_.place(i, entry_start_, mark_role::signal, v[0]);
   memo_segnale(r_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
   if (r_.failure_code == 16)
     return refuse(16, v[0], "\"segnale\"" + at_metres(v[0]) + ": " + taken(i));
   if (r_.failure_code > 0) return stopped_by_earlier(v[0], "\"segnale\"");
   note_signal(v, at);
-  notes_.place_approach_marks({i - 2, i - 4, i - 6, i - 8}, entry_start_, who);
+  const int64_t approach[] = {i - 2, i - 4, i - 6, i - 8};
+  notes_.place_approach_marks(approach, entry_start_, mark_role::signal, v[0], 0, r_.general_table);
   return flow::next;
 }
 
@@ -358,15 +359,14 @@ flow service_reader::slowdown_entry(const std::string&) {
 }
 
 void service_reader::place_slowdown(int32_t x, const slowdown_segments& cells, bool lead_in) {
-  const std::string of = " of the slowdown" + at_metres(x);
   if (lead_in) {
     for (int j = 0; j < 4; ++j)
-      notes_.place(cells.lead_in - j, entry_start_, "a lead-in cell" + of);
+      notes_.place(cells.lead_in - j, entry_start_, mark_role::slowdown_lead_in, x);
     return;
   }
-  if (cells.warned) notes_.place(cells.warning, entry_start_, "the warning point" + of);
-  notes_.place(cells.end, entry_start_, "the end" + of);
-  notes_.place(cells.start, entry_start_, "the start" + of);
+  if (cells.warned) notes_.place(cells.warning, entry_start_, mark_role::slowdown_warning, x);
+  notes_.place(cells.end, entry_start_, mark_role::slowdown_end, x);
+  notes_.place(cells.start, entry_start_, mark_role::slowdown_start, x);
 }
 
 flow service_reader::slowdown_conflict(int32_t code, int32_t x, const slowdown_segments& cells) {
@@ -415,7 +415,7 @@ flow service_reader::abbattimento_entry(const std::string&) {
   if (!is_free(cell))
     return refuse(7, position, "\"abbattimento\"" + at_metres(position) + ": " + taken(index));
   note_position(position_at, "\"abbattimento\"", position, 0);
-  notes_.place(index, entry_start_, "the abbattimento mark" + at_metres(position));
+  notes_.place(index, entry_start_, mark_role::abbattimento, position);
   if (value > 0) {
     notes_.wrapped(value_at, "abbattimento value", value, 16);
     cell.kind = kCodePoint;
@@ -489,27 +489,19 @@ flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n
 
 // Approach marks on the four cells from two to five before the end cell,
 // then the stop mark on the cell before the end.
-std::string service_reader::station_name(const general_entry& station) const {
-  return "station " + std::to_string(station_number_) + " (" + station.text + ", " +
-         std::to_string(station.value_c) + " m)";
-}
-
-// Approach marks on the four cells from two to five before the end cell,
-// then the stop mark on the cell before the end.
 flow service_reader::station_marks(const general_entry& station) {
   const uint8_t type = station.kind;
   const int64_t end = station.value_b;
-  const std::string name = station_name(station);
   if (type <= kLastMarkedStationType && type != 5 && type != 6) {
     std::vector<int64_t> marked;
     for (int k = 1; k <= 4; ++k) {
       // t = end / 50 - k - 1 must be above 1
       if (end - 50 * (k + 1) <= 50) continue;
-      const int64_t index = segment_index(end, -(k + 1));
-      segment_at(r_, index).approach_mark = low8(80 + k);
-      marked.push_back(index);
+      marked.push_back(segment_index(end, -(k + 1)));
+      segment_at(r_, marked.back()).approach_mark = low8(80 + k);
     }
-    notes_.place_approach_marks(marked, entry_start_, name);
+    notes_.place_approach_marks(marked, entry_start_, mark_role::station, station.value_c,
+                                station_number_, r_.general_table);
   }
   if (type <= kLastMarkedStationType) {
     if (end - 50 <= 50) return quit(24);
@@ -518,11 +510,15 @@ flow service_reader::station_marks(const general_entry& station) {
     // The stop mark takes its cell whatever stood there.
     if (!is_free(stop))
       notes_.warn(warning_id::kMarkOverwritten, entry_start_,
-                  "the stop mark of " + name + " is written over segment " + std::to_string(index) +
-                      ", which held " + notes_.holder(index, r_) + "; that mark is lost");
+                  "the stop mark of " +
+                      describe({mark_role::station, source_kind::train_service, entry_start_,
+                                station.value_c, station_number_},
+                               r_.general_table) +
+                      " is written over segment " + std::to_string(index) + ", which held " +
+                      notes_.holder(index, r_) + "; that mark is lost");
     stop.kind = kStopMark;
     stop.value1 = static_cast<int16_t>(station_number_);
-    notes_.place(index, entry_start_, "the stop mark of " + name);
+    notes_.place(index, entry_start_, mark_role::stop_mark, station.value_c, station_number_);
   }
   return flow::next;
 }

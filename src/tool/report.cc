@@ -35,8 +35,7 @@ const placed_mark* track_code_entry(const scenario_records& records, const readi
            records.segments[static_cast<size_t>(cell)].kind != kSlowdownStart)
       --cell;
   }
-  auto it = reading.marks.find(cell);
-  return it == reading.marks.end() ? nullptr : &it->second;
+  return reading.marks.find(cell);
 }
 
 diagnostic failure_diagnostic(const scenario_records& records, const reading_outcome& reading,
@@ -53,7 +52,7 @@ diagnostic failure_diagnostic(const scenario_records& records, const reading_out
     if (const placed_mark* entry =
             track_code_entry(records, reading, d.code, records.failure_position)) {
       point_at(d, entry->text, entry->where, names);
-      d.message += " (" + entry->what + ")";
+      d.message += " (" + describe(*entry, records.general_table) + ")";
     }
   } else if (reading.site) {
     point_at(d, reading.site->text, reading.site->where, names);
@@ -68,9 +67,9 @@ diagnostic failure_diagnostic(const scenario_records& records, const reading_out
 std::string cell_one(const scenario_records& records, const reading_outcome& reading,
                      const source_names& names) {
   std::string held;
-  if (auto it = reading.marks.find(1); it != reading.marks.end()) {
-    held = it->second.what + " (line " + std::to_string(it->second.where.line) + " of " +
-           name_of(it->second.text, names) + ")";
+  if (const placed_mark* mark = reading.marks.find(1)) {
+    held = describe(*mark, records.general_table) + " (line " + std::to_string(mark->where.line) +
+           " of " + name_of(mark->text, names) + ")";
   } else if (records.segments.size() > 1) {
     const uint8_t kind = records.segments[1].kind;
     held = "a " + std::string(segment_kind_name(kind)) + " [" + std::to_string(kind) + "]" +

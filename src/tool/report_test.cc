@@ -160,11 +160,14 @@ TEST(Report, TrackCodeFailurePointsAtTheSlowdownItConcerns) {
   records.segments.assign(301, track_segment{});
   records.segments[265].kind = kSlowdownStart;
   compilation c;
-  c.reading.marks[265] = placed_mark{source_kind::train_service, {30, 1}, "the start of X"};
+  c.reading.marks.place(
+      265, placed_mark{mark_role::slowdown_start, source_kind::train_service, {30, 1}, 13200, 0});
   const compile_report r = make_report(records, c, kNames);
   ASSERT_EQ(r.diagnostics.size(), 1u);
   EXPECT_EQ(r.diagnostics[0].line, 30);
-  EXPECT_NE(r.diagnostics[0].message.find("(the start of X)"), std::string::npos);
+  EXPECT_NE(r.diagnostics[0].message.find("(the start of the slowdown at 13200 m)"),
+            std::string::npos)
+      << r.diagnostics[0].message;
 }
 
 TEST(Report, StampErrorDescribesCellOneAsDumpLabelsIt) {
@@ -174,7 +177,8 @@ TEST(Report, StampErrorDescribesCellOneAsDumpLabelsIt) {
   records.segments[1].kind = kSignal;
   compilation c;
   c.stamp_error = kStampTaken;
-  c.reading.marks[1] = placed_mark{source_kind::train_service, {4, 1}, "the signal at 0 m"};
+  c.reading.marks.place(1,
+                        placed_mark{mark_role::signal, source_kind::train_service, {4, 1}, 0, 0});
   const compile_report r = make_report(records, c, kNames);
   EXPECT_NE(r.diagnostics[0].message.find(
                 "cell 1 (50 m) of the segment array holds the signal at 0 m (line 4 of "
