@@ -1,7 +1,6 @@
 #include "line/line_reader.h"
 
 #include <limits>
-#include <map>
 #include <string>
 
 #include "line/progressive.h"
@@ -99,7 +98,6 @@ class line_reader {
   tunnel_lists tunnels_;
   text_position entry_start_;
   field_fate fate_ = field_fate::unknown;            // of the keyword field being examined
-  std::map<std::string_view, text_position> given_;  // general entries read so far
   std::optional<int64_t> last_gradient_;
   int32_t entry_value_ = 0;  // first value of the entry being read
   int64_t gradient_cursor_ = 0;
@@ -200,16 +198,9 @@ bool line_reader::read_general_section() {
   }
 }
 
-// A general entry given twice: the later one wins, which the author may not
-// have meant.
 void line_reader::given(std::string_view entry) {
   fate_ = field_fate::taken;
-  auto [earlier, first] = given_.try_emplace(entry, entry_start_);
-  if (first) return;
-  notes_.warn(warning_id::kOverridden, entry_start_,
-              "\"" + std::string(entry) + "\" is given again: this one wins over the one on line " +
-                  std::to_string(earlier->second.line));
-  earlier->second = entry_start_;
+  notes_.given(entry, entry_start_);
 }
 
 bool line_reader::general_section_entry(const std::string& f) {

@@ -18,6 +18,15 @@ void entry_notes::warn(std::string_view id, text_position where, std::string mes
   outcome_.warnings.push_back({text_, where, id, std::move(message)});
 }
 
+void entry_notes::given(std::string_view entry, text_position where) {
+  auto [earlier, first] = given_.try_emplace(entry, where);
+  if (first) return;
+  warn(warning_id::kOverridden, where,
+       "\"" + std::string(entry) + "\" is given again: this one wins over the one on line " +
+           std::to_string(earlier->second.line));
+  earlier->second = where;
+}
+
 void entry_notes::snapped(text_position where, std::string_view what, int64_t position,
                           int64_t offset) {
   if (position % kSegmentMetres == 0) return;

@@ -8,6 +8,7 @@
 #define SCENARIO_READING_ENTRY_NOTES_H_
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,10 @@ class entry_notes {
   entry_notes(source_kind text, reading_outcome& outcome) : text_(text), outcome_(outcome) {}
 
   void warn(std::string_view id, text_position where, std::string message);
+
+  // A general entry (one value for the whole scenario) read at `where`;
+  // given twice, the later one wins, which the author may not have meant.
+  void given(std::string_view entry, text_position where);
 
   // `what` at `position` lands on the segment position / 50 + offset
   // rounded; said when the position is not a multiple of 50 m.
@@ -67,6 +72,7 @@ class entry_notes {
  private:
   source_kind text_;
   reading_outcome& outcome_;
+  std::map<std::string_view, text_position> given_;
 };
 
 // The detail of failure 30: an entry at a negative position, or one whose

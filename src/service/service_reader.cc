@@ -1,6 +1,5 @@
 #include "service/service_reader.h"
 
-#include <map>
 #include <string>
 
 #include "model/rounding.h"
@@ -88,7 +87,6 @@ class service_reader {
   entry_notes notes_;
   entry_watch watch_;
   field_fate fate_ = field_fate::unknown;
-  std::map<std::string_view, text_position> given_;  // general entries read so far
   int32_t sign_board_cursor_;
   text_position entry_start_;
   int32_t entry_value_ = 0;
@@ -186,16 +184,7 @@ flow service_reader::entry(const std::string& f) {
   }
 }
 
-// A general entry given twice: the later one wins, which the author may not
-// have meant.
-void service_reader::given(std::string_view entry) {
-  auto [earlier, first] = given_.try_emplace(entry, entry_start_);
-  if (first) return;
-  notes_.warn(warning_id::kOverridden, entry_start_,
-              "\"" + std::string(entry) + "\" is given again: this one wins over the one on line " +
-                  std::to_string(earlier->second.line));
-  earlier->second = entry_start_;
-}
+void service_reader::given(std::string_view entry) { notes_.given(entry, entry_start_); }
 
 // Braked mass first, then the number of coaches, as a field holding both
 // keywords reads them.
