@@ -58,6 +58,23 @@ struct compile_flags {
   }
 };
 
+// `explain [ID]`.
+struct explain_command {
+  CLI::App* command = nullptr;
+  CLI::Option* id_option = nullptr;
+  std::string id;
+
+  void add_to(CLI::App& tool) {
+    command = tool.add_subcommand(
+        "explain", "what a failure code or warning id means, its causes and its fix");
+    id_option = command->add_option(
+        "ID", id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+  }
+  int run(std::ostream& out, std::ostream& err) const {
+    return run_explain(id_option->count() > 0 ? std::optional(id) : std::nullopt, out, err);
+  }
+};
+
 // Runs a command, turning the tool's own errors into messages and statuses.
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
@@ -98,11 +115,8 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   template_cmd->add_flag("--annotated", template_opts.annotated,
                          "with comment lines explaining every entry, field by field");
 
-  std::string explain_id;
-  CLI::App* explain_cmd = app.add_subcommand(
-      "explain", "what a failure code or warning id means, its causes and its fix");
-  CLI::Option* explain_flag = explain_cmd->add_option(
-      "ID", explain_id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+  explain_command explain;
+  explain.add_to(app);
 
   compile_flags compile_f, check_f;
   CLI::App* compile_cmd = app.add_subcommand(
@@ -147,9 +161,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
 
   if (*template_cmd)
     return guarded([&] { return run_template(template_opts, out, err); }, false, out, err);
-  if (*explain_cmd)
-    return run_explain(explain_flag->count() > 0 ? std::optional(explain_id) : std::nullopt, out,
-                       err);
+  if (*explain.command) return explain.run(out, err);
   for (auto [cmd, flags, writes] :
        {std::tuple{compile_cmd, &compile_f, true}, std::tuple{check_cmd, &check_f, false}}) {
     if (!*cmd) continue;

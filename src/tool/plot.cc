@@ -180,6 +180,31 @@ double scale_bar_metres(double scale) {
   return tick_step(kPlotWidth / 6 / scale, 1);
 }
 
+// Stations by number and name (the profiles below show the numbers), and
+// the line's end where the run-out begins.
+std::string plan_stations(const route_plan& plan, const plan_view& view,
+                          const std::vector<plotted_station>& stations, int32_t line_end) {
+  std::string s;
+  // Stations by number and name; the profiles below show the numbers.
+  for (size_t n = 0; n < stations.size(); ++n) {
+    auto p = plan_point(plan, stations[n].position);
+    if (!p) continue;
+    const auto [x, y] = view.at(p->first, p->second);
+    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
+         kStationColour + "\" stroke-width=\"2\"/>\n";
+    s += "<text x=\"" + fmt(x + 4) + "\" y=\"" + fmt(y - 9) +
+         "\" font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) +
+         ")\"><tspan font-weight=\"bold\">" + std::to_string(n + 1) + "</tspan><tspan dx=\"4\">" +
+         xml_escape(stations[n].name) + "</tspan></text>\n";
+  }
+  if (auto p = plan_point(plan, line_end); p && line_end < plan.last()) {
+    const auto [x, y] = view.at(p->first, p->second);
+    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"3.5\" fill=\"black\"/>\n";
+    s += text_element(x + 7, y + 14, "end of line", "font-size=\"11\"");
+  }
+  return s;
+}
+
 std::string draw_plan(const plot_input& in, const plan_view& view,
                       const std::vector<plotted_station>& stations, int32_t line_end) {
   const route_plan& plan = *in.plan;
@@ -215,23 +240,7 @@ std::string draw_plan(const plot_input& in, const plan_view& view,
            "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
     }
   }
-  // Stations by number and name; the profiles below show the numbers.
-  for (size_t n = 0; n < stations.size(); ++n) {
-    auto p = plan_point(plan, stations[n].position);
-    if (!p) continue;
-    const auto [x, y] = view.at(p->first, p->second);
-    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
-         kStationColour + "\" stroke-width=\"2\"/>\n";
-    s += "<text x=\"" + fmt(x + 4) + "\" y=\"" + fmt(y - 9) +
-         "\" font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) +
-         ")\"><tspan font-weight=\"bold\">" + std::to_string(n + 1) + "</tspan><tspan dx=\"4\">" +
-         xml_escape(stations[n].name) + "</tspan></text>\n";
-  }
-  if (auto p = plan_point(plan, line_end); p && line_end < plan.last()) {
-    const auto [x, y] = view.at(p->first, p->second);
-    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"3.5\" fill=\"black\"/>\n";
-    s += text_element(x + 7, y + 14, "end of line", "font-size=\"11\"");
-  }
+  s += plan_stations(plan, view, stations, line_end);
   // Scale bar and a word on the orientation.
   const double metres = scale_bar_metres(view.scale);
   const double bar_y = view.top + view.height + 28;
