@@ -187,9 +187,14 @@ TEST_F(ToolCli, TemplateKeepsAnAuthorsTexts) {
 TEST_F(ToolCli, HelpForTheToolAndEveryCommand) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--help"}, "compile"},
+      {{"--help"}, "docs/authoring.md"},
       {{"template", "--help"}, "DIR"},
+      {{"template", "--help"}, "--annotated"},
       {{"compile", "--help"}, "--no-geometry"},
+      {{"compile", "--help"}, "--werror"},
       {{"check", "--help"}, "--train-code"},
+      {{"check", "--help"}, "-w"},
+      {{"explain", "--help"}, "ID"},
       {{"dump", "--help"}, "--kind"},
       {{"plot", "--help"}, "--output"},
       {{"view", "--help"}, "--output"},

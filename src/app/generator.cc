@@ -125,8 +125,10 @@ int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir
   if (result.stamp_error != 0) return errore(std::to_string(result.stamp_error), err);
   if (result.compiled) write_compiled_files(records, dir);
   if (records.failure_code == 0) return 0;
-  err << "scenario-generator: warning: failure " << records.failure_code << " at "
-      << records.failure_position << " m: " << failure_meaning(records.failure_code) << '\n';
+  // A failure that leaves the position as it was has none to show.
+  err << "scenario-generator: warning: failure " << records.failure_code;
+  if (failure_has_position(records.failure_code)) err << " at " << records.failure_position << " m";
+  err << ": " << failure_meaning(records.failure_code) << '\n';
   return 1;
 }
 

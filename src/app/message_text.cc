@@ -1,5 +1,7 @@
 #include "app/message_text.h"
 
+#include <utility>
+
 namespace scenario {
 namespace {
 
@@ -53,7 +55,29 @@ std::string shown(const std::filesystem::path& path) {
   return shortened(path.string(), kShownPathBytes);
 }
 
+bool printable_encoder::put_colour(unsigned char byte, std::string& out) {
+  if (colour_.empty()) {
+    if (byte != 0x1B) return false;
+    colour_.push_back(static_cast<char>(byte));
+    return true;
+  }
+  const bool fits = colour_.size() == 1 ? byte == '[' : (byte >= '0' && byte <= '9') || byte == ';';
+  if (fits && colour_.size() < 16) {
+    colour_.push_back(static_cast<char>(byte));
+    return true;
+  }
+  const std::string held = std::exchange(colour_, std::string());
+  if (byte == 'm' && held.size() >= 2) {
+    out += held;
+    out.push_back('m');
+    return true;
+  }
+  for (char c : held) escape(static_cast<unsigned char>(c), out);
+  return false;
+}
+
 void printable_encoder::put(unsigned char byte, std::string& out) {
+  if (keep_colours_ && count_ == 0 && put_colour(byte, out)) return;
   if (count_ > 0) {
     const bool fits = count_ == 1 ? fits_second(pending_[0], byte) : byte >= 0x80 && byte <= 0xBF;
     if (!fits) {
@@ -89,7 +113,10 @@ void printable_encoder::put(unsigned char byte, std::string& out) {
   count_ = 1;
 }
 
-void printable_encoder::finish(std::string& out) { flush_pending(out); }
+void printable_encoder::finish(std::string& out) {
+  flush_pending(out);
+  for (char c : std::exchange(colour_, std::string())) escape(static_cast<unsigned char>(c), out);
+}
 
 void printable_encoder::flush_pending(std::string& out) {
   for (std::size_t i = 0; i < count_; ++i) escape(pending_[i], out);

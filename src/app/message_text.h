@@ -33,14 +33,20 @@ std::string shown(const std::filesystem::path& path);
 // that are not well-formed UTF-8 become \xHH.
 class printable_encoder {
  public:
-  explicit printable_encoder(bool keep_line_ends = true) : keep_line_ends_(keep_line_ends) {}
+  explicit printable_encoder(bool keep_line_ends = true, bool keep_colours = false)
+      : keep_line_ends_(keep_line_ends), keep_colours_(keep_colours) {}
   void put(unsigned char byte, std::string& out);
   // What is left of a character cut short.
   void finish(std::string& out);
 
  private:
   void flush_pending(std::string& out);
+  bool put_colour(unsigned char byte, std::string& out);
   bool keep_line_ends_;
+  // Colour and weight settings (ESC [ digits and semicolons m) may pass
+  // whole: they change how text looks and nothing else.
+  bool keep_colours_;
+  std::string colour_;
   unsigned char pending_[4] = {};
   std::size_t count_ = 0;
   std::size_t length_ = 0;
@@ -52,7 +58,8 @@ std::string printable(std::string_view bytes);
 // another buffer.
 class printable_buffer : public std::streambuf {
  public:
-  explicit printable_buffer(std::streambuf* target) : target_(target) {}
+  explicit printable_buffer(std::streambuf* target, bool keep_colours = false)
+      : target_(target), encoder_(true, keep_colours) {}
   ~printable_buffer() override;
 
  protected:
@@ -69,7 +76,8 @@ class printable_buffer : public std::streambuf {
 // An output stream onto another whose bytes go through printable_encoder.
 class printable_stream : public std::ostream {
  public:
-  explicit printable_stream(std::ostream& target) : std::ostream(nullptr), buffer_(target.rdbuf()) {
+  explicit printable_stream(std::ostream& target, bool keep_colours = false)
+      : std::ostream(nullptr), buffer_(target.rdbuf(), keep_colours) {
     rdbuf(&buffer_);
   }
 

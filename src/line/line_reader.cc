@@ -1,11 +1,15 @@
 #include "line/line_reader.h"
 
+#include <limits>
 #include <string>
 
 #include "line/progressive.h"
 #include "line/tunnels_and_boards.h"
 #include "model/rounding.h"
+#include "reading/entry_notes.h"
+#include "reading/entry_watch.h"
 #include "reading/field_reader.h"
+#include "reading/warning_ids.h"
 
 namespace scenario {
 namespace {
@@ -21,28 +25,44 @@ enum class flow {
   quit,         // the whole reading ends here
 };
 
+const text_vocabulary kGeneralWords{"the general section of the line description",
+                                    kLineGeneralKeywords, kLineSections};
+const text_vocabulary kEntryWords{"the line description", kLineEntryKeywords, kLineSections};
+
 class line_reader {
  public:
   line_reader(std::string_view text, scenario_records& records, reading_outcome& outcome)
-      : fields_(text), r_(records), outcome_(outcome) {}
+      : fields_(text),
+        r_(records),
+        outcome_(outcome),
+        notes_(source_kind::line_description, outcome),
+        general_watch_(source_kind::line_description, kGeneralWords, outcome.warnings),
+        entry_watch_(source_kind::line_description, kEntryWords, outcome.warnings) {}
 
   bool read(int32_t& sign_board_cursor);
 
  private:
   bool find_general_section();
+  void order_progressives();
   bool read_general_section();
   bool general_section_entry(const std::string& keyword);
+  void progressive_entries(const std::string& keyword);
+  void given(std::string_view entry);
   bool read_route_length();
   bool read_signal_repetition(const std::string& keyword);
   void seed_plan();
   bool read_entries();
   flow entry(const std::string& keyword);
+  std::string_view not_read_here(const std::string& keyword, bool general) const;
   flow accept(int32_t first_value);
-  flow gradient_entry();
+  flow gradient_entry(const std::string& keyword);
   flow curve_entry(const std::string& keyword);
-  flow tunnel_entry();
-  flow speed_board_entry();
-  flow sign_board_entry();
+  void note_curve(int32_t start, int32_t length);
+  flow tunnel_entry(const std::string& keyword);
+  void note_tunnel(int32_t start, int32_t end, int32_t written, int32_t stored);
+  flow speed_board_entry(const std::string& keyword);
+  void note_speed_board(int32_t position, const int32_t (&v)[8], const text_position (&at)[9]);
+  flow sign_board_entry(const std::string& keyword);
   void complete();
 
   // Ends the reading with `code`, the text used up.
@@ -51,6 +71,17 @@ class line_reader {
   flow stop(int32_t code, std::optional<int32_t> position = std::nullopt) {
     quit(code, position);
     return flow::quit;
+  }
+  // The same for an entry refused on a taken segment: says what holds it.
+  flow refuse(int32_t code, int32_t position, std::string_view entry, int64_t index) {
+    outcome_.detail = std::string(entry) + " at " + std::to_string(position) + " m: segment " +
+                      std::to_string(index) + " already holds " + notes_.holder(index, r_);
+    return stop(code, position);
+  }
+  template <typename Examine>
+  auto watched(entry_watch& watch, const std::string& field, bool general, Examine examine) {
+    return watch_examination(
+        watch, fields_, field, fate_, [&] { return not_read_here(field, general); }, examine);
   }
   void note_site() { outcome_.site = failure_site{source_kind::line_description, entry_start_}; }
 
@@ -61,8 +92,13 @@ class line_reader {
   field_reader fields_;
   scenario_records& r_;
   reading_outcome& outcome_;
+  entry_notes notes_;
+  entry_watch general_watch_;
+  entry_watch entry_watch_;
   tunnel_lists tunnels_;
   text_position entry_start_;
+  field_fate fate_ = field_fate::unknown;            // of the keyword field being examined
+  std::optional<int64_t> last_gradient_;
   int32_t entry_value_ = 0;  // first value of the entry being read
   int64_t gradient_cursor_ = 0;
   int64_t pending_gradient_ = 0;
@@ -78,10 +114,30 @@ bool line_reader::quit(int32_t code, std::optional<int32_t> position) {
   return false;
 }
 
+// A keyword of the general section stands after it, or an entry's keyword
+// inside it: the reader knows it, but not there.
+std::string_view line_reader::not_read_here(const std::string& f, bool general) const {
+  auto has = [&f](std::string_view word) { return contains_ignoring_case(f, word); };
+  if (general) {
+    if (has("pendenza") || has("curva") || has("montagna") || has("indicat"))
+      return "this entry is read only after the general section, once a section line such as "
+             "\"[curve]\" has closed it";
+    if (has("progressiva") || has("sfondo") || (has("ripetizione") && has("segnali")))
+      return "the keywords of the general section are read in lower case, as the writer spells "
+             "them";
+    return {};
+  }
+  if ((has("lunghezza") && has("percorso")) || has("progressiva") || has("sfondo") ||
+      (has("ripetizione") && has("segnali")))
+    return "this entry is read only in the general section, between \"[generale]\" and the next "
+           "section line (its keywords are lower case, as written here)";
+  return {};
+}
+
 bool line_reader::read(int32_t& sign_board_cursor) {
   try {
     if (!find_general_section() || !read_general_section()) return false;
-    progressive_ordina(r_.general_table);
+    order_progressives();
     if (r_.build_geometry != 0) seed_plan();
     const bool go_on = read_entries();
     sign_board_cursor = sign_board_cursor_;
@@ -91,6 +147,28 @@ bool line_reader::read(int32_t& sign_board_cursor) {
     return true;
   } catch (const run_time_failure& failure) {
     throw reading_failure{fields_.field_start(), failure.what};
+  }
+}
+
+// The flags apply once the general section is over, long after the values
+// were read: a value the flag pushes past its field is the fault of that
+// value's field.
+void line_reader::order_progressives() {
+  try {
+    progressive_ordina(r_.general_table);
+  } catch (const run_time_failure&) {
+    // The flags apply to slots 81, 82, 83 in turn: the first that overflows.
+    for (int i = kSlotProgressiveTre; i <= kSlotProgressiveUno; ++i) {
+      const general_entry& slot = r_.general_table[static_cast<size_t>(i)];
+      if (slot.value_c != 1 || slot.value_b <= std::numeric_limits<int32_t>::max() - 100) continue;
+      for (const auto& source : outcome_.progressive_sources)
+        if (source.position == slot.value_a && source.value == slot.value_b && source.flag == 1)
+          throw reading_failure{source.value_at,
+                                "progressive value " + std::to_string(source.value) +
+                                    " with flag 1: adding 100 passes the largest value a 32-bit "
+                                    "field holds"};
+    }
+    throw;
   }
 }
 
@@ -112,33 +190,66 @@ bool line_reader::read_general_section() {
     for (int i = 0; i < 10; ++i)
       if (contains(field, "-")) field = fields_.read_text();
     entry_start_ = fields_.field_start();
-    if (!general_section_entry(field)) return false;
+    if (!watched(general_watch_, field, true, [&] { return general_section_entry(field); }))
+      return false;
     const size_t first = field.find_first_not_of(" \t");
     const bool comment = first != std::string::npos && field[first] == '-';
     if (contains(field, "[") && contains(field, "]") && !comment) return true;
   }
 }
 
+void line_reader::given(std::string_view entry) {
+  fate_ = field_fate::taken;
+  notes_.given(entry, entry_start_);
+}
+
 bool line_reader::general_section_entry(const std::string& f) {
-  general_table_t& t = r_.general_table;
-  if (contains_ignoring_case(f, "percorso") && contains_ignoring_case(f, "lunghezza"))
+  if (contains_ignoring_case(f, "percorso") && contains_ignoring_case(f, "lunghezza")) {
+    given("lunghezza percorso");
     if (!read_route_length()) return false;
-  for (const auto& [word, slot] :
-       {std::pair{"tre", kSlotProgressiveTre}, std::pair{"due", kSlotProgressiveDue},
-        std::pair{"uno", kSlotProgressiveUno}}) {
-    if (contains(f, word) && contains(f, "progressiva")) {
-      t[slot].value_a = fields_.read_i32();
-      t[slot].value_b = fields_.read_i32();
-      t[slot].value_c = fields_.read_i32();
-      outcome_.progressive_sources.push_back({entry_start_, t[slot].value_a, t[slot].value_b});
-    }
   }
-  general_entry& scenery = t[kSlotSceneryAndLine];
-  if (contains(f, "sfondo") && contains(f, "uno")) scenery.value_a = fields_.read_i32();
-  if (contains(f, "sfondo") && contains(f, "due")) scenery.value_c = fields_.read_i32();
-  if (contains(f, "sfondo") && contains(f, "tre")) scenery.value_b = fields_.read_i32();
-  if (contains(f, "segnali") && contains(f, "ripetizione")) return read_signal_repetition(f);
+  progressive_entries(f);
+  general_entry& scenery = r_.general_table[kSlotSceneryAndLine];
+  if (contains(f, "sfondo") && contains(f, "uno")) {
+    given("sfondo uno");
+    scenery.value_a = fields_.read_i32();
+  }
+  if (contains(f, "sfondo") && contains(f, "due")) {
+    given("sfondo due");
+    scenery.value_c = fields_.read_i32();
+  }
+  if (contains(f, "sfondo") && contains(f, "tre")) {
+    given("sfondo tre");
+    scenery.value_b = fields_.read_i32();
+  }
+  if (contains(f, "segnali") && contains(f, "ripetizione")) {
+    given("ripetizione segnali");
+    return read_signal_repetition(f);
+  }
   return true;
+}
+
+void line_reader::progressive_entries(const std::string& f) {
+  struct progressive {
+    const char* word;
+    int slot;
+    const char* entry;
+  };
+  general_table_t& t = r_.general_table;
+  for (const progressive& p :
+       {progressive{"tre", kSlotProgressiveTre, "progressiva chilometrica tre"},
+        progressive{"due", kSlotProgressiveDue, "progressiva chilometrica due"},
+        progressive{"uno", kSlotProgressiveUno, "progressiva chilometrica uno"}}) {
+    if (!contains(f, p.word) || !contains(f, "progressiva")) continue;
+    given(p.entry);
+    general_entry& slot = t[static_cast<size_t>(p.slot)];
+    slot.value_a = fields_.read_i32();
+    slot.value_b = fields_.read_i32();
+    const text_position value_at = fields_.field_start();
+    slot.value_c = fields_.read_i32();
+    outcome_.progressive_sources.push_back(
+        {entry_start_, slot.value_a, slot.value_b, slot.value_c, value_at});
+  }
 }
 
 bool line_reader::read_route_length() {
@@ -175,7 +286,9 @@ bool line_reader::read_signal_repetition(const std::string& keyword) {
 // The route starts at the origin heading along +y, one metre a step.
 void line_reader::seed_plan() {
   if (!r_.track_geometry.allocated())
-    throw run_time_failure{"the route length must come before the route plan is drawn"};
+    throw run_time_failure{
+        "the general section gives no route length (\"lunghezza percorso\"), so there is no "
+        "route plan to draw"};
   r_.track_geometry.set_integer(0, 0, 0);
   r_.track_geometry.set_integer(0, 1, 0);
   r_.track_geometry.set_integer(1, 0, 0);
@@ -185,7 +298,7 @@ void line_reader::seed_plan() {
 bool line_reader::read_entries() {
   while (const std::optional<std::string> field = next_keyword_field(fields_)) {
     entry_start_ = fields_.field_start();
-    const flow next = entry(*field);
+    const flow next = watched(entry_watch_, *field, false, [&] { return entry(*field); });
     if (next == flow::quit) return false;
     if (next == flow::end_of_text) break;
   }
@@ -195,19 +308,26 @@ bool line_reader::read_entries() {
 // Every handler whose keyword the field holds reads its own entry, in order.
 flow line_reader::entry(const std::string& f) {
   auto has = [&f](std::string_view word) { return contains_ignoring_case(f, word); };
+  const bool geometry = r_.build_geometry != 0;
+  // Without a route plan a curve's line is passed over, numbers and all.
+  if (has("curva") && !geometry) fate_ = field_fate::ignored;
+  using handler = flow (line_reader::*)(const std::string&);
+  const std::pair<bool, handler> handlers[] = {
+      {has("pendenza"), &line_reader::gradient_entry},
+      {has("curva") && geometry, &line_reader::curve_entry},
+      {has("montagna"), &line_reader::tunnel_entry},
+      {has("indicatori_v"), &line_reader::speed_board_entry},
+      {has("indicat") && has("cartello"), &line_reader::sign_board_entry},
+  };
   try {
-    if (has("pendenza"))
-      if (flow next = gradient_entry(); next != flow::next) return next;
-    if (has("curva") && r_.build_geometry != 0)
-      if (flow next = curve_entry(f); next != flow::next) return next;
-    if (has("montagna"))
-      if (flow next = tunnel_entry(); next != flow::next) return next;
-    if (has("indicatori_v"))
-      if (flow next = speed_board_entry(); next != flow::next) return next;
-    if (has("indicat") && has("cartello"))
-      if (flow next = sign_board_entry(); next != flow::next) return next;
+    for (const auto& [matches, handle] : handlers) {
+      if (!matches) continue;
+      fate_ = field_fate::taken;
+      if (flow next = (this->*handle)(f); next != flow::next) return next;
+    }
     return flow::next;
-  } catch (const outside_array&) {
+  } catch (const outside_array& outside) {
+    outcome_.detail = outside_line(f, entry_value_, outside, r_);
     return stop(30, entry_value_);
   }
 }
@@ -223,16 +343,28 @@ flow line_reader::accept(int32_t first_value) {
     return flow::end_of_text;
   }
   if (first_value < 0) {
+    outcome_.detail = before_line_start(first_value);
     return stop(30, first_value);
   }
   return flow::next;
 }
 
 // Cell i carries the gradient in force at 50 * i metres.
-flow line_reader::gradient_entry() {
+flow line_reader::gradient_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
+  const text_position position_at = fields_.field_start();
   const int32_t gradient = fields_.read_i32();
+  const text_position gradient_at = fields_.field_start();
   if (flow f = accept(position); f != flow::next) return f;
+  notes_.snapped(position_at, "\"pendenza\"", position, 0);
+  notes_.beyond_end(position_at, "\"pendenza\"", position, r_);
+  notes_.in_order(position_at, "\"pendenza\"", position, last_gradient_);
+  if (const uint8_t stored = low8(int64_t{gradient} + 100); stored != int64_t{gradient} + 100)
+    notes_.warn(warning_id::kValueWrapped, gradient_at,
+                "gradient " + std::to_string(gradient) +
+                    " does not fit: a segment keeps gradient + 100 as its low 8 bits, " +
+                    std::to_string(stored) + ", which reads as a gradient of " +
+                    std::to_string(int{stored} - 100));
   const int64_t n = segment_index(position, 0);
   if (n > 0) {
     do {
@@ -247,7 +379,7 @@ flow line_reader::gradient_entry() {
 // The next metre follows the last step, turned by k radians for a curve; the
 // step is deliberately not renormalised, the simulator's plans are drawn so.
 void line_reader::draw(int64_t m, double k) {
-  if (m > r_.geometry_last) throw outside_array{};
+  if (m > r_.geometry_last) throw outside_array{m, true};
   const double dx = x(m - 1) - x(m - 2);
   const double dy = y(m - 1) - y(m - 2);
   const auto metre = static_cast<int32_t>(m);
@@ -272,6 +404,7 @@ flow line_reader::curve_entry(const std::string& keyword) {
     return stop(103);
   }
   if (contains_ignoring_case(keyword, "s")) k = -k;
+  note_curve(start, length);
   // A straight run up to the start, then the turn to the end; a curve that
   // starts behind the cursor only turns, one that ends behind it draws nothing.
   const std::pair<int64_t, double> runs[] = {{start, 0.0}, {int64_t{start} + length, k}};
@@ -286,43 +419,118 @@ flow line_reader::curve_entry(const std::string& keyword) {
   return flow::next;
 }
 
-flow line_reader::tunnel_entry() {
+// The plan is drawn metre by metre in the order of the text: a curve written
+// behind the part already drawn cannot go back to its start.
+void line_reader::note_curve(int32_t start, int32_t length) {
+  notes_.beyond_end(entry_start_, "curve", start, r_);
+  if (plan_cursor_ <= int64_t{start} + 1) return;
+  const std::string drawn = "the route plan is already drawn up to metre " +
+                            std::to_string(plan_cursor_ - 1) +
+                            " (curves must follow one another along the line)";
+  const int64_t end = int64_t{start} + length;
+  if (plan_cursor_ > end) {
+    notes_.warn(warning_id::kCurveIgnored, entry_start_,
+                "curve from " + std::to_string(start) + " to " + std::to_string(end) +
+                    " m draws nothing: it ends behind the route plan drawn so far; " + drawn);
+  } else {
+    notes_.warn(warning_id::kCurveShortened, entry_start_,
+                "curve from " + std::to_string(start) + " m turns only from metre " +
+                    std::to_string(plan_cursor_) + ", " + std::to_string(plan_cursor_ - 1 - start) +
+                    " m short: " + drawn);
+  }
+}
+
+flow line_reader::tunnel_entry(const std::string&) {
   const int32_t start = fields_.read_i32();
   const int32_t end = fields_.read_i32();
   int32_t type = fields_.read_i32();
+  const text_position type_at = fields_.field_start();
   if (flow f = accept(start); f != flow::next) return f;
+  const int32_t written = type > 10 ? type - 10 : type;
   memo_montagna(r_, tunnels_, start, end, type);
   if (r_.failure_code > 0) {
     return stop(r_.failure_code, start);
   }
+  note_tunnel(start, end, written, type);
+  notes_.wrapped(type_at, "tunnel type", type, 8);
   return flow::next;
 }
 
-flow line_reader::speed_board_entry() {
+void line_reader::note_tunnel(int32_t start, int32_t end, int32_t written, int32_t stored) {
+  notes_.beyond_end(entry_start_, "\"montagna\"", start, r_);
+  const std::string from_to =
+      "\"montagna\" from " + std::to_string(start) + " to " + std::to_string(end) + " m";
+  if (end < start) {
+    notes_.warn(warning_id::kTunnelReversed, entry_start_,
+                from_to +
+                    " ends before it starts: no segment is marked, though it still counts "
+                    "as the tunnel before the next one");
+  } else if (const int64_t first = segment_index(start, 0), last = segment_index(end, -1);
+             first <= last && (start % 50 != 0 || end % 50 != 0)) {
+    notes_.warn(warning_id::kPositionSnapped, entry_start_,
+                from_to + " covers segments " + std::to_string(first) + " to " +
+                    std::to_string(last) + ", labelled " +
+                    std::to_string(segment_position(first, 0)) + " to " +
+                    std::to_string(segment_position(last, 0)) +
+                    " m: ends that are not multiples of 50 m are rounded to segments");
+  }
+  if (stored == 3 && written != 3 && tunnels_.count > 1)
+    notes_.warn(warning_id::kTunnelJoined, entry_start_,
+                from_to + " is stored as type 3, not " + std::to_string(written) +
+                    ": it begins 150 m or less after the end of the tunnel before it (" +
+                    std::to_string(tunnels_.ends[static_cast<size_t>(tunnels_.count - 1)]) +
+                    " m), and such tunnels are joined");
+}
+
+flow line_reader::speed_board_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
+  text_position at[9];
+  at[0] = fields_.field_start();
   int32_t v[8];
-  for (int32_t& value : v) value = fields_.read_i32();
+  for (int i = 0; i < 8; ++i) {
+    v[i] = fields_.read_i32();
+    at[i + 1] = fields_.field_start();
+  }
   if (flow f = accept(position); f != flow::next) return f;
+  const int64_t index = segment_index(position, kMarkOffset);
   memo_indicatori_v_max(r_, position, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+  if (r_.failure_code == 21) return refuse(21, position, "\"indicatori_vmax\"", index);
   if (r_.failure_code > 0) {
     return stop(r_.failure_code, position);
   }
+  note_speed_board(position, v, at);
+  notes_.place(index, entry_start_, mark_role::speed_board, position);
   return flow::next;
 }
 
-flow line_reader::sign_board_entry() {
+void line_reader::note_speed_board(int32_t position, const int32_t (&v)[8],
+                                   const text_position (&at)[9]) {
+  notes_.snapped(at[0], "\"indicatori_vmax\"", position, kMarkOffset);
+  notes_.beyond_end(at[0], "\"indicatori_vmax\"", position, r_);
+  // The right-side speeds are stored in 5 km/h steps; the left-side ones
+  // are stored exactly, twenty to the step.
+  const char* const names[] = {"right-side speed A", "right-side speed B", "right-side speed C"};
+  for (int i = 0; i < 3; ++i) notes_.rounded(at[5 + i], names[i], v[4 + i]);
+}
+
+flow line_reader::sign_board_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
+  const text_position position_at = fields_.field_start();
   std::string text = fields_.read_text();
+  const text_position text_at = fields_.field_start();
   if (flow f = accept(position); f != flow::next) return f;
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.
   if (sign_board_cursor_ < 1) {
     return stop(31, position);
   }
-  track_segment& cell = segment_at(r_, segment_index(position, kMarkOffset));
-  if (!is_free(cell)) {
-    return stop(6, position);
-  }
+  const int64_t index = segment_index(position, kMarkOffset);
+  track_segment& cell = segment_at(r_, index);
+  if (!is_free(cell)) return refuse(6, position, "\"cartello indicatore\"", index);
+  notes_.snapped(position_at, "\"cartello indicatore\"", position, kMarkOffset);
+  notes_.beyond_end(position_at, "\"cartello indicatore\"", position, r_);
+  notes_.encoding(text_at, "the board text", text);
+  notes_.place(index, entry_start_, mark_role::sign_board, position, sign_board_cursor_);
   cell.kind = kSignBoard;
   cell.value1 = static_cast<int16_t>(sign_board_cursor_);
   // The text is held as read; only its slot, stored with a 16-bit byte
@@ -336,8 +544,12 @@ flow line_reader::sign_board_entry() {
 // The last gradient holds to the end of the line, and the plan runs straight
 // on to two metres before its end.
 void line_reader::complete() {
+  if (!r_.segments_allocated())
+    throw run_time_failure{
+        "the line description gives no route length (\"lunghezza percorso\" in its general "
+        "section)"};
   do {
-    if (!r_.segments_allocated() || gradient_cursor_ > r_.segment_last)
+    if (gradient_cursor_ > r_.segment_last)
       throw run_time_failure{"the gradients run past the end of the segment array"};
     r_.segments[static_cast<size_t>(gradient_cursor_)].gradient = low8(pending_gradient_ + 100);
     ++gradient_cursor_;

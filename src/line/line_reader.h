@@ -3,6 +3,7 @@
 #ifndef SCENARIO_LINE_LINE_READER_H_
 #define SCENARIO_LINE_LINE_READER_H_
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -10,6 +11,28 @@
 #include "reading/reading.h"
 
 namespace scenario {
+
+// The entries of the line description as its writer spells them: those of
+// the general section, then those after it.  The reader recognises each by
+// words it contains; the list serves the guide for authors and the
+// suggestions for a misspelt keyword.
+inline constexpr std::array<std::string_view, 9> kLineGeneralKeywords = {
+    "lunghezza percorso",
+    "progressiva chilometrica uno",
+    "progressiva chilometrica due",
+    "progressiva chilometrica tre",
+    "sfondo uno",
+    "sfondo due",
+    "sfondo tre",
+    "ripetizione segnali 4 codici",
+    "ripetizione segnali 9 codici",
+};
+inline constexpr std::array<std::string_view, 6> kLineEntryKeywords = {
+    "curvas", "curvad", "pendenza", "montagna", "indicatori_vmax", "cartello indicatore",
+};
+inline constexpr std::array<std::string_view, 7> kLineSections = {
+    "[generale]", "[curve]", "[pendenze]", "[montagne]", "[cartelli]", "[indicazioni]", "[fine]",
+};
 
 // Reads the line description `text` into the records: route length and
 // allocation, general parameters, route plan, gradients, tunnels, speed and

@@ -14,7 +14,10 @@
 namespace scenario {
 
 // An entry reached a segment cell or a route-plan metre outside the arrays.
-struct outside_array {};
+struct outside_array {
+  int64_t index = 0;  // the cell, or the metre
+  bool metre = false;
+};
 
 // A run-time failure away from any one field: the segment array or route
 // plan used before the route length sized them, a value grown too large for
@@ -27,7 +30,7 @@ struct run_time_failure {
 inline track_segment& segment_at(scenario_records& records, int64_t i) {
   if (!records.segments_allocated())
     throw run_time_failure{"the route length must come before any entry that places something"};
-  if (i < 0 || i > records.segment_last) throw outside_array{};
+  if (i < 0 || i > records.segment_last) throw outside_array{i, false};
   return records.segments[static_cast<size_t>(i)];
 }
 

@@ -31,6 +31,7 @@ void field_reader::consume_line_end() {
   ++pos_;
   ++line_;
   line_begin_ = pos_;
+  at_line_start_ = true;
 }
 
 void field_reader::skip_blanks() {
@@ -39,9 +40,14 @@ void field_reader::skip_blanks() {
 
 void field_reader::begin_field() {
   field_start_ = here();
-  if (at_end()) fail("read past the end of the text");
+  if (at_end())
+    fail(
+        "read past the end of the text: its last entry is short of values, or the text does not "
+        "end with a closing line such as \"[fine]\"");
   while (!at_end() && (is_blank(text_[pos_]) || is_line_end(text_[pos_]))) advance();
   field_start_ = here();
+  field_starts_line_ = at_line_start_;
+  at_line_start_ = false;
 }
 
 std::string field_reader::read_text() {
@@ -54,7 +60,8 @@ std::string field_reader::read_text() {
       advance();
       value += text_.substr(from, pos_ - from);
     }
-    if (!at_end()) ++pos_;  // the closing quote
+    if (!at_end()) ++pos_;   // the closing quote
+    at_line_start_ = false;  // line ends inside the quotes belong to the field
     while (!at_end() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
   } else {
     size_t begin = pos_;

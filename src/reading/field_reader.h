@@ -58,6 +58,8 @@ class field_reader {
 
   // Where the last field read began.
   text_position field_start() const { return field_start_; }
+  // Whether the last field read was the first of its line.
+  bool field_starts_line() const { return field_starts_line_; }
   // Where the next field will begin (after its leading blanks).
   text_position here() const { return {line_, static_cast<int32_t>(pos_ - line_begin_) + 1}; }
 
@@ -78,6 +80,8 @@ class field_reader {
   int32_t line_ = 1;
   size_t line_begin_ = 0;
   text_position field_start_;
+  bool at_line_start_ = true;  // nothing of the current line read yet
+  bool field_starts_line_ = false;
 };
 
 template <typename T>

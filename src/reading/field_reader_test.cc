@@ -99,5 +99,20 @@ TEST(FieldReaderTest, FieldsKnowWhereTheyBegan) {
   EXPECT_EQ(quoted.field_start(), (text_position{2, 5}));
 }
 
+TEST(FieldReaderTest, FieldsKnowWhetherTheyBeginALine) {
+  field_reader r("a, b\r\n\r\n  c,\r\n\"q\r\nq\", d\n5 6\n");
+  std::vector<bool> starts;
+  for (int i = 0; i < 5; ++i) {
+    r.read_text();
+    starts.push_back(r.field_starts_line());
+  }
+  // a, b, c, the quoted field, d: the line ends inside the quotes start no line.
+  EXPECT_EQ(starts, (std::vector<bool>{true, false, true, true, false}));
+  r.read_number();
+  EXPECT_TRUE(r.field_starts_line());
+  r.read_number();
+  EXPECT_FALSE(r.field_starts_line());
+}
+
 }  // namespace
 }  // namespace scenario

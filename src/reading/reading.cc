@@ -28,4 +28,60 @@ bool contains_ignoring_case(std::string_view field, std::string_view what) {
   return it != field.end() || what.empty();
 }
 
+std::string describe(const placed_mark& mark, const general_table_t& table) {
+  const std::string at = " at " + std::to_string(mark.position) + " m";
+  auto station = [&] {
+    const size_t n = static_cast<size_t>(mark.number);
+    const general_entry& e = table[n < table.size() ? n : 0];
+    return "station " + std::to_string(mark.number) + " (" + e.text + ", " +
+           std::to_string(e.value_c) + " m)";
+  };
+  switch (mark.role) {
+    case mark_role::signal:
+      return "the signal" + at;
+    case mark_role::speed_board:
+      return "the speed board" + at;
+    case mark_role::sign_board: {
+      const size_t slot = static_cast<size_t>(mark.number);
+      return "the sign board" + at + " (" + quoted(slot < table.size() ? table[slot].text : "") +
+             ")";
+    }
+    case mark_role::abbattimento:
+      return "the abbattimento mark" + at;
+    case mark_role::slowdown_warning:
+      return "the warning point of the slowdown" + at;
+    case mark_role::slowdown_start:
+      return "the start of the slowdown" + at;
+    case mark_role::slowdown_end:
+      return "the end of the slowdown" + at;
+    case mark_role::slowdown_lead_in:
+      return "a lead-in cell of the slowdown" + at;
+    case mark_role::stop_mark:
+      return "the stop mark of " + station();
+    case mark_role::station:
+      return station();
+    case mark_role::none:
+      break;
+  }
+  return "nothing";
+}
+
+std::string quoted(std::string_view field) {
+  constexpr size_t kLongest = 60;
+  std::string out = "\"";
+  for (size_t i = 0; i < field.size() && i < kLongest; ++i) {
+    const auto c = static_cast<unsigned char>(field[i]);
+    if (c < 0x20 || c == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  if (field.size() > kLongest) out += "...";
+  return out + "\"";
+}
+
 }  // namespace scenario

@@ -25,13 +25,78 @@ struct failure_site {
   bool operator==(const failure_site&) const = default;
 };
 
+// Something the reading passes over or changes without failing: the records
+// stay exactly as the reading makes them, the author is told where and why.
+struct reader_warning {
+  source_kind text = source_kind::line_description;
+  text_position where;
+  std::string_view id;  // one of warning_id
+  std::string message;
+};
+
+// Which mark an entry left on a segment.
+enum class mark_role : uint8_t {
+  none,
+  signal,
+  speed_board,
+  sign_board,
+  abbattimento,
+  slowdown_warning,
+  slowdown_start,
+  slowdown_end,
+  slowdown_lead_in,
+  stop_mark,
+  station,  // a station's approach marks
+};
+
+// Who put a mark on a segment, so that a later entry refused there, or a
+// track-code failure there, can name it.  Kept small: the words are made
+// only when a message needs them.
+struct placed_mark {
+  mark_role role = mark_role::none;
+  source_kind text = source_kind::line_description;
+  text_position where;
+  int32_t position = 0;  // the entry's position in metres
+  int32_t number = 0;    // a station's number, a sign board's table slot
+};
+
+// The marks by segment index.
+class mark_registry {
+ public:
+  const placed_mark* find(int64_t index) const {
+    return index >= 0 && static_cast<size_t>(index) < marks_.size() &&
+                   marks_[static_cast<size_t>(index)].role != mark_role::none
+               ? &marks_[static_cast<size_t>(index)]
+               : nullptr;
+  }
+  void place(int64_t index, const placed_mark& mark) {
+    if (index < 0) return;
+    if (static_cast<size_t>(index) >= marks_.size()) marks_.resize(static_cast<size_t>(index) + 1);
+    marks_[static_cast<size_t>(index)] = mark;
+  }
+
+ private:
+  std::vector<placed_mark> marks_;
+};
+
+// "the signal at 13050 m", "the stop mark of station 3 (SAN ROCCO, 13100 m)":
+// names and texts come from the general table.
+std::string describe(const placed_mark& mark, const general_table_t& table);
+
 // What a reading leaves besides the records: which source texts the reader
 // used up (the caller deletes them) and where a recorded failure stands.
 struct reading_outcome {
   bool delete_line_description = false;
   bool delete_train_service = false;
   std::optional<failure_site> site;
-  std::string detail;  // the run-time failure's own words, for failure 25
+  // The failure's own words: the cause of a run-time failure 25, what holds
+  // the segment of a refused entry.  Empty when the code's meaning says all.
+  std::string detail;
+  std::vector<reader_warning> warnings;
+  // The entries that hold the segments (by index), and those whose approach
+  // marks stand on them.
+  mark_registry marks;
+  mark_registry approach_marks;
 
   // The kilometric progressive entries as read, so that a misaligned one can
   // be pointed at when the train service reader finally checks them.
@@ -39,6 +104,8 @@ struct reading_outcome {
     text_position where;
     int32_t position = 0;
     int32_t value = 0;
+    int32_t flag = 0;
+    text_position value_at;
   };
   std::vector<progressive_source> progressive_sources;
 };
@@ -51,6 +118,11 @@ std::optional<std::string> next_keyword_field(field_reader& fields);
 // Keyword tests look for a substring anywhere in the field.
 bool contains(std::string_view field, std::string_view what);
 bool contains_ignoring_case(std::string_view field, std::string_view what);
+
+// A field as a message quotes it: in double quotes, cut to a sensible
+// length, control bytes shown as \xNN so that a text cannot play tricks on
+// the terminal that shows the message.
+std::string quoted(std::string_view field);
 
 // Stores a value into a field of the given width: it must fit, else the
 // reading fails at the entry being read.

@@ -3,6 +3,7 @@
 #ifndef SCENARIO_SERVICE_SERVICE_READER_H_
 #define SCENARIO_SERVICE_SERVICE_READER_H_
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -10,6 +11,21 @@
 #include "reading/reading.h"
 
 namespace scenario {
+
+// The entries of the train service description as its writer spells them;
+// the reader recognises each by words it contains.  The list serves the guide
+// for authors and the suggestions for a misspelt keyword.
+inline constexpr std::array<std::string_view, 10> kServiceKeywords = {
+    "numero vetture", "percentuale massa frenata",
+    "sabbia",         "orologio",
+    "aderenza",       "velocita",
+    "stazione",       "rallentamento",
+    "segnale",        "abbattimento",
+};
+inline constexpr std::array<std::string_view, 8> kServiceSections = {
+    "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
+    "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]",
+};
 
 // Reads the train service description `text` into the records: train
 // make-up and clock, speed and adhesion profiles, stations, abbattimento

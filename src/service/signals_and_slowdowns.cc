@@ -13,10 +13,27 @@ constexpr int32_t kWarningDistance = 1200;
 
 }  // namespace
 
+int64_t signal_segment(int32_t posizione) { return segment_index(posizione, kMarkOffset); }
+
+slowdown_segments slowdown_cells(int32_t x, int32_t l) {
+  slowdown_segments c;
+  c.warned = x > kWarningReach;
+  c.warning = segment_index(int64_t{x} - kWarningDistance, kMarkOffset);
+  c.start = segment_index(x, kMarkOffset);
+  c.end = segment_index(int64_t{x} + l, kMarkOffset);
+  // The lead-in ends just before the warning segment.  Rounded on its own,
+  // (x - 1200) / 50 lands on the warning segment itself when x - 1200 is an
+  // odd multiple of 25 with an odd quotient (20 075 m: both 378); the
+  // slowdown would then always be refused by its own warning mark.
+  c.lead_in = segment_index(int64_t{x} - kWarningDistance, 0);
+  if (c.lead_in == c.warning) c.lead_in = c.warning - 1;
+  return c;
+}
+
 void memo_segnale(scenario_records& records, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
                   int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
                   int32_t& tempo) {
-  const int64_t i = segment_index(posizione, kMarkOffset);
+  const int64_t i = signal_segment(posizione);
   track_segment& cell = segment_at(records, i);
   if (!is_free(cell)) {
     records.failure_code = 16;
@@ -36,19 +53,20 @@ void memo_segnale(scenario_records& records, int32_t posizione, int32_t sx, int3
 
 void memo_rallentamento(scenario_records& records, int32_t x, int32_t v, int32_t l, int32_t f_tt,
                         int32_t f_ta, int32_t d_v) {
-  const bool warned = x > kWarningReach;
-  const int64_t w = segment_index(int64_t{x} - kWarningDistance, kMarkOffset);
+  const slowdown_segments cells = slowdown_cells(x, l);
+  const bool warned = cells.warned;
+  const int64_t w = cells.warning;
   if (warned && !is_free(segment_at(records, w))) {
     records.failure_code = 17;
     return;
   }
   if (!warned) f_ta = 0;
-  const int64_t s = segment_index(x, kMarkOffset);
+  const int64_t s = cells.start;
   if (!is_free(segment_at(records, s))) {
     records.failure_code = 18;
     return;
   }
-  const int64_t e = segment_index(int64_t{x} + l, kMarkOffset);
+  const int64_t e = cells.end;
   if (!is_free(segment_at(records, e))) {
     records.failure_code = 19;
     return;
@@ -72,12 +90,7 @@ void memo_rallentamento(scenario_records& records, int32_t x, int32_t v, int32_t
   segment_at(records, e).value3 = low16(f_tt);
 
   if (f_ta == 0) return;
-  // The lead-in ends just before the warning segment.  Rounded on its own,
-  // (x - 1200) / 50 lands on the warning segment itself when x - 1200 is an
-  // odd multiple of 25 with an odd quotient (20 075 m: both 378); the
-  // slowdown would then always be refused by its own warning mark.
-  int64_t lead_in = segment_index(int64_t{x} - kWarningDistance, 0);
-  if (lead_in == w) lead_in = w - 1;
+  const int64_t lead_in = cells.lead_in;
   for (int j = 0; j < 4; ++j) {
     if (!is_free(segment_at(records, lead_in - j))) {
       records.failure_code = 20;

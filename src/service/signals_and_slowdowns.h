@@ -9,6 +9,21 @@
 
 namespace scenario {
 
+// The segment a signal at `posizione` stands on.
+int64_t signal_segment(int32_t posizione);
+
+// The segments a slowdown from `x` over `l` metres marks.  Only a slowdown
+// starting beyond 1 500 m has a warning segment and lead-in cells; the
+// lead-in cells are `lead_in`, `lead_in` - 1, - 2 and - 3.
+struct slowdown_segments {
+  bool warned = false;
+  int64_t warning = 0;
+  int64_t start = 0;
+  int64_t end = 0;
+  int64_t lead_in = 0;
+};
+slowdown_segments slowdown_cells(int32_t x, int32_t l);
+
 // Records a signal at `posizione` with its aspects and its four approach
 // marks.  A taken cell sets failure 16 and writes nothing.  A `tempo` of 1 to
 // 100 is raised to 101 in the caller's variable.

@@ -7,6 +7,7 @@
 #include "app/message_text.h"
 #include "app/platform.h"
 #include "tool/compile_command.h"
+#include "tool/explain_command.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
 #include "tool/scenario_files.h"
@@ -23,6 +24,8 @@ struct compile_flags {
   CLI::Option* line_flag = nullptr;
   CLI::Option* train_flag = nullptr;
   bool no_geometry = false;
+  bool werror = false;
+  bool no_warnings = false;
 
   void add_to(CLI::App& command, bool writes) {
     command.add_option("LINE_TXT", options.line_text, "line description text (<line>_linea.txt)")
@@ -37,17 +40,22 @@ struct compile_flags {
     train_flag = command.add_option("--train-code", train_code,
                                     "train code (default: from SERVICE_TXT's name)");
     command.add_flag("--no-geometry", no_geometry, "compile without the route plan");
+    command.add_flag("--werror", werror, "exit with status 1 when there is any warning");
+    command.add_flag("-w", no_warnings, "report no warnings");
     command.add_option("--format", format, "diagnostics as text (standard error) or json")
         ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
   }
 
-  compile_options finish(bool writes) {
+  compile_options finish(bool writes, bool colour) {
     if (line_flag->count() > 0) options.line_id = line_id;
     if (train_flag->count() > 0) options.train_code = train_code;
     options.out_dir = out_dir;
     options.geometry = !no_geometry;
     options.write = writes;
     options.json = format == "json";
+    options.werror = werror;
+    options.no_warnings = no_warnings;
+    options.colour = colour;
     return options;
   }
 };
@@ -78,6 +86,23 @@ struct picture_flags {
   }
 };
 
+// `explain [ID]`.
+struct explain_command {
+  CLI::App* command = nullptr;
+  CLI::Option* id_option = nullptr;
+  std::string id;
+
+  void add_to(CLI::App& tool) {
+    command = tool.add_subcommand(
+        "explain", "what a failure code or warning id means, its causes and its fix");
+    id_option = command->add_option(
+        "ID", id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+  }
+  int run(std::ostream& out, std::ostream& err) const {
+    return run_explain(id_option->count() > 0 ? std::optional(id) : std::nullopt, out, err);
+  }
+};
+
 // Runs a command, turning the tool's own errors into messages and statuses.
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
@@ -103,9 +128,12 @@ std::string parse_failure(const CLI::App*, const CLI::Error& e) {
 
 }  // namespace
 
-int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool colour) {
   CLI::App app{"Compile, inspect, plot and view the scenarios of the railway driving simulator.",
                "scenario-tool"};
+  app.footer(
+      "How the source texts are written, every entry and every diagnostic: docs/authoring.md.\n"
+      "scenario-tool explain ID tells what a failure code or a warning id means.");
   app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
   app.failure_message(parse_failure);
   app.require_subcommand(1);
@@ -117,6 +145,11 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   template_cmd->add_option("--line-id", template_opts.line_id, "line identifier of the names");
   template_cmd->add_option("--train-code", template_opts.train_code, "train code of the names");
   template_cmd->add_flag("--force", template_opts.force, "replace texts already in DIR");
+  template_cmd->add_flag("--annotated", template_opts.annotated,
+                         "with comment lines explaining every entry, field by field");
+
+  explain_command explain;
+  explain.add_to(app);
 
   compile_flags compile_f, check_f;
   CLI::App* compile_cmd = app.add_subcommand(
@@ -160,10 +193,11 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
 
   if (*template_cmd)
     return guarded([&] { return run_template(template_opts, out, err); }, false, out, err);
+  if (*explain.command) return explain.run(out, err);
   for (auto [cmd, flags, writes] :
        {std::tuple{compile_cmd, &compile_f, true}, std::tuple{check_cmd, &check_f, false}}) {
     if (!*cmd) continue;
-    const compile_options options = flags->finish(writes);
+    const compile_options options = flags->finish(writes, colour);
     return guarded([&] { return run_compile(options, out, err); }, options.json, out, err);
   }
   if (*dump_cmd) {

@@ -9,13 +9,26 @@
 #include "app/generator.h"
 #include "app/message_text.h"
 #include "line/line_text.h"
+#include "model/compiled_files.h"
 #include "service/service_text.h"
+#include "tool/annotated_texts.h"
+#include "tool/compile_record.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
+
+// The record of a compilation beside its compiled files: the report, tied
+// to the table and segment files' bytes, for the pictures to tell a
+// scenario compiled with a recorded failure.
+void write_compile_record(const scenario_records& r, const fs::path& dir,
+                          const compile_report& report) {
+  replace_file(dir / compile_record_name(r.line_id, r.train_code),
+               compile_record_json(report, general_table_bytes(r.general_table),
+                                   segments_bytes(r.segments)));
+}
 
 // A text longer than its 16-bit byte count can say would make a table file
 // the simulator misreads from that slot on: refuse to write it.
@@ -53,18 +66,23 @@ void make_directory(const fs::path& dir) {
   if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
 }
 
-void emit(const compile_report& report, const compile_options& options, std::ostream& out,
-          std::ostream& err) {
+void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
+          std::ostream& out, std::ostream& err) {
   if (options.json) {
     out << report_json(report) << '\n';
     return;
   }
-  print_diagnostics(err, report);
+  print_diagnostics(err, report, {options.line_text, options.service_text}, texts, options.colour);
+  if (options.werror && warning_count(report) > 0)
+    err << "scenario-tool: error: " << warning_count(report)
+        << (warning_count(report) == 1 ? " warning" : " warnings")
+        << " treated as errors (--werror)\n";
   for (const std::string& f : report.files) out << "wrote " << shown(f) << '\n';
 }
 
-int exit_status(const compile_report& report) {
-  return report.failure_code != 0 || report.stamp_error != 0 ? kExitFailure : kExitOk;
+int exit_status(const compile_report& report, const compile_options& options) {
+  if (report.failure_code != 0 || report.stamp_error != 0) return kExitFailure;
+  return options.werror && warning_count(report) > 0 ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -77,9 +95,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   const std::vector<fs::path> paths =
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
   refuse_colliding_names(paths, ids);
-  refuse_replacing_inputs(paths, "compiled file", {options.line_text, options.service_text},
+  std::vector<fs::path> written = paths;
+  written.push_back(options.out_dir / compile_record_name(ids.line_id, ids.train_code));
+  refuse_replacing_inputs(written, "compiled file", {options.line_text, options.service_text},
                           "source text");
-  check_output_names(paths);
+  check_output_names(written);
   // A missing line description is a file the author named and the tool
   // cannot read, like any other unreadable input: the run stops here.
   const std::string line = read_whole_file(options.line_text);
@@ -90,9 +110,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   records.train_code = ids.train_code;
   const compilation result = compile_scenario(records, options.geometry ? 1 : 0, line, service);
   compile_report report = make_report(records, result, {options.line_text, options.service_text});
+  if (options.no_warnings) hide_warnings(report);
   if (!result.compiled && records.failure_code == 0 && result.stamp_error == 0) {
     // Cannot happen with the readers as they are; never let it pass as success.
-    report.diagnostics.push_back({options.line_text, {}, {}, 0, "nothing to compile"});
+    report.diagnostics.push_back(
+        {options.line_text, {}, {}, 25, "nothing to compile", severity::error, "25"});
     report.failure_code = 25;
   }
 
@@ -102,10 +124,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
       make_directory(options.out_dir);
       write_compiled_files(records, options.out_dir);
       for (const fs::path& p : paths) report.files.push_back(p.string());
+      write_compile_record(records, options.out_dir, report);
     }
   }
-  emit(report, options, out, err);
-  return exit_status(report);
+  emit(report, options, {line, service}, out, err);
+  return exit_status(report, options);
 }
 
 void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_view output_noun,
@@ -120,7 +143,8 @@ void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_v
 int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
   check_identifier("line identifier", options.line_id);
   check_identifier("train code", options.train_code);
-  const std::string line = dati_linea(), service = dati_treno();
+  const std::string line = options.annotated ? annotated_line_description() : dati_linea();
+  const std::string service = options.annotated ? annotated_train_service() : dati_treno();
   const std::vector<output_file> texts = {
       {options.dir / line_description_file_name(options.line_id), line},
       {options.dir / train_service_file_name(options.line_id, options.train_code), service}};

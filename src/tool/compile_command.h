@@ -28,6 +28,9 @@ struct compile_options {
   bool geometry = true;
   bool write = true;  // false for `check`
   bool json = false;
+  bool werror = false;       // any warning makes the exit status 1
+  bool no_warnings = false;  // warnings are not reported (nor counted by werror)
+  bool colour = false;       // standard error is a terminal that takes colour
 };
 
 // Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the
@@ -45,7 +48,8 @@ struct template_options {
   std::filesystem::path dir;
   std::string line_id = "Milano_Lecco";
   std::string train_code = "L5244";
-  bool force = false;  // replace texts already there
+  bool force = false;      // replace texts already there
+  bool annotated = false;  // with comment lines explaining every entry
 };
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err);

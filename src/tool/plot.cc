@@ -21,7 +21,10 @@ constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kPlanMaxHeight = 460;
 constexpr double kLabelRoom = 80;  // above the plan, for the slanted station names
 constexpr double kPanelHeight = 110;
-constexpr double kPanelGap = 34;
+constexpr double kPanelGap = 14;
+constexpr double kStationBand = 24;  // station numbers and signals above the profiles
+constexpr double kTunnelBand = 18;
+constexpr double kBannerHeight = 56;
 constexpr int kMaxPlanPoints = 2500;
 constexpr int32_t kCellMetres = 50;
 
@@ -184,12 +187,43 @@ std::string legend(double y) {
   item("<rect x=\"" + fmt(x) + "\" y=\"" + fmt(y - 6) + "\" width=\"20\" height=\"12\" fill=\"" +
            kSlowdownColour + "\" opacity=\"0.35\" stroke=\"" + kSlowdownColour + "\"/>\n",
        "slowdown (rallentamento)");
+  item("<polygon points=\"" + fmt(x + 5) + "," + fmt(y - 5) + " " + fmt(x + 15) + "," + fmt(y - 5) +
+           " " + fmt(x + 10) + "," + fmt(y + 4) + "\" fill=\"" + kSlowdownColour + "\"/>\n",
+       "warning point");
+  item("<rect x=\"" + fmt(x + 9) + "\" y=\"" + fmt(y - 5) +
+           "\" width=\"2\" height=\"10\" fill=\"#333\"/>\n",
+       "speed board");
   return s;
 }
 
 double scale_bar_metres(double pixels_per_metre) {
   // About a sixth of the width, rounded to 1, 2 or 5 of a power of ten.
   return tick_step(kPlotWidth / 6 / pixels_per_metre, 1);
+}
+
+// Stations by number and name (the profiles below show the numbers), and
+// the line's end where the run-out begins.
+std::string plan_stations(const drawn_plan& plan, const plan_view& view,
+                          const std::vector<plotted_station>& stations, int32_t line_end) {
+  std::string s;
+  // Stations by number and name; the profiles below show the numbers.
+  for (size_t n = 0; n < stations.size(); ++n) {
+    auto p = plan.at(stations[n].position);
+    if (!p) continue;
+    const auto [x, y] = view.at(p->first, p->second);
+    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
+         kStationColour + "\" stroke-width=\"2\"/>\n";
+    s += "<text x=\"" + fmt(x + 4) + "\" y=\"" + fmt(y - 9) +
+         "\" font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) +
+         ")\"><tspan font-weight=\"bold\">" + std::to_string(n + 1) + "</tspan><tspan dx=\"4\">" +
+         xml_escape(stations[n].name) + "</tspan></text>\n";
+  }
+  if (auto p = plan.at(line_end); p && line_end < plan.last()) {
+    const auto [x, y] = view.at(p->first, p->second);
+    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"3.5\" fill=\"black\"/>\n";
+    s += text_element(x + 7, y + 14, "end of line", "font-size=\"11\"");
+  }
+  return s;
 }
 
 std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_view& view,
@@ -226,16 +260,7 @@ std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_v
            "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
     }
   }
-  for (const plotted_station& st : stations) {
-    auto p = plan.at(st.position);
-    if (!p) continue;
-    const auto [x, y] = view.at(p->first, p->second);
-    s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
-         kStationColour + "\" stroke-width=\"2\"/>\n";
-    s += text_element(
-        x + 4, y - 9, st.name,
-        "font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) + ")\"");
-  }
+  s += plan_stations(plan, view, stations, line_end);
   // Scale bar and a word on the orientation.
   const double metres = scale_bar_metres(view.pixels_per_metre());
   const double bar_y = view.top + view.height + 28;
@@ -251,24 +276,46 @@ std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_v
   return s + "</g>\n";
 }
 
+std::string rect(double x, double y, double w, double h, std::string_view attrs) {
+  return "<rect x=\"" + fmt(x) + "\" y=\"" + fmt(y) + "\" width=\"" + fmt(w) + "\" height=\"" +
+         fmt(h) + "\" " + std::string(attrs) + "/>\n";
+}
+
+std::string vline(double x, double y1, double y2, std::string_view attrs) {
+  return "<line x1=\"" + fmt(x) + "\" y1=\"" + fmt(y1) + "\" x2=\"" + fmt(x) + "\" y2=\"" +
+         fmt(y2) + "\" " + std::string(attrs) + "/>\n";
+}
+
 // One profile along the line: a step line of one value per cell.
 struct profile {
   std::string title;
   std::function<double(const track_segment&)> value;
   const char* colour;
-  bool slowdown_speeds = false;  // draw each slowdown's own speed over it
-  bool tunnels = false;          // mark the tunnels along the top
+  bool speeds = false;  // the speed profile, which carries the slowdowns and boards
 };
 
-// What the profiles share: the cells they show and the scale along the line.
+// What the profiles share: the span of line they show and its scale.
 struct profile_frame {
   const plot_input* in;
-  size_t cells;   // the cells drawn: the readers leave the last three unset
-  double metres;  // the length the width stands for
+  size_t cells;      // the cells drawn: within the axis, less the last three the readers leave
+  double metres;     // the length the width stands for
+  int32_t line_end;  // the route length
   std::vector<plotted_station> stations;
   std::vector<plotted_slowdown> slowdowns;
-  double x(double m) const { return kLeft + m / metres * kPlotWidth; }
+  double x(double m) const { return kLeft + std::min(m, metres) / metres * kPlotWidth; }
 };
+
+// The axis ends where the line ends; it runs on into the run-out only as far
+// as something placed there, so that such an entry is not hidden.
+double axis_metres(const std::vector<track_segment>& cells, int32_t line_end) {
+  int64_t last = 0;
+  for (size_t i = 0; i < cells.size(); ++i)
+    if (cells[i].kind != kNothing || cells[i].tunnel_type != 0) last = static_cast<int64_t>(i);
+  const int64_t placed = segment_position(last + 1, 0);
+  const int64_t all = static_cast<int64_t>(cells.size()) * kCellMetres;
+  return static_cast<double>(
+      std::max<int64_t>(1, placed > line_end ? std::min(placed + 500, all) : line_end));
+}
 
 std::string y_axis(const profile& p, double top, double lo, double hi, double step,
                    const std::function<double(double)>& sy) {
@@ -286,23 +333,51 @@ std::string y_axis(const profile& p, double top, double lo, double hi, double st
   return s;
 }
 
-std::string x_axis(const profile_frame& f, double top, bool labels) {
+std::string x_axis(const profile_frame& f, double bottom) {
   std::string s;
-  const double bottom = top + kPanelHeight;
   const double km_step = tick_step(f.metres / 1000, 10);
   for (double km = 0; km * 1000 <= f.metres; km += km_step) {
-    s += "<line x1=\"" + fmt(f.x(km * 1000)) + "\" y1=\"" + fmt(bottom) + "\" x2=\"" +
-         fmt(f.x(km * 1000)) + "\" y2=\"" + fmt(bottom + 4) + "\" stroke=\"#555\"/>\n";
+    s += vline(f.x(km * 1000), bottom, bottom + 4, "stroke=\"#555\"");
     char label[32];
     std::snprintf(label, sizeof label, "%g", km);
-    if (labels)
-      s += text_element(f.x(km * 1000), bottom + 16, label,
-                        "font-size=\"11\" text-anchor=\"middle\"");
+    s +=
+        text_element(f.x(km * 1000), bottom + 16, label, "font-size=\"11\" text-anchor=\"middle\"");
+  }
+  return s + text_element(kLeft + kPlotWidth / 2, bottom + 34, "position along the line (km)",
+                          "font-size=\"12\" text-anchor=\"middle\"");
+}
+
+// The slowdowns' own speeds over them, their warning points and the speed
+// boards, on the speed profile.
+std::string speed_marks(const profile_frame& f, double top,
+                        const std::function<double(double)>& sy) {
+  std::string s;
+  const std::string red = "fill=\"" + std::string(kSlowdownColour) + "\"";
+  for (const plotted_slowdown& sd : f.slowdowns) {
+    s += "<line x1=\"" + fmt(f.x(sd.from)) + "\" y1=\"" + fmt(sy(sd.speed)) + "\" x2=\"" +
+         fmt(f.x(sd.to)) + "\" y2=\"" + fmt(sy(sd.speed)) + "\" stroke=\"" + kSlowdownColour +
+         "\" stroke-width=\"2.5\"/>\n";
+    s += text_element(f.x(sd.to) + 4, sy(sd.speed) - 4, std::to_string(sd.speed) + " km/h",
+                      "font-size=\"11\" font-weight=\"bold\" " + red);
+  }
+  const auto& cells = f.in->segments;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const double x = f.x(marked_position(i));
+    if (cells[i].kind == kSlowdownWarning) {
+      s += "<polygon points=\"" + fmt(x - 5) + "," + fmt(top + 2) + " " + fmt(x + 5) + "," +
+           fmt(top + 2) + " " + fmt(x) + "," + fmt(top + 11) + "\" " + red + "/>\n";
+    } else if (cells[i].kind == kSpeedBoard) {
+      // value1 packs the left-side speed A twenty to the km/h.
+      const int left = cells[i].value1 / 20;
+      s += rect(x - 1, top + 2, 2, 10, "fill=\"#333\"");
+      s += text_element(x + 3, top + 11, std::to_string(left),
+                        "font-size=\"10\" fill=\"#333\" font-weight=\"bold\"");
+    }
   }
   return s;
 }
 
-std::string draw_profile(const profile_frame& f, const profile& p, double top, bool last) {
+std::string draw_profile(const profile_frame& f, const profile& p, double top) {
   const auto& cells = f.in->segments;
   double lo = 0, hi = 0;
   for (size_t i = 0; i < f.cells; ++i)
@@ -313,31 +388,12 @@ std::string draw_profile(const profile_frame& f, const profile& p, double top, b
   auto sy = [&](double v) { return top + kPanelHeight - (v - lo) / (hi - lo) * kPanelHeight; };
 
   std::string s = "<g class=\"profile\">\n";
-  s += "<rect x=\"" + fmt(kLeft) + "\" y=\"" + fmt(top) + "\" width=\"" + fmt(kPlotWidth) +
-       "\" height=\"" + fmt(kPanelHeight) + "\" fill=\"#fafafa\" stroke=\"#999\"/>\n";
+  s += rect(kLeft, top, kPlotWidth, kPanelHeight, "fill=\"#fafafa\" stroke=\"#999\"");
   s += y_axis(p, top, lo, hi, step, sy);
-  for (const plotted_slowdown& sd : f.slowdowns) {
-    s += "<rect x=\"" + fmt(f.x(sd.from)) + "\" y=\"" + fmt(top) + "\" width=\"" +
-         fmt(std::max(f.x(sd.to) - f.x(sd.from), 2.0)) + "\" height=\"" + fmt(kPanelHeight) +
-         "\" fill=\"" + kSlowdownColour + "\" opacity=\"0.22\"/>\n";
-    if (p.slowdown_speeds) {
-      s += "<line x1=\"" + fmt(f.x(sd.from)) + "\" y1=\"" + fmt(sy(sd.speed)) + "\" x2=\"" +
-           fmt(f.x(sd.to)) + "\" y2=\"" + fmt(sy(sd.speed)) + "\" stroke=\"" + kSlowdownColour +
-           "\" stroke-width=\"2.5\"/>\n";
-      s += text_element(
-          f.x(sd.to) + 4, sy(sd.speed) - 4, std::to_string(sd.speed) + " km/h",
-          "font-size=\"11\" font-weight=\"bold\" fill=\"" + std::string(kSlowdownColour) + "\"");
-    }
-  }
-  for (const plotted_station& st : f.stations)
-    s += "<line x1=\"" + fmt(f.x(st.position)) + "\" y1=\"" + fmt(top) + "\" x2=\"" +
-         fmt(f.x(st.position)) + "\" y2=\"" + fmt(top + kPanelHeight) +
-         "\" stroke=\"#888\" stroke-dasharray=\"3,3\"/>\n";
-  if (p.tunnels)
-    for (const auto& [from, to] : tunnel_spans(cells))
-      s += "<rect x=\"" + fmt(f.x(from)) + "\" y=\"" + fmt(top + 1) + "\" width=\"" +
-           fmt(std::max(f.x(to) - f.x(from), 2.0)) + "\" height=\"6\" fill=\"" + kTunnelColour +
-           "\" opacity=\"0.8\"/>\n";
+  for (const plotted_slowdown& sd : f.slowdowns)
+    s += rect(f.x(sd.from), top, std::max(f.x(sd.to) - f.x(sd.from), 2.0), kPanelHeight,
+              "fill=\"" + std::string(kSlowdownColour) + "\" opacity=\"0.22\"");
+  if (p.speeds) s += speed_marks(f, top, sy);
   std::string points;
   for (size_t i = 0; i < f.cells; ++i) {
     const double y = sy(p.value(cells[i]));
@@ -346,35 +402,104 @@ std::string draw_profile(const profile_frame& f, const profile& p, double top, b
   }
   s += "<polyline fill=\"none\" stroke=\"" + std::string(p.colour) +
        "\" stroke-width=\"1.8\" points=\"" + points + "\"/>\n";
-  s += x_axis(f, top, last);
   return s + "</g>\n";
+}
+
+// A band along the line above the profiles: stations by number, signals,
+// and under it the tunnels.
+std::string draw_bands(const profile_frame& f, double top) {
+  std::string s = "<g class=\"bands\">\n";
+  s += text_element(kLeft - 6, top + 10, "stations", "font-size=\"11\" text-anchor=\"end\"");
+  s += text_element(kLeft - 6, top + 21, "signals", "font-size=\"11\" text-anchor=\"end\"");
+  for (size_t n = 0; n < f.stations.size(); ++n)
+    s += text_element(f.x(f.stations[n].position), top + 10, std::to_string(n + 1),
+                      "font-size=\"10\" font-weight=\"bold\" text-anchor=\"middle\"");
+  const auto& cells = f.in->segments;
+  for (size_t i = 0; i < cells.size(); ++i)
+    if (cells[i].kind == kSignal)
+      s += rect(f.x(marked_position(i)) - 2.5, top + 15, 5, 5,
+                "fill=\"" + std::string(kSignalColour) + "\"");
+  const double tunnels = top + kStationBand;
+  s += text_element(kLeft - 6, tunnels + 11, "tunnels", "font-size=\"11\" text-anchor=\"end\"");
+  s += rect(kLeft, tunnels + 3, kPlotWidth, kTunnelBand - 6, "fill=\"#f3f3f3\"");
+  for (const auto& [from, to] : tunnel_spans(cells))
+    s += rect(f.x(from), tunnels + 3, std::max(f.x(to) - f.x(from), 2.0), kTunnelBand - 6,
+              "fill=\"" + std::string(kTunnelColour) + "\" opacity=\"0.85\"");
+  return s + "</g>\n";
+}
+
+// Lines through the bands and profiles: each station, the line's end, and
+// the run-out beyond it shaded when the axis shows any of it.
+std::string draw_verticals(const profile_frame& f, double top, double bottom) {
+  std::string s;
+  for (const plotted_station& st : f.stations)
+    s += vline(f.x(st.position), top + 12, bottom, "stroke=\"#888\" stroke-dasharray=\"3,3\"");
+  if (f.metres > f.line_end)
+    s += rect(f.x(f.line_end), top, f.x(f.metres) - f.x(f.line_end), bottom - top,
+              "fill=\"#9a9a9a\" opacity=\"0.25\"") +
+         text_element(f.x(f.line_end) + 4, bottom - 4, "run-out", "font-size=\"11\" fill=\"#555\"");
+  s += vline(f.x(f.line_end), top, bottom, "stroke=\"black\" stroke-width=\"1.5\"");
+  char end[48];
+  std::snprintf(end, sizeof end, "end of line, %.1f km", f.line_end / 1000.0);
+  s += text_element(f.x(f.line_end) - 4, top - 4, end, "font-size=\"11\" text-anchor=\"end\"");
+  return s;
+}
+
+// A scenario compiled with a recorded failure holds only what was read
+// before it: the picture must not look normal.
+std::string failure_banner(const recorded_failure& failure, double y) {
+  std::string text = "Compiled with failure " + std::to_string(failure.code);
+  if (failure.position) text += " at " + std::to_string(*failure.position) + " m";
+  if (!failure.message.empty()) text += ": " + failure.message;
+  constexpr size_t kLongest = 150;
+  if (text.size() > kLongest) text = text.substr(0, kLongest - 3) + "...";
+  std::string s = rect(kLeft - 8, y, kPlotWidth + 16, 44,
+                       "fill=\"#fde8e8\" stroke=\"" + std::string(kSlowdownColour) + "\"");
+  s += text_element(kLeft, y + 18, text,
+                    "font-size=\"13\" font-weight=\"bold\" fill=\"#9b1c1c\" id=\"failure\"");
+  s += text_element(kLeft, y + 35,
+                    "Reading stopped there: the compiled files hold only what was read before "
+                    "it (scenario-tool explain " +
+                        std::to_string(failure.code) + ").",
+                    "font-size=\"12\" fill=\"#9b1c1c\"");
+  return s;
+}
+
+// Without a route plan to name them on, the stations are listed by number.
+std::string station_list(const std::vector<plotted_station>& stations, double& y) {
+  std::string s;
+  double x = kLeft;
+  for (size_t n = 0; n < stations.size(); ++n) {
+    const double width = 36 + 8.0 * static_cast<double>(stations[n].name.size());
+    if (x > kLeft && x + width > kLeft + kPlotWidth) x = kLeft, y += 18;
+    s += "<text x=\"" + fmt(x) + "\" y=\"" + fmt(y) +
+         "\" font-size=\"12\"><tspan font-weight=\"bold\">" + std::to_string(n + 1) +
+         "</tspan><tspan dx=\"4\">" + xml_escape(stations[n].name) + "</tspan></text>\n";
+    x += width;
+  }
+  y += 30;
+  return s;
 }
 
 std::string draw_profiles(const profile_frame& f, double& y) {
   const std::vector<profile> profiles = {
-      {"gradient", [](const track_segment& c) { return c.gradient - 100.0; }, "#6a3d9a", false,
-       true},
+      {"gradient", [](const track_segment& c) { return c.gradient - 100.0; }, "#6a3d9a"},
       {"speed limit (km/h)", [](const track_segment& c) { return c.speed_limit * 5.0; }, "#1f3b73",
-       true, false},
+       true},
       {"adhesion", [](const track_segment& c) { return static_cast<double>(c.adhesion); },
-       "#2b8a8a", false, false},
+       "#2b8a8a"},
   };
-  std::string s;
-  for (size_t i = 0; i < profiles.size(); ++i) {
-    s += draw_profile(f, profiles[i], y, i + 1 == profiles.size());
-    y += kPanelHeight + kPanelGap;
+  const double top = y + 14;  // room for the line's end above the bands
+  std::string s = draw_bands(f, top);
+  double panel = top + kStationBand + kTunnelBand + 8;
+  for (const profile& p : profiles) {
+    s += draw_profile(f, p, panel);
+    panel += kPanelHeight + kPanelGap;
   }
-  y -= kPanelGap;
-  s += text_element(kLeft + kPlotWidth / 2, y + 34, "position along the line (km)",
-                    "font-size=\"12\" text-anchor=\"middle\"");
-  // Station names under the profiles, slanted so that close ones stay apart.
-  for (const plotted_station& st : f.stations) {
-    const double x = f.x(st.position);
-    s += text_element(x, y + 50, st.name,
-                      "font-size=\"11\" text-anchor=\"end\" transform=\"rotate(-50 " + fmt(x) +
-                          " " + fmt(y + 50) + ")\"");
-  }
-  y += 50 + 150;
+  const double bottom = panel - kPanelGap;
+  s += draw_verticals(f, top, bottom);
+  s += x_axis(f, bottom);
+  y = bottom + 46;
   return s;
 }
 
@@ -457,16 +582,27 @@ std::string scenario_facts(const plot_input& in) {
 }
 
 std::string render_svg(const plot_input& in) {
-  profile_frame frame{&in, in.segments.size() > 3 ? in.segments.size() - 3 : in.segments.size(), 0,
-                      stations_of(in.table, in.segments), slowdowns_of(in.segments)};
-  frame.metres = std::max<double>(1, static_cast<double>(frame.cells) * kCellMetres);
+  const int32_t line_end = line_length(in);
+  profile_frame frame{&in,
+                      0,
+                      axis_metres(in.segments, line_end),
+                      line_end,
+                      stations_of(in.table, in.segments),
+                      slowdowns_of(in.segments)};
+  // The readers leave the last three cells without profile values.
+  const size_t valued = in.segments.size() > 3 ? in.segments.size() - 3 : in.segments.size();
+  frame.cells = std::min(valued, static_cast<size_t>(std::ceil(frame.metres / kCellMetres)));
   std::string body;
   double y = 80;
+  if (in.failure) {
+    body += failure_banner(*in.failure, y);
+    y += kBannerHeight;
+  }
   if (in.plan && in.plan->last() >= 0) {
     const drawn_plan plan(*in.plan);
     const plan_view view = fit_plan(plan, y + kLabelRoom);
-    body += draw_plan(in, plan, view, frame.stations, line_length(in));
-    y = view.top + view.height + 60;
+    body += draw_plan(in, plan, view, frame.stations, line_end);
+    y = view.top + view.height + 50;
     if (const size_t left_out = unplottable_metres(*in.plan); left_out > 0) {
       body += text_element(kLeft, y - 10,
                            std::to_string(left_out) +
@@ -479,7 +615,8 @@ std::string render_svg(const plot_input& in) {
     body += text_element(kLeft, y + 20,
                          "No route plan: the scenario was compiled without one (--no-geometry).",
                          "font-size=\"13\" font-style=\"italic\"");
-    y += 50;
+    y += 44;
+    body += station_list(frame.stations, y);
   }
   body += draw_profiles(frame, y);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/records.h"
+#include "tool/compile_record.h"
 
 namespace scenario::tool {
 
@@ -18,6 +19,8 @@ struct plot_input {
   std::optional<route_plan> plan;  // none when compiled without a route plan
   general_table_t table;
   std::vector<track_segment> segments;
+  // The failure `compile` recorded for these very files, if any.
+  std::optional<recorded_failure> failure = std::nullopt;
 };
 
 // A station of the table as the picture shows it.

@@ -51,6 +51,61 @@ TEST(Plot, WithoutRoutePlanTheProfilesStillShow) {
   EXPECT_NE(svg.find(">LECCO<"), std::string::npos);
 }
 
+size_t occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(Plot, ThePositionAxisEndsWhereTheLineEnds) {
+  plot_input in = built_in_scenario();
+  const std::string svg = render_svg(in);
+  // The built-in line is 54 km; its arrays run on to 61 km.
+  EXPECT_NE(svg.find(">end of line, 54.0 km<"), std::string::npos);
+  EXPECT_NE(svg.find(">50<"), std::string::npos);
+  EXPECT_EQ(svg.find(">60<"), std::string::npos);
+  EXPECT_EQ(svg.find(">run-out<"), std::string::npos);
+  // Something placed in the run-out shows it, shaded, and the axis goes on.
+  in.segments[1200].kind = kSignal;  // at 59 950 m
+  const std::string run_out = render_svg(in);
+  EXPECT_NE(run_out.find(">run-out<"), std::string::npos);
+  EXPECT_NE(run_out.find(">60<"), std::string::npos);
+}
+
+TEST(Plot, StationNamesAreShownOnce) {
+  plot_input in = built_in_scenario();
+  for (bool plan : {true, false}) {
+    if (!plan) in.plan.reset();
+    const std::string svg = render_svg(in);
+    for (const char* name : {">MONZA<", ">LECCO<", ">CARNATE - USMATE<"})
+      EXPECT_EQ(occurrences(svg, name), 1u) << name << (plan ? " with" : " without") << " a plan";
+  }
+}
+
+TEST(Plot, ARecordedFailureIsSaidAtTheTop) {
+  plot_input in = built_in_scenario();
+  EXPECT_EQ(render_svg(in).find("Compiled with failure"), std::string::npos);
+  in.failure = recorded_failure{16, 36950, "\"segnale\" at 36950 m: segment 740 is taken"};
+  const std::string svg = render_svg(in);
+  const size_t banner = svg.find(
+      ">Compiled with failure 16 at 36950 m: &quot;segnale&quot; at "
+      "36950 m: segment 740 is taken<");
+  ASSERT_NE(banner, std::string::npos);
+  EXPECT_LT(banner, svg.find("id=\"route-plan\""));  // above the picture
+  in.failure = recorded_failure{25, std::nullopt, ""};
+  EXPECT_NE(render_svg(in).find(">Compiled with failure 25<"), std::string::npos);
+}
+
+TEST(Plot, SpeedBoardsAndWarningPointsOnTheSpeedProfile) {
+  const std::string svg = render_svg(built_in_scenario());
+  // The four built-in boards by their left-side speed A, the one warning point.
+  for (const char* speed : {">90<", ">110<", ">120<"})
+    EXPECT_NE(svg.find(speed), std::string::npos) << speed;
+  EXPECT_EQ(occurrences(svg, "<polygon"), 2u);  // the warning point and its legend
+  EXPECT_NE(svg.find(">tunnels<"), std::string::npos);
+  EXPECT_NE(svg.find(">signals<"), std::string::npos);
+}
+
 TEST(TextEncoding, Windows1252BecomesUtf8) {
   EXPECT_EQ(cp1252_to_utf8("Citt\xE0"), "Citt\xC3\xA0");
   EXPECT_EQ(cp1252_to_utf8("\x80"), "\xE2\x82\xAC");  // euro sign

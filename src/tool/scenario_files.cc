@@ -7,6 +7,7 @@
 #include "app/message_text.h"
 #include "model/compiled_files.h"
 #include "tool/compile_command.h"
+#include "tool/compile_record.h"
 #include "tool/dump.h"
 #include "tool/identifiers.h"
 #include "tool/plot.h"
@@ -68,6 +69,20 @@ void print_listing(file_kind kind, const std::string& bytes, bool json, std::ost
         list_segments(out, cells);
       return;
     }
+  }
+}
+
+// The failure `compile` recorded for these files, when its record is there
+// and is theirs; an unreadable record is as good as none.
+std::optional<recorded_failure> recorded_failure_in(const fs::path& record,
+                                                    std::string_view table_bytes,
+                                                    std::string_view segment_bytes) {
+  std::error_code ec;
+  if (!fs::is_regular_file(record, ec)) return std::nullopt;
+  try {
+    return recorded_failure_of(read_whole_file(record), table_bytes, segment_bytes);
+  } catch (const file_error&) {
+    return std::nullopt;
   }
 }
 
@@ -139,9 +154,13 @@ std::optional<plot_input> load_scenario(const plot_options& options, std::string
   refuse_replacing_inputs({output}, "picture", {table, segments, geometry}, "compiled file");
   fs::path current = table;
   try {
-    in.table = decode_general_table(read_whole_file(table, kMostTableBytes));
+    const std::string table_bytes = read_whole_file(table, kMostTableBytes);
+    in.table = decode_general_table(table_bytes);
     current = segments;
-    in.segments = decode_segments(read_whole_file(segments, kMostSegmentBytes));
+    const std::string segment_bytes = read_whole_file(segments, kMostSegmentBytes);
+    in.segments = decode_segments(segment_bytes);
+    in.failure = recorded_failure_in(options.dir / compile_record_name(line, train), table_bytes,
+                                     segment_bytes);
     std::error_code ec;
     current = geometry;
     if (fs::exists(geometry, ec))

@@ -1,0 +1,110 @@
+#include "reading/entry_watch.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "reading/warning_ids.h"
+
+namespace scenario {
+namespace {
+
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Letters to insert, delete or replace to turn one word into the other.
+size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  std::iota(row.begin(), row.end(), size_t{0});
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const size_t replace = diagonal + (fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1);
+      row[j] = std::min({above + 1, row[j - 1] + 1, replace});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+bool is_comment_field(std::string_view field) { return contains(field, "-"); }
+
+bool is_section_field(std::string_view field) {
+  return contains(field, "[") && contains(field, "]");
+}
+
+std::string_view closest_word(std::string_view word, std::span<const std::string_view> candidates) {
+  std::string_view best;
+  size_t best_distance = 0;
+  for (std::string_view c : candidates) {
+    const size_t d = edit_distance(word, c);
+    if (best.empty() || d < best_distance) best = c, best_distance = d;
+  }
+  // One slip in a short word, about one in four in a longer one.
+  const size_t allowed = std::max<size_t>(1, std::min(word.size(), best.size()) / 4);
+  return best_distance > 0 && best_distance <= allowed ? best : std::string_view();
+}
+
+void entry_watch::warn(std::string_view id, std::string message) {
+  sink_.push_back({text_, start_, id, std::move(message)});
+}
+
+void entry_watch::keyword(const field_reader& fields, std::string_view field) {
+  field_ = field;
+  start_ = fields.field_start();
+  starts_line_ = fields.field_starts_line();
+}
+
+void entry_watch::unknown_entry(std::string_view hint) {
+  std::string message = quoted(field_) + " is not an entry of " + std::string(words_.name);
+  if (!hint.empty()) {
+    message += ": " + std::string(hint);
+  } else if (std::string_view near = closest_word(field_, words_.keywords); !near.empty()) {
+    message += " (did you mean \"" + std::string(near) + "\"?)";
+  }
+  warn(warning_id::kUnknownEntry, message + "; the line is passed over");
+}
+
+void entry_watch::examined(const field_reader& fields, field_fate fate, std::string_view hint) {
+  const int32_t line = start_.line;
+  if (fate == field_fate::ignored) {
+    quiet_line_ = line;
+    return;
+  }
+  if (fate == field_fate::taken) {
+    const int32_t last = fields.field_start().line;
+    const bool section = is_section_field(field_);
+    if (section) {
+      std::string message = quoted(field_) +
+                            " holds an entry keyword, so it is read as that entry and takes the "
+                            "values after it; it looks like a misspelt section line";
+      if (std::string_view near = closest_word(field_, words_.sections); !near.empty())
+        message += " (did you mean \"" + std::string(near) + "\"?)";
+      warn(warning_id::kMisspeltSection, message);
+    } else if (last > line) {
+      warn(warning_id::kValuesFromNextLine,
+           quoted(field_) + " is short of values on its own line: it took the fields of line " +
+               std::to_string(last) + " as its values, and what stood there is lost");
+    }
+    if (section || last > line) {
+      quiet_line_ = last;
+    } else {
+      entry_line_ = line;
+    }
+    return;
+  }
+  if (is_comment_field(field_) || is_section_field(field_)) return;
+  if (starts_line_) {
+    unknown_entry(hint);
+    quiet_line_ = line;
+  } else if (line == entry_line_ && line != quiet_line_ && line != extra_line_) {
+    warn(warning_id::kExtraValues,
+         "values left on the line after its entry has read all it takes, starting with " +
+             quoted(field_) + "; they are passed over");
+    extra_line_ = line;
+  }
+}
+
+}  // namespace scenario

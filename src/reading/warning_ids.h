@@ -1,0 +1,40 @@
+// The short, stable names of the warnings the readers give.  Authors look
+// them up with `scenario-tool explain`, and scripts match on them, so a name
+// never changes once given out.
+#ifndef SCENARIO_READING_WARNING_IDS_H_
+#define SCENARIO_READING_WARNING_IDS_H_
+
+#include <array>
+#include <string_view>
+
+namespace scenario::warning_id {
+
+inline constexpr std::string_view kUnknownEntry = "unknown-entry";
+inline constexpr std::string_view kMisspeltSection = "misspelt-section";
+inline constexpr std::string_view kExtraValues = "extra-values";
+inline constexpr std::string_view kValuesFromNextLine = "values-from-next-line";
+inline constexpr std::string_view kOverridden = "overridden";
+inline constexpr std::string_view kValueWrapped = "value-wrapped";
+inline constexpr std::string_view kValueRounded = "value-rounded";
+inline constexpr std::string_view kPositionSnapped = "position-snapped";
+inline constexpr std::string_view kBeyondLineEnd = "beyond-line-end";
+inline constexpr std::string_view kOutOfOrder = "out-of-order";
+inline constexpr std::string_view kCurveShortened = "curve-shortened";
+inline constexpr std::string_view kCurveIgnored = "curve-ignored";
+inline constexpr std::string_view kTunnelJoined = "tunnel-joined";
+inline constexpr std::string_view kTunnelReversed = "tunnel-reversed";
+inline constexpr std::string_view kMarkOverwritten = "mark-overwritten";
+inline constexpr std::string_view kLeadInIgnored = "lead-in-ignored";
+inline constexpr std::string_view kSlowdownInOneSegment = "slowdown-in-one-segment";
+inline constexpr std::string_view kEncoding = "encoding";
+
+inline constexpr std::array kAll = {
+    kUnknownEntry,   kMisspeltSection,      kExtraValues,     kValuesFromNextLine, kOverridden,
+    kValueWrapped,   kValueRounded,         kPositionSnapped, kBeyondLineEnd,      kOutOfOrder,
+    kCurveShortened, kCurveIgnored,         kTunnelJoined,    kTunnelReversed,     kMarkOverwritten,
+    kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,
+};
+
+}  // namespace scenario::warning_id
+
+#endif  // SCENARIO_READING_WARNING_IDS_H_
