@@ -72,7 +72,9 @@ bool printable_encoder::put_colour(unsigned char byte, std::string& out) {
     out.push_back('m');
     return true;
   }
-  for (char c : held) escape(static_cast<unsigned char>(c), out);
+  // Not a colour setting: the escape byte shows as such, the rest as text.
+  escape(0x1B, out);
+  out.append(held, 1, std::string::npos);
   return false;
 }
 
@@ -115,7 +117,11 @@ void printable_encoder::put(unsigned char byte, std::string& out) {
 
 void printable_encoder::finish(std::string& out) {
   flush_pending(out);
-  for (char c : std::exchange(colour_, std::string())) escape(static_cast<unsigned char>(c), out);
+  const std::string held = std::exchange(colour_, std::string());
+  if (!held.empty()) {
+    escape(0x1B, out);
+    out.append(held, 1, std::string::npos);
+  }
 }
 
 void printable_encoder::flush_pending(std::string& out) {

@@ -43,6 +43,32 @@ TEST(Printable, AStreamEscapesAcrossItsWrites) {
   EXPECT_EQ(target.str(), "a\xE2\x82\xAC\\x1B[0m\\xC2\\x9B\\xF0\\x9F");
 }
 
+// With colours kept, only whole colour settings pass; every other
+// sequence, and a setting cut short, is escaped as before.
+TEST(Printable, AColourStreamPassesOnlyColourSettings) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x1B[1;31merror:\x1B[0m x", "\x1B[1;31merror:\x1B[0m x"},
+      {"\x1B[2J", "\\x1B[2J"},
+      {"\x1B]0;title\x07", "\\x1B]0;title\\x07"},
+      {"\x1B[1;31", "\\x1B[1;31"},
+      {"\x1B[11111111111111111m", "\\x1B[11111111111111111m"},
+  };
+  for (const auto& [bytes, shown] : cases) {
+    std::ostringstream target;
+    {
+      printable_stream out(target, true);
+      out << bytes;
+    }
+    EXPECT_EQ(target.str(), shown) << shown;
+  }
+  std::ostringstream plain;
+  {
+    printable_stream out(plain);
+    out << "\x1B[1m";
+  }
+  EXPECT_EQ(plain.str(), "\\x1B[1m");
+}
+
 TEST(Shortened, KeepsBothEndsOfALongText) {
   EXPECT_EQ(shortened("short", 10), "short");
   EXPECT_EQ(shortened(std::string(10, 'x'), 10), std::string(10, 'x'));
