@@ -4,6 +4,10 @@
 #            AddressSanitizer and UndefinedBehaviorSanitizer
 # make fuzz  runs every libFuzzer target for FUZZ_SECONDS (needs clang)
 # make bench builds and runs the benchmarks (medians of five repetitions)
+# make windows       cross-builds both programs for 64-bit Windows, in build-windows
+# make test-windows  runs the Windows programs under Wine and compares every
+#                    file and output with the Linux build's
+# make dist          packs the Windows programs for scenario authors into one zip
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -19,17 +23,27 @@ TEST_PACKAGES = $(BUILD_PACKAGES) libbenchmark-dev clang libclang-rt-14-dev libx
 	$(BROWSER_PACKAGES)
 # puppeteer-core, as pinned in tests/browser/package-lock.json.
 BROWSER_NODE_MODULES = tests/browser/node_modules/.package-lock.json
+# The cross build reads CLI11's and nlohmann/json's headers from the Linux packages.
+WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix libcli11-dev nlohmann-json3-dev wine64 zip
 GENERATOR = $(BUILD)/scenario-generator
 
-.PHONY: run test test-sanitize fuzz bench deps test-deps configure build
+WINDOWS_BUILD ?= build-windows
+WINE = scripts/wine.sh
+export WINEPREFIX ?= $(abspath $(WINDOWS_BUILD))/wine-prefix
+VERSION := $(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DIST_NAME = scenario-generator-$(VERSION)-windows-x86_64
+
+.PHONY: run test test-sanitize fuzz bench deps test-deps configure build \
+	windows windows-deps test-windows dist
 
 run: deps build
 	$(GENERATOR)
 	@echo "Scenario files written beside the generator, in $(abspath $(BUILD)):"
 	@ls -1 $(abspath $(BUILD))/Milano_Lecco_* | sed 's/^/  /'
 
+# The Wine comparisons are test-windows' part.
 test: test-deps $(BROWSER_NODE_MODULES) build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE wine
 	$(MAKE) --no-print-directory test-sanitize
 
 # The whole suite again with every read and write checked; a leak, an
@@ -38,7 +52,7 @@ test-sanitize: test-deps $(BROWSER_NODE_MODULES)
 	cmake -S . -B $(BUILD)-asan -DSCENARIO_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE wine
 
 fuzz: test-deps
 	scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(CMAKE_FLAGS)
@@ -53,6 +67,36 @@ bench: test-deps
 
 $(BROWSER_NODE_MODULES): tests/browser/package.json tests/browser/package-lock.json | test-deps
 	cd tests/browser && npm ci --no-audit --no-fund
+
+windows: windows-deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# The Linux build's programs are the reference the Windows ones must match.
+test-windows: test-deps windows configure
+	cmake --build $(BUILD) -j $(JOBS) --target scenario-generator scenario-tool wine_tests
+	$(WINE) --prepare
+	cd $(BUILD) && WINDOWS_BUILD=$(abspath $(WINDOWS_BUILD)) \
+	  ctest --output-on-failure -j $(JOBS) -L wine
+
+# One zip for authors: both programs, the README, the authoring guide and the
+# built-in texts to start from.  The texts go in a folder of their own: beside
+# the generator they would be overwritten and deleted by its run.
+dist: windows
+	rm -rf $(WINDOWS_BUILD)/dist && mkdir -p $(WINDOWS_BUILD)/dist/$(DIST_NAME) dist
+	x86_64-w64-mingw32-strip -o $(WINDOWS_BUILD)/dist/$(DIST_NAME)/scenario-generator.exe \
+	  $(WINDOWS_BUILD)/scenario-generator.exe
+	x86_64-w64-mingw32-strip -o $(WINDOWS_BUILD)/dist/$(DIST_NAME)/scenario-tool.exe \
+	  $(WINDOWS_BUILD)/scenario-tool.exe
+	cp README.md $(wildcard docs/authoring.md) $(WINDOWS_BUILD)/dist/$(DIST_NAME)/
+	$(WINE) --prepare
+	cd $(WINDOWS_BUILD)/dist/$(DIST_NAME) && $(abspath $(WINE)) ./scenario-tool.exe template texts >/dev/null
+	rm -f dist/$(DIST_NAME).zip
+	cd $(WINDOWS_BUILD)/dist && zip -X -r -q $(abspath dist)/$(DIST_NAME).zip $(DIST_NAME)
+	@echo "wrote dist/$(DIST_NAME).zip:" && zip -sf dist/$(DIST_NAME).zip | sed -n 's/^  */  /p'
+
+windows-deps:
+	@scripts/install-deps.sh $(WINDOWS_PACKAGES)
 
 deps:
 	@scripts/install-deps.sh $(BUILD_PACKAGES)
