@@ -7,6 +7,7 @@
 
 #include "app/compilation.h"
 #include "app/failure_messages.h"
+#include "app/platform.h"
 #include "documents/notes_page.h"
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
@@ -88,9 +89,10 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
 std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_view train_code,
                                           bool geometry, const fs::path& dir) {
   std::vector<fs::path> paths;
-  if (geometry) paths.push_back(dir / line_geometry_file_name(line_id));
-  paths.push_back(dir / table_file_name(line_id, train_code));
-  paths.push_back(dir / segment_file_name(line_id, train_code));
+  // Identifiers are UTF-8 text (an author's file names give them).
+  if (geometry) paths.push_back(dir / platform::path_from_utf8(line_geometry_file_name(line_id)));
+  paths.push_back(dir / platform::path_from_utf8(table_file_name(line_id, train_code)));
+  paths.push_back(dir / platform::path_from_utf8(segment_file_name(line_id, train_code)));
   return paths;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/generator.h"
 #include "app/message_text.h"
+#include "app/platform.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     return asked ? 0 : 2;
   }
   scenario::platform::ignore_file_size_limit_signal();
+  scenario::platform::set_up_console();
   scenario::printable_stream err(std::cerr);
   try {
     return scenario::Form_Load(scenario::output_directory(), err);

@@ -1,8 +1,8 @@
 // The few file-system services both programs need that the standard library
 // cannot give safely: the program's own directory, exclusive temporary
 // files, whole reads whose length is checked, renames and deletions that
-// say why they failed.  One implementation per operating system
-// (platform_<system>.cc); nothing else in the programs depends on one.
+// say why they failed; and the arguments and the console as UTF-8 text.  One implementation per
+// operating system (platform_<system>.cc); nothing else in the programs depends on one.
 #ifndef SCENARIO_APP_PLATFORM_H_
 #define SCENARIO_APP_PLATFORM_H_
 
@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace scenario {
 
@@ -26,6 +28,27 @@ class file_error : public std::runtime_error {
 std::filesystem::path output_directory();
 
 namespace platform {
+
+// The command line's arguments, program name first, as UTF-8.
+std::vector<std::string> program_arguments(int argc, char** argv);
+
+// Makes standard output and standard error carry the bytes written to them
+// unchanged ('\n' stays '\n'), and a console show UTF-8 as its characters.
+// Called once, before anything is written.
+void set_up_console();
+
+// A path from UTF-8 text (an argument, a name made of identifiers), and the
+// UTF-8 text of a path.  On POSIX both are the bytes as they are; on Windows
+// the standard library would read narrow text in the ANSI code page.
+inline std::filesystem::path path_from_utf8(std::string_view text) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+}
+
+inline std::string utf8_of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 
 // A write beyond the process's file-size limit then fails like a full disk
 // instead of ending the process without a word.

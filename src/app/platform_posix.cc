@@ -65,6 +65,14 @@ fs::path output_directory() {
 
 namespace platform {
 
+// POSIX hands arguments over as the bytes the user gave, and a terminal
+// takes UTF-8 as it comes.
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void set_up_console() {}
+
 void ignore_file_size_limit_signal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 namespace {

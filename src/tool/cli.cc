@@ -49,7 +49,7 @@ struct compile_flags {
   compile_options finish(bool writes, bool colour) {
     if (line_flag->count() > 0) options.line_id = line_id;
     if (train_flag->count() > 0) options.train_code = train_code;
-    options.out_dir = out_dir;
+    options.out_dir = platform::path_from_utf8(out_dir);
     options.geometry = !no_geometry;
     options.write = writes;
     options.json = format == "json";
@@ -64,14 +64,14 @@ struct compile_flags {
 // to write.
 struct picture_flags {
   plot_options options;
-  std::string line_id, train_code, output;
+  std::string dir, line_id, train_code, output;
   CLI::Option* line_flag = nullptr;
   CLI::Option* train_flag = nullptr;
   CLI::Option* output_flag = nullptr;
 
   CLI::App* add_to(CLI::App& app, const char* name, const char* what, const char* output_help) {
     CLI::App* command = app.add_subcommand(name, what);
-    command->add_option("DIR", options.dir, "directory of the compiled files")->required();
+    command->add_option("DIR", dir, "directory of the compiled files")->required();
     line_flag = command->add_option("--line-id", line_id, "line identifier");
     train_flag = command->add_option("--train-code", train_code, "train code");
     output_flag = command->add_option("-o,--output", output, output_help);
@@ -79,9 +79,10 @@ struct picture_flags {
   }
 
   plot_options finish() {
+    options.dir = platform::path_from_utf8(dir);
     if (line_flag->count() > 0) options.line_id = line_id;
     if (train_flag->count() > 0) options.train_code = train_code;
-    if (output_flag->count() > 0) options.output = output;
+    if (output_flag->count() > 0) options.output = platform::path_from_utf8(output);
     return options;
   }
 };
@@ -138,10 +139,13 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.failure_message(parse_failure);
   app.require_subcommand(1);
 
+  // Paths are taken as UTF-8 text, each made a path on its own: the
+  // standard library would read narrow text in Windows' ANSI code page.
   template_options template_opts;
+  std::string template_dir;
   CLI::App* template_cmd =
       app.add_subcommand("template", "write the built-in source texts into DIR to start from");
-  template_cmd->add_option("DIR", template_opts.dir, "directory for the two texts")->required();
+  template_cmd->add_option("DIR", template_dir, "directory for the two texts")->required();
   template_cmd->add_option("--line-id", template_opts.line_id, "line identifier of the names");
   template_cmd->add_option("--train-code", template_opts.train_code, "train code of the names");
   template_cmd->add_flag("--force", template_opts.force, "replace texts already in DIR");
@@ -160,11 +164,11 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   check_f.add_to(*check_cmd, false);
 
   dump_options dump_opts;
-  std::string dump_format = "text";
+  std::string dump_file, dump_format = "text";
   std::string dump_kind;
   CLI::App* dump_cmd = app.add_subcommand("dump", "list a compiled file as text or JSON");
   dump_cmd
-      ->add_option("FILE", dump_opts.file,
+      ->add_option("FILE", dump_file,
                    "line geometry (.._linea.dat), table (.sim) "
                    "or segment (.dat) file")
       ->required();
@@ -191,8 +195,10 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
     return e.get_exit_code() == 0 ? kExitOk : kExitUsage;
   }
 
-  if (*template_cmd)
+  if (*template_cmd) {
+    template_opts.dir = platform::path_from_utf8(template_dir);
     return guarded([&] { return run_template(template_opts, out, err); }, false, out, err);
+  }
   if (*explain.command) return explain.run(out, err);
   for (auto [cmd, flags, writes] :
        {std::tuple{compile_cmd, &compile_f, true}, std::tuple{check_cmd, &check_f, false}}) {
@@ -201,6 +207,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
     return guarded([&] { return run_compile(options, out, err); }, options.json, out, err);
   }
   if (*dump_cmd) {
+    dump_opts.file = platform::path_from_utf8(dump_file);
     if (kind_flag->count() > 0) dump_opts.kind = dump_kind;
     dump_opts.json = dump_format == "json";
     return guarded([&] { return run_dump(dump_opts, out, err); }, dump_opts.json, out, err);

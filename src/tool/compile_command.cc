@@ -8,6 +8,7 @@
 #include "app/files.h"
 #include "app/generator.h"
 #include "app/message_text.h"
+#include "app/platform.h"
 #include "line/line_text.h"
 #include "model/compiled_files.h"
 #include "service/service_text.h"
@@ -77,7 +78,8 @@ void emit(const compile_report& report, const compile_options& options, const so
     err << "scenario-tool: error: " << warning_count(report)
         << (warning_count(report) == 1 ? " warning" : " warnings")
         << " treated as errors (--werror)\n";
-  for (const std::string& f : report.files) out << "wrote " << shown(f) << '\n';
+  for (const std::string& f : report.files)
+    out << "wrote " << shown(platform::path_from_utf8(f)) << '\n';
 }
 
 int exit_status(const compile_report& report, const compile_options& options) {
@@ -97,13 +99,15 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   refuse_colliding_names(paths, ids);
   std::vector<fs::path> written = paths;
   written.push_back(options.out_dir / compile_record_name(ids.line_id, ids.train_code));
-  refuse_replacing_inputs(written, "compiled file", {options.line_text, options.service_text},
-                          "source text");
+  refuse_replacing_inputs(
+      written, "compiled file",
+      {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},
+      "source text");
   check_output_names(written);
   // A missing line description is a file the author named and the tool
   // cannot read, like any other unreadable input: the run stops here.
-  const std::string line = read_whole_file(options.line_text);
-  const std::string service = read_whole_file(options.service_text);
+  const std::string line = read_whole_file(platform::path_from_utf8(options.line_text));
+  const std::string service = read_whole_file(platform::path_from_utf8(options.service_text));
 
   scenario_records records;
   records.line_id = ids.line_id;
@@ -146,8 +150,10 @@ int run_template(const template_options& options, std::ostream& out, std::ostrea
   const std::string line = options.annotated ? annotated_line_description() : dati_linea();
   const std::string service = options.annotated ? annotated_train_service() : dati_treno();
   const std::vector<output_file> texts = {
-      {options.dir / line_description_file_name(options.line_id), line},
-      {options.dir / train_service_file_name(options.line_id, options.train_code), service}};
+      {options.dir / platform::path_from_utf8(line_description_file_name(options.line_id)), line},
+      {options.dir /
+           platform::path_from_utf8(train_service_file_name(options.line_id, options.train_code)),
+       service}};
   std::error_code ec;
   for (const auto& text : texts) {
     if (!options.force && fs::exists(text.path, ec)) {

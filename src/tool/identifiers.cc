@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/message_text.h"
+#include "app/platform.h"
 
 namespace scenario::tool {
 namespace {
@@ -12,7 +13,7 @@ constexpr std::string_view kLineEnding = "_linea.txt";
 constexpr std::string_view kServiceEnding = "-.txt";
 
 std::string last_component(std::string_view path) {
-  return std::filesystem::path(path).filename().string();
+  return platform::utf8_of(platform::path_from_utf8(path).filename());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "app/failure_messages.h"
 #include "app/message_text.h"
+#include "app/platform.h"
 #include "model/rounding.h"
 #include "tool/dump.h"
 
@@ -155,7 +156,8 @@ size_t warning_count(const compile_report& report) {
 }
 
 std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
-  std::string place = d.file ? shown(*d.file) : std::string("scenario-tool");
+  std::string place =
+      d.file ? shown(platform::path_from_utf8(*d.file)) : std::string("scenario-tool");
   if (d.line) {
     place += ":" + std::to_string(*d.line);
     if (d.column) place += ":" + std::to_string(*d.column);

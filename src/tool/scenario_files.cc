@@ -5,6 +5,7 @@
 
 #include "app/files.h"
 #include "app/message_text.h"
+#include "app/platform.h"
 #include "model/compiled_files.h"
 #include "tool/compile_command.h"
 #include "tool/compile_record.h"
@@ -27,7 +28,7 @@ std::set<std::string> names_in(const fs::path& dir) {
   fs::directory_iterator it(dir, ec);
   if (ec) throw file_error("cannot read directory " + shown(dir) + ": " + ec.message());
   std::set<std::string> names;
-  for (const fs::directory_entry& e : it) names.insert(e.path().filename().string());
+  for (const fs::directory_entry& e : it) names.insert(platform::utf8_of(e.path().filename()));
   return names;
 }
 
@@ -147,10 +148,11 @@ std::optional<plot_input> load_scenario(const plot_options& options, std::string
   plot_input in;
   in.line_id = line;
   in.train_code = train;
-  const fs::path geometry = options.dir / line_geometry_file_name(line);
-  const fs::path table = options.dir / table_file_name(line, train);
-  const fs::path segments = options.dir / segment_file_name(line, train);
-  output = options.output.value_or(options.dir / (line + "_" + train + std::string(extension)));
+  const fs::path geometry = options.dir / platform::path_from_utf8(line_geometry_file_name(line));
+  const fs::path table = options.dir / platform::path_from_utf8(table_file_name(line, train));
+  const fs::path segments = options.dir / platform::path_from_utf8(segment_file_name(line, train));
+  output = options.output.value_or(
+      options.dir / platform::path_from_utf8(line + "_" + train + std::string(extension)));
   refuse_replacing_inputs({output}, "picture", {table, segments, geometry}, "compiled file");
   fs::path current = table;
   try {
