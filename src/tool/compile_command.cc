@@ -26,7 +26,7 @@ namespace {
 // scenario compiled with a recorded failure.
 void write_compile_record(const scenario_records& r, const fs::path& dir,
                           const compile_report& report) {
-  replace_file(dir / compile_record_name(r.line_id, r.train_code),
+  replace_file(dir / platform::path_from_utf8(compile_record_name(r.line_id, r.train_code)),
                compile_record_json(report, general_table_bytes(r.general_table),
                                    segments_bytes(r.segments)));
 }
@@ -98,7 +98,8 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
   refuse_colliding_names(paths, ids);
   std::vector<fs::path> written = paths;
-  written.push_back(options.out_dir / compile_record_name(ids.line_id, ids.train_code));
+  written.push_back(options.out_dir /
+                    platform::path_from_utf8(compile_record_name(ids.line_id, ids.train_code)));
   refuse_replacing_inputs(
       written, "compiled file",
       {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},

@@ -161,8 +161,9 @@ std::optional<plot_input> load_scenario(const plot_options& options, std::string
     current = segments;
     const std::string segment_bytes = read_whole_file(segments, kMostSegmentBytes);
     in.segments = decode_segments(segment_bytes);
-    in.failure = recorded_failure_in(options.dir / compile_record_name(line, train), table_bytes,
-                                     segment_bytes);
+    in.failure = recorded_failure_in(
+        options.dir / platform::path_from_utf8(compile_record_name(line, train)), table_bytes,
+        segment_bytes);
     std::error_code ec;
     current = geometry;
     if (fs::exists(geometry, ec))
