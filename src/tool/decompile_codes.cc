@@ -1,0 +1,162 @@
+// Which code points the track-code pass placed and which are the text's own
+// abbattimento marks.  The pass is replayed over the held cells: where it
+// would place a point, the cell must hold a code point of code 180, which it
+// then claims.  A code point the pass never claims is an abbattimento mark.
+//
+// Which of two such cells the pass took only matters along a slow slowdown,
+// where the next point is counted from the last one: there the replay tries
+// each choice in turn and keeps the one the rest of the walk agrees with.
+// Everywhere else either choice leaves the same cells, so the first is taken.
+#include <optional>
+
+#include "codes/track_codes.h"
+#include "tool/decompile_recovery.h"
+
+namespace scenario::tool::recovery {
+namespace {
+
+constexpr int16_t kSlowSpeed = 110;
+constexpr int64_t kLookBack = 20;
+constexpr int64_t kLowestSignal = 3;
+constexpr int64_t kWalkSpacing = 8;
+constexpr int64_t kSignalSearch = 12;
+constexpr int64_t kApproachOffsets[3][3] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
+// Choices tried along all walks before the replay takes the first ones.
+constexpr int64_t kWalkBudget = 200'000;
+
+class pass_replay {
+ public:
+  explicit pass_replay(const held_scenario& held)
+      : held_(held), last_(held.last), claimed_(held.cells.size(), false) {}
+
+  std::vector<int64_t> abbattimento_cells() {
+    for (int64_t i = 1; i <= last_ - 2; ++i) {
+      if (kind(i) == kSlowdownWarning) signals_behind_warning(i);
+      if (kind(i) == kSlowdownStart) slowdown(i);
+    }
+    std::vector<int64_t> cells;
+    for (int64_t c = 0; c <= last_; ++c) {
+      const uint8_t k = kind(c);
+      if (k == kCodePointWithoutValue || (k == kCodePoint && !claimed_[static_cast<size_t>(c)]))
+        cells.push_back(c);
+    }
+    return cells;
+  }
+
+ private:
+  // free: the held cell is free, so the pass would have placed a point on it;
+  // open: a code point of code 180 the pass may have placed; taken: anything else.
+  enum class probe { free, open, taken };
+
+  uint8_t kind(int64_t c) const {
+    return held_.inside(c) ? held_.at(c).kind : static_cast<uint8_t>(kNothing);
+  }
+  probe at(int64_t c) const {
+    if (!held_.inside(c)) return probe::taken;
+    const track_segment& s = held_.at(c);
+    if (is_free(s)) return probe::free;
+    if (s.kind == kCodePoint && s.value1 == kSlowdownTrackCode && !claimed_[static_cast<size_t>(c)])
+      return probe::open;
+    return probe::taken;
+  }
+  void claim(int64_t c) { claimed_[static_cast<size_t>(c)] = true; }
+  void release(int64_t c) { claimed_[static_cast<size_t>(c)] = false; }
+
+  // The first cell the pass could have placed on, claimed.
+  std::optional<int64_t> place_first(std::initializer_list<int64_t> cells) {
+    for (int64_t c : cells) {
+      const probe p = at(c);
+      if (p == probe::taken) continue;
+      if (p == probe::open) claim(c);
+      return c;
+    }
+    return std::nullopt;
+  }
+
+  void signals_behind_warning(int64_t warning) {
+    const int64_t lowest = std::max(warning - kLookBack, kLowestSignal);
+    for (int64_t d = warning - 1; d >= lowest; --d)
+      if (kind(d) == kSignal) place_first({d - 1, d - 2});
+  }
+
+  void slowdown(int64_t start) {
+    for (const auto& offsets : kApproachOffsets)
+      if (start > offsets[2])
+        place_first({start - offsets[0], start - offsets[1], start - offsets[2]});
+    if (held_.at(start).value1 >= kSlowSpeed) return;
+    const int64_t end = walk(start);
+    const int64_t stop = std::min(end + kSignalSearch, last_);
+    for (int64_t m = end; m <= stop; ++m) {
+      if (kind(m) != kSignal) continue;
+      place_first({m - 1, m - 2});
+      return;
+    }
+  }
+
+  int64_t walk(int64_t start) {
+    std::vector<int64_t> claims;
+    int64_t end = start;
+    if (walk_on(start, 0, claims, end)) return end;
+    for (int64_t c : claims) release(c);
+    return greedy_walk(start);
+  }
+
+  // The walk from cell k on, k's point (if one was due) already placed.
+  bool walk_on(int64_t k, int64_t since, std::vector<int64_t>& claims, int64_t& end) {
+    for (;;) {
+      if (kind(k) == kSlowdownEnd || k >= last_) {
+        end = k;
+        return true;
+      }
+      ++k;
+      if (++since == kWalkSpacing) return point_due(k, claims, end);
+    }
+  }
+
+  // Each cell the point may have gone to, as the pass tries them; a code
+  // point there may also be the text's own mark, which the pass passed over.
+  bool point_due(int64_t k, std::vector<int64_t>& claims, int64_t& end) {
+    if (++spent_ > kWalkBudget) return false;
+    for (int64_t c : {k, k - 1, k + 1}) {
+      const probe p = at(c);
+      if (p == probe::free) return false;
+      if (p == probe::taken) continue;
+      const size_t mark = claims.size();
+      claims.push_back(c);
+      claim(c);
+      if (walk_on(k, k - c, claims, end)) return true;
+      while (claims.size() > mark) {
+        release(claims.back());
+        claims.pop_back();
+      }
+    }
+    // No room for the point: the pass recorded failure 13 and placed no more.
+    return walk_on(k, kWalkSpacing, claims, end);
+  }
+
+  int64_t greedy_walk(int64_t start) {
+    int64_t since = 0, k = start;
+    while (k < last_) {
+      ++k;
+      if (++since == kWalkSpacing) {
+        const std::optional<int64_t> placed = place_first({k, k - 1, k + 1});
+        since = placed ? k - *placed : kWalkSpacing;
+      }
+      if (kind(k) == kSlowdownEnd) break;
+    }
+    return k;
+  }
+
+  const held_scenario& held_;
+  int64_t last_;
+  std::vector<bool> claimed_;
+  int64_t spent_ = 0;
+};
+
+}  // namespace
+
+std::vector<int64_t> abbattimento_cells(const held_scenario& held) {
+  return pass_replay(held).abbattimento_cells();
+}
+
+}  // namespace scenario::tool::recovery

@@ -1,0 +1,124 @@
+// The entries of the two source texts as the decompiler recovers them from
+// the compiled files, and the writers that turn them into texts a person
+// could have written: the usual sections in the usual order, one entry per
+// line, columns aligned.
+#ifndef SCENARIO_TOOL_DECOMPILE_ENTRIES_H_
+#define SCENARIO_TOOL_DECOMPILE_ENTRIES_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace scenario::tool::recovery {
+
+// The first line of every recovered text.
+inline constexpr std::string_view kRecoveredNote =
+    "- recovered from compiled files by scenario-tool decompile";
+
+struct progressive_entry {
+  int64_t position = 0;
+  int64_t value = 0;
+  int64_t flag = 0;
+};
+
+struct curve_entry {
+  bool left = false;
+  int curve_class = 1;  // 1..6
+  int64_t start = 0;
+  int64_t length = 0;
+};
+
+// A step of a profile (gradient, speed limit, adhesion): the value holds
+// from `position` on.
+struct profile_entry {
+  int64_t position = 0;
+  int64_t value = 0;
+};
+
+struct tunnel_entry {
+  int64_t start = 0;
+  int64_t end = 0;
+  int64_t type = 0;
+  // Why an entry that is no tunnel of its own stands in the text.
+  std::string note;
+};
+
+// vas, vbs, vcs, strisces, vad, vbd, vcd, strisced, as on the text line.
+struct speed_board_entry {
+  int64_t position = 0;
+  std::array<int64_t, 8> values{};
+};
+
+struct sign_board_entry {
+  int64_t position = 0;
+  std::string text;
+};
+
+struct line_entries {
+  int64_t length = 0;
+  progressive_entry uno, due, tre;
+  int64_t scenery_uno = 0, scenery_due = 0, scenery_tre = 0;
+  int64_t repetition_start = 0, repetition_end = 0;
+  int repetition_codes = 4;  // 4 or 9
+  std::vector<curve_entry> curves;
+  std::vector<profile_entry> gradients;
+  std::vector<tunnel_entry> tunnels;
+  std::vector<speed_board_entry> speed_boards;
+  std::vector<sign_board_entry> sign_boards;
+};
+
+struct station_entry {
+  int64_t position = 0;
+  int64_t type = 0;
+  int64_t length = 0;
+  // option_a, option_e, option_d, number_a, number_b, option_b, number_c,
+  // number_d, number_e, stop time: values 4 to 13 of the entry.
+  std::array<int64_t, 10> options{};
+  int64_t hours = 0, minutes = 0, seconds = 0;
+  std::string name;
+};
+
+struct slowdown_entry {
+  int64_t x = 0, v = 0, l = 0, f_tt = 0, f_ta = 0, d_v = 0;
+};
+
+struct signal_entry {
+  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
+  std::array<int64_t, 11> values{};
+};
+
+struct abbattimento_entry {
+  int64_t position = 0;
+  int64_t value = 0;
+};
+
+using service_entry = std::variant<station_entry, slowdown_entry, signal_entry, abbattimento_entry>;
+
+struct service_entries {
+  int64_t cars = 0, braking = 0, sand = 0;
+  int64_t clock_hours = 0, clock_minutes = 0, clock_seconds = 0;
+  std::vector<profile_entry> adhesion;
+  std::vector<profile_entry> speeds;
+  // Stations, slowdowns, signals and abbattimento marks in the order they
+  // must be read: the order decides which approach mark wins a cell.
+  std::vector<service_entry> entries;
+};
+
+// A field the readers return as exactly `text`: the text itself when
+// nothing in it needs protection, else the text in double quotes.  Nothing
+// when no field can (a text that needs quotes and holds a quote itself).
+std::optional<std::string> text_field(std::string_view text);
+
+// The nearest field for a text no field can carry: quoted, without its quotes.
+std::string nearest_text_field(std::string_view text);
+
+std::string write_line_description(const line_entries& entries);
+std::string write_train_service(const service_entries& entries);
+
+}  // namespace scenario::tool::recovery
+
+#endif  // SCENARIO_TOOL_DECOMPILE_ENTRIES_H_
