@@ -7,6 +7,7 @@
 #include "app/message_text.h"
 #include "app/platform.h"
 #include "tool/compile_command.h"
+#include "tool/decompile.h"
 #include "tool/explain_command.h"
 #include "tool/identifiers.h"
 #include "tool/report.h"
@@ -104,6 +105,30 @@ struct explain_command {
   }
 };
 
+// `decompile DIR`: which compiled scenario, and where its texts go.
+struct decompile_flags {
+  decompile_options options;
+  std::string line_id, train_code;
+  CLI::App* command = nullptr;
+  CLI::Option* line_flag = nullptr;
+  CLI::Option* train_flag = nullptr;
+
+  void add_to(CLI::App& tool) {
+    command = tool.add_subcommand(
+        "decompile", "recover the two source texts of a compiled scenario, exactly where possible");
+    command->add_option("DIR", options.dir, "directory of the compiled files")->required();
+    line_flag = command->add_option("--line-id", line_id, "line identifier");
+    train_flag = command->add_option("--train-code", train_code, "train code");
+    command->add_option("--out", options.out_dir, "directory for the two texts (default: .)");
+    command->add_flag("--force", options.force, "replace texts already there");
+  }
+  decompile_options finish() {
+    if (line_flag->count() > 0) options.line_id = line_id;
+    if (train_flag->count() > 0) options.train_code = train_code;
+    return options;
+  }
+};
+
 // Runs a command, turning the tool's own errors into messages and statuses.
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
@@ -187,6 +212,8 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
                 "write an interactive page of a compiled scenario: map, profiles and "
                 "a segment inspector, in one HTML file",
                 "HTML file to write (default: DIR/<line>_<train>.html)");
+  decompile_flags decompile_f;
+  decompile_f.add_to(app);
 
   try {
     app.parse(argc, argv);
@@ -212,6 +239,8 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
     dump_opts.json = dump_format == "json";
     return guarded([&] { return run_dump(dump_opts, out, err); }, dump_opts.json, out, err);
   }
+  if (*decompile_f.command)
+    return guarded([&] { return run_decompile(decompile_f.finish(), out, err); }, false, out, err);
   if (*plot_cmd)
     return guarded([&] { return run_plot(plot_f.finish(), out, err); }, false, out, err);
   return guarded([&] { return run_view(view_f.finish(), out, err); }, false, out, err);

@@ -1,6 +1,7 @@
 #include "tool/decompile.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include "app/compilation.h"
 #include "line/line_text.h"
@@ -38,3 +39,37 @@ TEST(Decompile, BuiltInComesBackExactly) {
 
 }  // namespace
 }  // namespace scenario::tool
+#include "../../bench/synthetic_scenario.h"
+namespace scenario::tool {
+TEST(Decompile, MaximumLengthComesBackExactly) {
+  const synthetic::texts t = synthetic::make();
+  const auto run = [&] { scenario_records r; r.line_id = "Milano_Lecco"; r.train_code = "L5244"; compile_scenario(r, 1, t.line_description, t.train_service); return r; }();
+  const auto t0 = std::chrono::steady_clock::now();
+  const recovered_texts texts = decompile(run);
+  const auto t1 = std::chrono::steady_clock::now();
+  std::cout << "decompile " << std::chrono::duration<double>(t1 - t0).count() << " s\n";
+  EXPECT_TRUE(texts.exact()) << texts.warnings.size() << (texts.warnings.empty() ? "" : texts.warnings[0]);
+}
+}
+#include "tool/varied_scenario_test_support.h"
+namespace scenario::tool {
+TEST(Decompile, VariedScenariosComeBackExactly) {
+  int invalid = 0, inexact = 0;
+  for (uint64_t seed = 1; seed <= 300; ++seed) {
+    const varied::texts t = varied::make(seed);
+    compiled_run run = compile_texts(t.line_description, t.train_service);
+    if (!run.result.compiled || run.records.failure_code != 0 || run.result.stamp_error != 0) {
+      ++invalid;
+      std::cout << "seed " << seed << " len " << t.length << " failure " << run.records.failure_code << " at " << run.records.failure_position << " stamp " << run.result.stamp_error << "\n";
+      continue;
+    }
+    const recovered_texts texts = decompile(run.records);
+    if (!texts.exact()) {
+      ++inexact;
+      std::cout << "seed " << seed << " inexact: " << texts.warnings.size() << " " << texts.warnings[0] << "\n";
+    }
+  }
+  EXPECT_EQ(invalid, 0);
+  EXPECT_EQ(inexact, 0);
+}
+}

@@ -1,0 +1,91 @@
+// Fuzzes the way back from compiled files to source texts: whatever two texts
+// compile without a failure must decompile to texts that compile to the very
+// same bytes.
+//
+// Input: the line description, a NUL byte, the train service description (as
+// for compile_fuzz).  An input that begins with '#' is compiled without the
+// route plan, as `compile --no-geometry` does; the '#' stands before the
+// general section, where the reader passes over it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "app/compilation.h"
+#include "model/compiled_files.h"
+#include "tool/decode.h"
+#include "tool/decompile.h"
+
+namespace {
+
+using namespace scenario;
+
+struct compiled_bytes {
+  std::string geometry, table, segments;
+  bool operator==(const compiled_bytes&) const = default;
+};
+
+compiled_bytes bytes_of(const scenario_records& r) {
+  std::ostringstream g, t, s;
+  if (r.build_geometry != 0) write_line_geometry(g, r.track_geometry);
+  write_general_table(t, r.general_table);
+  write_segments(s, r.segments);
+  return {g.str(), t.str(), s.str()};
+}
+
+// The records the tool decodes from the files, as `decompile` reads them.
+scenario_records decoded(const compiled_bytes& files, int32_t j) {
+  scenario_records r;
+  r.line_id = "Fuzz_Line";
+  r.train_code = "F1";
+  r.build_geometry = j;
+  if (j != 0) r.track_geometry = tool::decode_line_geometry(files.geometry);
+  r.general_table = tool::decode_general_table(files.table);
+  r.segments = tool::decode_segments(files.segments);
+  r.segment_last = static_cast<int32_t>(r.segments.size()) - 1;
+  r.geometry_last = r.track_geometry.last();
+  return r;
+}
+
+[[noreturn]] void fail(const tool::recovered_texts& texts) {
+  std::fprintf(stderr, "decompiled texts do not compile to the same bytes\n");
+  for (const std::string& w : texts.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  for (const std::string& n : texts.notes) std::fprintf(stderr, "note: %s\n", n.c_str());
+  std::fprintf(stderr, "---- line description\n%s---- train service\n%s",
+               texts.line_description.c_str(), texts.train_service.c_str());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  source_text line = input;
+  source_text service;
+  if (const size_t nul = input.find('\0'); nul != std::string_view::npos) {
+    line = input.substr(0, nul);
+    service = input.substr(nul + 1);
+  }
+  const int32_t j = input.starts_with('#') ? 0 : 1;
+
+  scenario_records records;
+  records.line_id = "Fuzz_Line";
+  records.train_code = "F1";
+  const compilation first = compile_scenario(records, j, line, service);
+  if (!first.compiled || first.stamp_error != 0 || records.failure_code != 0) return 0;
+  const compiled_bytes files = bytes_of(records);
+
+  const tool::recovered_texts texts = tool::decompile(decoded(files, j));
+  scenario_records again;
+  again.line_id = records.line_id;
+  again.train_code = records.train_code;
+  const compilation second =
+      compile_scenario(again, j, texts.line_description, texts.train_service);
+  if (!second.compiled || second.stamp_error != 0 || again.failure_code != 0) fail(texts);
+  if (!(bytes_of(again) == files) || !texts.exact()) fail(texts);
+  return 0;
+}
