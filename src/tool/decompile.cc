@@ -23,8 +23,6 @@ held_scenario::held_scenario(const scenario_records& compiled)
   table[kSlotSceneryAndLine].time_s = 0;
 }
 
-int64_t cell_of(int64_t position, int64_t offset) { return round_div(position + 50 * offset, 50); }
-
 }  // namespace recovery
 
 namespace {

@@ -26,10 +26,6 @@ struct held_scenario {
   const track_segment& at(int64_t cell) const { return cells[static_cast<size_t>(cell)]; }
 };
 
-// The cell a point object at `position` stands on, `offset` cells on: the
-// whole quotient position / 50 + offset rounded, an exact half to even.
-int64_t cell_of(int64_t position, int64_t offset);
-
 // A cell that only a station's stop mark can explain, and what must have
 // stood there before the station was read.
 struct stop_cell {

@@ -74,24 +74,25 @@ class signal_recovery {
     return m;
   }
 
+  // Authors write sx and dx of 0 to 3, so q is the last digit of value4 or
+  // ten more; another q (one whose marks wrap past 255) is taken only when no
+  // such q gives any mark the cells hold.
   int64_t choose_q(int64_t cell, int16_t value4) const {
-    std::vector<int64_t> candidates = {((value4 % 10) + 10) % 10};
+    const int64_t digit = ((value4 % 10) + 10) % 10;
+    const auto [natural, natural_score] = best_of({digit, digit + 10}, cell);
+    if (natural_score > 0) return natural;
+    std::vector<int64_t> others;
     for (int64_t step = 1; step <= 4; ++step) {
-      if (!held_.inside(cell - 2 * step)) continue;
+      // A cell without a mark may never have been written at all.
+      if (!held_.inside(cell - 2 * step) || held_.at(cell - 2 * step).approach_mark == 0) continue;
       const int64_t t = held_.at(cell - 2 * step).approach_mark - step;
       if (((t % 2) + 2) % 2 != 0) continue;
       // 10 q = t (mod 256): q = t / 2 x 5^-1 (mod 128), 77 being 5^-1.
       const int64_t residue = ((((t / 2) * 77) % 128) + 128) % 128;
-      if (std::optional<int64_t> q = near_q(residue, value4)) candidates.push_back(*q);
+      if (std::optional<int64_t> q = near_q(residue, value4)) others.push_back(*q);
     }
-    int64_t best = candidates.front();
-    int best_score = -1;
-    for (int64_t q : candidates) {
-      int score = 0;
-      for (const auto& [c, m] : marks(cell, q)) score += held_.at(c).approach_mark == m;
-      if (score > best_score) best = q, best_score = score;
-    }
-    return best;
+    const auto [other, other_score] = best_of(others, cell);
+    return other_score > 0 ? other : digit;
   }
 
   signal_entry entry(int64_t cell, const track_segment& s, int64_t q, bool hidden) const {
@@ -108,6 +109,16 @@ class signal_recovery {
   }
 
  private:
+  // The candidate whose marks the cells hold most often, the first of equals.
+  std::pair<int64_t, int> best_of(const std::vector<int64_t>& candidates, int64_t cell) const {
+    std::pair<int64_t, int> best = {0, -1};
+    for (int64_t q : candidates) {
+      int score = 0;
+      for (const auto& [c, m] : marks(cell, q)) score += held_.at(c).approach_mark == m;
+      if (score > best.second) best = {q, score};
+    }
+    return best;
+  }
   static uint8_t mark(int64_t q, int64_t step) {
     return static_cast<uint8_t>(static_cast<uint64_t>(q * 10 + step) & 0xFF);
   }
@@ -252,23 +263,24 @@ class service_recovery {
       if (item.station == 0)
         for (int64_t c : item.cells)
           if (held_.inside(c)) used[static_cast<size_t>(c)] = true;
-    std::vector<bool> written(held_.cells.size(), false);
+    // Cells whose held mark no entry writes.
+    std::vector<bool> explained(held_.cells.size(), false);
     for (const ordered_item& item : items_)
-      for (const auto& [c, m] : item.marks) written[static_cast<size_t>(c)] = true;
+      for (const auto& [c, m] : item.marks)
+        if (held_.at(c).approach_mark == m) explained[static_cast<size_t>(c)] = true;
     for (const recovered_station& station : stations_) {
       const int64_t c = station.stop;
       if (c < 0 || !held_.inside(c) || used[static_cast<size_t>(c)]) continue;
       used[static_cast<size_t>(c)] = true;
       const track_segment& s = held_.at(c);
-      bool unexplained_marks = false;
-      for (int64_t step = 1; step <= 4; ++step) {
-        const int64_t m = c - 2 * step;
-        if (held_.inside(m) && !written[static_cast<size_t>(m)] && held_.at(m).approach_mark != 0)
-          unexplained_marks = true;
-      }
-      if (s.signal_time != 0 || unexplained_marks) {
+      bool explains = false;
+      for (const auto& [m, mark] : signals_.marks(c, signals_.choose_q(c, s.value4)))
+        explains = explains || (!explained[static_cast<size_t>(m)] && mark != 0 &&
+                                held_.at(m).approach_mark == mark);
+      if (s.signal_time != 0 || explains) {
         add_signal(c, s, true);
-        for (const auto& [m, mark] : items_.back().marks) written[static_cast<size_t>(m)] = true;
+        for (const auto& [m, mark] : items_.back().marks)
+          if (held_.at(m).approach_mark == mark) explained[static_cast<size_t>(m)] = true;
       } else if (s.value2 != 0 || s.value3 != 0 || s.value4 != 0) {
         findings.hidden_boards.push_back(speed_board_at(c, s));
       } else {
@@ -290,16 +302,19 @@ std::vector<recovered_station> recover_stations(held_scenario& held) {
   for (int slot = 1; slot < kFirstSignBoardSlot && is_station_slot(held.table[slot]); ++slot) {
     const general_entry& g = held.table[static_cast<size_t>(slot)];
     recovered_station s{station_from(g), slot, -1, {}};
+    if (!text_field(g.text))
+      held.notes.push_back("station slot " + std::to_string(slot) +
+                           ": no text field can hold a name that needs quotes and holds a quote");
     const int64_t end = g.value_b;
     if (g.kind <= kLastMarkedStationType && g.kind != 5 && g.kind != 6) {
       for (int64_t k = 1; k <= 4; ++k) {
         const int64_t ahead = end - 50 * (k + 1);
-        const int64_t cell = round_div(ahead, 50);
+        const int64_t cell = segment_index(ahead, 0);
         if (ahead > 50 && held.inside(cell))
           s.approach.push_back({cell, static_cast<uint8_t>(80 + k)});
       }
     }
-    if (g.kind <= kLastMarkedStationType && end - 50 > 50) s.stop = cell_of(end, -1);
+    if (g.kind <= kLastMarkedStationType && end - 50 > 50) s.stop = segment_index(end, -1);
     stations.push_back(std::move(s));
   }
   return stations;

@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "model/rounding.h"
+
 namespace scenario::varied {
 
 inline constexpr int64_t kMaximumLength = 1'000'000;
@@ -65,16 +67,6 @@ class random {
   uint64_t state_;
 };
 
-// The cell a position maps to with `offset`: the whole quotient
-// position / 50 + offset, an exact half rounded to the even neighbour.
-inline int64_t cell_of(int64_t position, int64_t offset) {
-  const int64_t n = position + 50 * offset;
-  int64_t q = n / 50, r = n % 50;
-  if (r < 0) q -= 1, r += 50;
-  if (2 * r > 50 || (2 * r == 50 && q % 2 != 0)) q += 1;
-  return q;
-}
-
 namespace detail {
 
 inline std::string n(int64_t v) { return std::to_string(v); }
@@ -90,7 +82,10 @@ inline std::string field(const std::string& t) {
 class builder {
  public:
   builder(uint64_t seed, int64_t length)
-      : r_(seed), length_(length), metres_(length + 7000), last_(cell_of(metres_, 0)),
+      : r_(seed),
+        length_(length),
+        metres_(length + 7000),
+        last_(segment_index(metres_, 0)),
         taken_(static_cast<size_t>(last_) + 1, false) {}
 
   texts make() {
@@ -124,7 +119,7 @@ class builder {
     const int64_t tries[] = {exact + 25, exact - 25, exact + r_.between(-24, 24)};
     if (r_.chance(40)) {
       const int64_t p = tries[r_.between(0, 2)];
-      if (p >= 0 && p <= reach() && cell_of(p, offset) == cell) return p;
+      if (p >= 0 && p <= reach() && segment_index(p, offset) == cell) return p;
     }
     return exact;
   }
@@ -154,7 +149,7 @@ class builder {
       val[i] = mode == 0 ? 0 : 50 * r_.between(-10, 4000);
       flag[i] = mode == 0 ? 0 : r_.pick({0, 1, 1, 2});
     }
-    if (mode == 2) pos[0] = pos[1] = pos[2] = 0;        // ordered by value
+    if (mode == 2) pos[0] = pos[1] = pos[2] = 0;  // ordered by value
     if (mode == 2 && r_.chance(50)) pos[0] = 100, pos[1] = -100;
     if (mode == 3) pos[r_.between(0, 2)] = pos[r_.between(0, 2)];  // ties
     // The three entries in any order: the reader's slots do not depend on it.
@@ -172,7 +167,7 @@ class builder {
     const int64_t count = r_.between(0, std::min<int64_t>(length_ / 1500 + 3, 400));
     for (int64_t i = 0; i < count; ++i) {
       int64_t start = end + r_.between(0, 3000);
-      if (r_.chance(20)) start = end;                                   // back to back
+      if (r_.chance(20)) start = end;                                             // back to back
       if (r_.chance(10)) start = std::max<int64_t>(0, end - r_.between(1, 400));  // overlapping
       const int64_t len = r_.chance(8) ? 1 : r_.between(20, 2500);
       if (start > reach() || start + len > metres_ || start + len >= kMaximumLength) break;
@@ -185,15 +180,16 @@ class builder {
       curve(start, metres_ - start);
   }
   void curve(int64_t start, int64_t len) {
-    l(std::string("curva") + (r_.chance(50) ? "s" : "d") + n(r_.between(1, 6)) + ",  " +
-      n(start) + ",  " + n(len));
+    l(std::string("curva") + (r_.chance(50) ? "s" : "d") + n(r_.between(1, 6)) + ",  " + n(start) +
+      ",  " + n(len));
   }
 
   void gradients() {
     l("[pendenze]");
     int64_t p = r_.chance(80) ? 0 : 25 * r_.between(1, 40);
     while (p <= reach()) {
-      const int64_t g = r_.chance(10) ? r_.pick<int64_t>({200, -180, 300, 156}) : r_.between(-30, 30);
+      const int64_t g =
+          r_.chance(10) ? r_.pick<int64_t>({200, -180, 300, 156}) : r_.between(-30, 30);
       l("pendenza,  " + n(p) + ",  " + n(g));
       if (!r_.chance(5)) p += 25 * r_.between(1, std::max<int64_t>(2, length_ / 400));
     }
@@ -224,7 +220,8 @@ class builder {
       const int64_t x = position_for(r_.between(8, std::max<int64_t>(9, last_ - 120)), 1);
       const int64_t len = r_.between(40, 3000);
       const bool warned = x > 1500;
-      const int64_t w = cell_of(x - 1200, 1), s = cell_of(x, 1), e = cell_of(x + len, 1);
+      const int64_t w = segment_index(x - 1200, 1), s = segment_index(x, 1),
+                    e = segment_index(x + len, 1);
       const int64_t lowest = warned ? w - 27 : std::max<int64_t>(0, s - 27);
       if (lowest < 0 || e + 16 > last_ || x > reach()) continue;
       bool room = true;
@@ -262,7 +259,8 @@ class builder {
       std::string text = "indicatori_vmax,  " + n(position_for(c, 1));
       for (int side = 0; side < 2; ++side) {
         for (int k = 0; k < 3; ++k) {
-          const int64_t speed = side == 0 ? 5 * r_.between(0, 32) : (r_.chance(70) ? 0 : r_.between(1, 99));
+          const int64_t speed =
+              side == 0 ? 5 * r_.between(0, 32) : (r_.chance(70) ? 0 : r_.between(1, 99));
           text += ",  " + (side == 1 && speed == 0 ? std::string() : n(speed));
         }
         text += ",  " + n(r_.between(0, 3));
@@ -302,7 +300,8 @@ class builder {
     line("[aderenze]", service_);
     profile("aderenza", [&] { return r_.chance(10) ? 300 : r_.between(0, 255); });
     line("[vel_limite]", service_);
-    profile("velocita", [&] { return r_.chance(10) ? r_.between(0, 1275) : 5 * r_.between(0, 36); });
+    profile("velocita",
+            [&] { return r_.chance(10) ? r_.between(0, 1275) : 5 * r_.between(0, 36); });
   }
   template <typename Value>
   void profile(const char* keyword, Value value) {
@@ -336,7 +335,8 @@ class builder {
         p += 50 * r_.between(1, 20);
         continue;
       }
-      if (covers_signal) hidden_signals_.push_back({signal_line(stop, r_.chance(50)), stations_.size()});
+      if (covers_signal)
+        hidden_signals_.push_back({signal_line(stop, r_.chance(50)), stations_.size()});
       if (marked) take(stop);
       stations_.push_back(station_line(k == 0, p, type, len, extra));
       before_end = b;
