@@ -95,43 +95,72 @@ class pass_replay {
 
   int64_t walk(int64_t start) {
     std::vector<int64_t> claims;
-    int64_t end = start;
-    if (walk_on(start, 0, claims, end)) return end;
+    if (const std::optional<int64_t> end = search_walk(start, claims)) return *end;
     for (int64_t c : claims) release(c);
     return greedy_walk(start);
   }
 
-  // The walk from cell k on, k's point (if one was due) already placed.
-  bool walk_on(int64_t k, int64_t since, std::vector<int64_t>& claims, int64_t& end) {
+  // A point due at cell k, and the next place the search tries for it: k,
+  // k - 1, k + 1 (a code point there may be the pass's or the text's own
+  // mark, which the pass passed over), then no point at all (failure 13: no
+  // cell had room, and the walk places no more).
+  struct due_point {
+    int64_t k;
+    int next = 0;
+    size_t claims_before;
+  };
+
+  // A depth-first search of the walk's choices, kept on a stack of its own:
+  // a walk through a long slowdown has thousands of points.
+  std::optional<int64_t> search_walk(int64_t start, std::vector<int64_t>& claims) {
+    std::vector<due_point> points;
+    int64_t k = start, since = 0;
     for (;;) {
-      if (kind(k) == kSlowdownEnd || k >= last_) {
-        end = k;
-        return true;
+      // Walk on to the next point due, or to the end.
+      for (;;) {
+        if (kind(k) == kSlowdownEnd || k >= last_) return k;
+        ++k;
+        if (++since == kWalkSpacing) break;
       }
-      ++k;
-      if (++since == kWalkSpacing) return point_due(k, claims, end);
+      points.push_back({k, 0, claims.size()});
+      // The next choice of the latest point; back to earlier points while a
+      // point has none left.
+      for (;;) {
+        if (points.empty() || ++spent_ > kWalkBudget) return std::nullopt;
+        due_point& point = points.back();
+        k = point.k;
+        if (const std::optional<int64_t> next_since = next_choice(point, claims)) {
+          since = *next_since;
+          break;
+        }
+        points.pop_back();
+      }
     }
   }
 
-  // Each cell the point may have gone to, as the pass tries them; a code
-  // point there may also be the text's own mark, which the pass passed over.
-  bool point_due(int64_t k, std::vector<int64_t>& claims, int64_t& end) {
-    if (++spent_ > kWalkBudget) return false;
-    for (int64_t c : {k, k - 1, k + 1}) {
+  // Takes the point's next choice, undoing the claims of the choices after
+  // it: the walk counter it leaves, or nothing when none is left.
+  std::optional<int64_t> next_choice(due_point& point, std::vector<int64_t>& claims) {
+    while (claims.size() > point.claims_before) {
+      release(claims.back());
+      claims.pop_back();
+    }
+    const int64_t cells[] = {point.k, point.k - 1, point.k + 1};
+    while (point.next < 3) {
+      const int64_t c = cells[point.next++];
       const probe p = at(c);
-      if (p == probe::free) return false;
-      if (p == probe::taken) continue;
-      const size_t mark = claims.size();
-      claims.push_back(c);
-      claim(c);
-      if (walk_on(k, k - c, claims, end)) return true;
-      while (claims.size() > mark) {
-        release(claims.back());
-        claims.pop_back();
+      if (p == probe::free) {  // the pass placed its point here, or nowhere
+        point.next = 4;
+        return std::nullopt;
+      }
+      if (p == probe::open) {
+        claims.push_back(c);
+        claim(c);
+        return point.k - c;
       }
     }
-    // No room for the point: the pass recorded failure 13 and placed no more.
-    return walk_on(k, kWalkSpacing, claims, end);
+    if (point.next++ == 3) return kWalkSpacing;
+    return std::nullopt;
   }
 
   int64_t greedy_walk(int64_t start) {

@@ -212,7 +212,7 @@ const variant kVariants[] = {
      "rallentamento, 21225, 60, 500, 3, 1, 8\r\nrallentamento, 27000, 30, 0, 0, 1, 0\r\n"},
     {"abbattimento marks, some where the track-code pass would place its points", "",
      "rallentamento, 8000, 30, 900, 1, 1, 30\r\nabbattimento, 7750, 180\r\n"
-     "abbattimento, 8400, 180\r\nabbattimento, 50, 0\r\nabbattimento, 3000, 300\r\n"
+     "abbattimento, 8450, 180\r\nabbattimento, 50, 0\r\nabbattimento, 3000, 300\r\n"
      "abbattimento, 3525, 70000\r\nabbattimento, 4000, -5\r\n"
      "segnale, 6950, 2, 1,1,1, 0, 2, 1,1,1, 0\r\nsegnale, 8950, 2, 1,1,1, 0, 2, 1,1,1, 0\r\n"},
     {"train make-up, clock and signals on half cells", "",

@@ -438,8 +438,8 @@ inline texts make(uint64_t seed, int64_t length) { return detail::builder(seed, 
 inline texts make(uint64_t seed) {
   random r(seed ^ 0x5DEECE66Dull);
   const int64_t roll = r.between(0, 99);
-  const int64_t length = roll < 2    ? kMaximumLength
-                         : roll < 10 ? r.between(100'000, 400'000)
+  const int64_t length = roll < 1   ? kMaximumLength
+                         : roll < 8 ? r.between(100'000, 400'000)
                                      : r.between(3'000, 60'000);
   return make(seed, length);
 }

@@ -1,0 +1,55 @@
+// `scenario-tool decompile` of the maximum-length scenario: the three files
+// decoded, the texts recovered and compiled again to check them, as the
+// command does it.
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "bench_support.h"
+#include "tool/decode.h"
+#include "tool/decompile.h"
+
+namespace scenario::bench {
+namespace {
+
+struct compiled_files {
+  std::string geometry, table, segments;
+};
+
+const compiled_files& largest_scenario() {
+  static const compiled_files files = [] {
+    scenario_records r = fresh_records();
+    const synthetic::texts& texts = maximum_length_texts();
+    compile_or_throw(r, texts.line_description, texts.train_service);
+    std::ostringstream g, t, s;
+    write_line_geometry(g, r.track_geometry);
+    write_general_table(t, r.general_table);
+    write_segments(s, r.segments);
+    return compiled_files{g.str(), t.str(), s.str()};
+  }();
+  return files;
+}
+
+void BM_DecompileLargest(benchmark::State& state) {
+  const compiled_files& files = largest_scenario();
+  for (auto _ : state) {
+    scenario_records r = fresh_records();
+    r.build_geometry = 1;
+    r.track_geometry = tool::decode_line_geometry(files.geometry);
+    r.geometry_last = r.track_geometry.last();
+    r.general_table = tool::decode_general_table(files.table);
+    r.segments = tool::decode_segments(files.segments);
+    r.segment_last = static_cast<int32_t>(r.segments.size()) - 1;
+    const tool::recovered_texts texts = tool::decompile(r);
+    if (!texts.exact()) state.SkipWithError("the maximum-length scenario did not come back");
+    benchmark::DoNotOptimize(texts.line_description.data());
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          (files.geometry.size() + files.table.size() + files.segments.size()));
+}
+BENCHMARK(BM_DecompileLargest)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace scenario::bench
+
+BENCHMARK_MAIN();
