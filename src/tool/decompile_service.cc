@@ -207,21 +207,31 @@ class service_recovery {
            s.value3 == start.value3;
   }
 
+  // Each start with the nearest end of the same values after it, else
+  // before it (a negative length), else on its own cell (the start's mark
+  // wins there).  Two slowdowns of the same values leave the same cells
+  // whichever end goes with which start.
   void add_slowdowns() {
     std::vector<bool> end_taken(held_.cells.size(), false);
-    for (int64_t s = 0; s <= held_.last; ++s) {
-      const track_segment& start = held_.at(s);
-      if (start.kind != kSlowdownStart) continue;
-      int64_t e = s;
-      for (int64_t c = s + 1; c <= held_.last; ++c) {
-        if (!end_taken[static_cast<size_t>(c)] && is_end_of(c, start)) {
-          e = c;
-          end_taken[static_cast<size_t>(c)] = true;
-          break;
+    std::vector<int64_t> starts;
+    for (int64_t s = 0; s <= held_.last; ++s)
+      if (held_.at(s).kind == kSlowdownStart) starts.push_back(s);
+    std::vector<int64_t> ends(starts.size(), -1);
+    for (int direction : {1, -1}) {
+      for (size_t i = 0; i < starts.size(); ++i) {
+        if (ends[i] >= 0) continue;
+        const track_segment& start = held_.at(starts[i]);
+        for (int64_t c = starts[i] + direction; held_.inside(c); c += direction) {
+          if (!end_taken[static_cast<size_t>(c)] && is_end_of(c, start)) {
+            ends[i] = c;
+            end_taken[static_cast<size_t>(c)] = true;
+            break;
+          }
         }
       }
-      add_slowdown(s, e, start);
     }
+    for (size_t i = 0; i < starts.size(); ++i)
+      add_slowdown(starts[i], ends[i] >= 0 ? ends[i] : starts[i], held_.at(starts[i]));
   }
 
   // The start position gives the start cell; where it falls within the
@@ -263,21 +273,20 @@ class service_recovery {
       if (item.station == 0)
         for (int64_t c : item.cells)
           if (held_.inside(c)) used[static_cast<size_t>(c)] = true;
-    // Cells whose held mark no entry writes.
+    // Cells whose held mark an entry writes.
     std::vector<bool> explained(held_.cells.size(), false);
     for (const ordered_item& item : items_)
       for (const auto& [c, m] : item.marks)
         if (held_.at(c).approach_mark == m) explained[static_cast<size_t>(c)] = true;
+    // A point object's position must pass the range test; a signal needs
+    // its four approach cells.
+    const int64_t last_object = held_.last - 1;
     for (const recovered_station& station : stations_) {
       const int64_t c = station.stop;
-      if (c < 0 || !held_.inside(c) || used[static_cast<size_t>(c)]) continue;
+      if (c < 2 || c > last_object || used[static_cast<size_t>(c)]) continue;
       used[static_cast<size_t>(c)] = true;
       const track_segment& s = held_.at(c);
-      bool explains = false;
-      for (const auto& [m, mark] : signals_.marks(c, signals_.choose_q(c, s.value4)))
-        explains = explains || (!explained[static_cast<size_t>(m)] && mark != 0 &&
-                                held_.at(m).approach_mark == mark);
-      if (s.signal_time != 0 || explains) {
+      if (c >= 8 && (s.signal_time != 0 || explains_marks(c, s, explained))) {
         add_signal(c, s, true);
         for (const auto& [m, mark] : items_.back().marks)
           if (held_.at(m).approach_mark == mark) explained[static_cast<size_t>(m)] = true;
@@ -287,6 +296,14 @@ class service_recovery {
         findings.free_stop_cells.push_back(c);
       }
     }
+  }
+
+  // Whether a signal on the stop mark's cell writes a mark no entry explains.
+  bool explains_marks(int64_t c, const track_segment& s, const std::vector<bool>& explained) const {
+    for (const auto& [m, mark] : signals_.marks(c, signals_.choose_q(c, s.value4)))
+      if (!explained[static_cast<size_t>(m)] && mark != 0 && held_.at(m).approach_mark == mark)
+        return true;
+    return false;
   }
 
   held_scenario& held_;

@@ -209,7 +209,8 @@ const variant kVariants[] = {
     {"slowdowns with and without warning, lead-in and d_v, lead-in apart from the warning", "",
      "rallentamento, 1000, 40, 300, 0, 1, 0\r\nrallentamento, 1501, 50, 400, 2, 1, 5\r\n"
      "rallentamento, 8000, 30, 900, 1, 1, 30\r\nrallentamento, 15000, 120, 600, 0, 0, 0\r\n"
-     "rallentamento, 21225, 60, 500, 3, 1, 8\r\nrallentamento, 27000, 30, 0, 0, 1, 0\r\n"},
+     "rallentamento, 21225, 60, 500, 3, 1, 8\r\nrallentamento, 27000, 30, 0, 0, 1, 0\r\n"
+     "rallentamento, 12000, 120, -500, 0, 1, 0\r\n"},
     {"abbattimento marks, some where the track-code pass would place its points", "",
      "rallentamento, 8000, 30, 900, 1, 1, 30\r\nabbattimento, 7750, 180\r\n"
      "abbattimento, 8450, 180\r\nabbattimento, 50, 0\r\nabbattimento, 3000, 300\r\n"
