@@ -117,12 +117,20 @@ class pass_replay {
     int64_t k = start, since = 0;
     for (;;) {
       // Walk on to the next point due, or to the end.
+      bool ended = false;
       for (;;) {
-        if (kind(k) == kSlowdownEnd || k >= last_) return k;
+        if (kind(k) == kSlowdownEnd || k >= last_) {
+          ended = true;
+          break;
+        }
         ++k;
         if (++since == kWalkSpacing) break;
       }
-      points.push_back({k, 0, claims.size()});
+      // A code point the walk passed that no abbattimento entry can have
+      // placed (the range test keeps them off the last two cells) must be
+      // one of the walk's own.
+      if (ended && !leaves_unplaceable(start, k)) return k;
+      if (!ended) points.push_back({k, 0, claims.size()});
       // The next choice of the latest point; back to earlier points while a
       // point has none left.
       for (;;) {
@@ -136,6 +144,12 @@ class pass_replay {
         points.pop_back();
       }
     }
+  }
+
+  bool leaves_unplaceable(int64_t from, int64_t to) const {
+    for (int64_t c = std::max(from, last_ - 1); c <= std::min(to + 1, last_); ++c)
+      if (at(c) == probe::open) return true;
+    return false;
   }
 
   // Takes the point's next choice, undoing the claims of the choices after

@@ -3,9 +3,11 @@
 // approach marks, slowdowns, signals and abbattimento marks.
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "model/rounding.h"
 #include "tool/decompile_recovery.h"
+#include "tool/decompile_signals.h"
 
 namespace scenario::tool::recovery {
 namespace {
@@ -60,80 +62,6 @@ std::vector<int64_t> column(const held_scenario& held, Field field) {
   return values;
 }
 
-// Signals: value4 = rapp x 10 + sx x 3 + dx, and each approach mark
-// (sx x 3 + dx) x 10 + step, kept to 8 bits.  q = sx x 3 + dx is chosen so
-// that the marks come out as held where they can, rapp so that value4 does.
-class signal_recovery {
- public:
-  explicit signal_recovery(const held_scenario& held) : held_(held) {}
-
-  std::vector<std::pair<int64_t, uint8_t>> marks(int64_t cell, int64_t q) const {
-    std::vector<std::pair<int64_t, uint8_t>> m;
-    for (int64_t step = 1; step <= 4; ++step)
-      if (held_.inside(cell - 2 * step)) m.push_back({cell - 2 * step, mark(q, step)});
-    return m;
-  }
-
-  // Authors write sx and dx of 0 to 3, so q is the last digit of value4 or
-  // ten more; another q (one whose marks wrap past 255) is taken only when no
-  // such q gives any mark the cells hold.
-  int64_t choose_q(int64_t cell, int16_t value4) const {
-    const int64_t digit = ((value4 % 10) + 10) % 10;
-    const auto [natural, natural_score] = best_of({digit, digit + 10}, cell);
-    if (natural_score > 0) return natural;
-    std::vector<int64_t> others;
-    for (int64_t step = 1; step <= 4; ++step) {
-      // A cell without a mark may never have been written at all.
-      if (!held_.inside(cell - 2 * step) || held_.at(cell - 2 * step).approach_mark == 0) continue;
-      const int64_t t = held_.at(cell - 2 * step).approach_mark - step;
-      if (((t % 2) + 2) % 2 != 0) continue;
-      // 10 q = t (mod 256): q = t / 2 x 5^-1 (mod 128), 77 being 5^-1.
-      const int64_t residue = ((((t / 2) * 77) % 128) + 128) % 128;
-      if (std::optional<int64_t> q = near_q(residue, value4)) others.push_back(*q);
-    }
-    const auto [other, other_score] = best_of(others, cell);
-    return other_score > 0 ? other : digit;
-  }
-
-  signal_entry entry(int64_t cell, const track_segment& s, int64_t q, bool hidden) const {
-    signal_entry e;
-    const int64_t sx = s.signal_time != 0 ? 2 : floor_div(q, 3);
-    const int64_t st = s.signal_time;
-    // 1..100 are stored as 101: a time of 257..356 keeps its low 8 bits.
-    const int64_t tempo = st == 0 ? 0 : (st <= 100 ? st + 256 : st);
-    const int16_t v1 = hidden ? 0 : s.value1;
-    e.values = {
-        50 * (cell - 1), sx,      v1 / 10,       s.value2 / 10, s.value3 / 10, (s.value4 - q) / 10,
-        q - 3 * sx,      v1 % 10, s.value2 % 10, s.value3 % 10, tempo};
-    return e;
-  }
-
- private:
-  // The candidate whose marks the cells hold most often, the first of equals.
-  std::pair<int64_t, int> best_of(const std::vector<int64_t>& candidates, int64_t cell) const {
-    std::pair<int64_t, int> best = {0, -1};
-    for (int64_t q : candidates) {
-      int score = 0;
-      for (const auto& [c, m] : marks(cell, q)) score += held_.at(c).approach_mark == m;
-      if (score > best.second) best = {q, score};
-    }
-    return best;
-  }
-  static uint8_t mark(int64_t q, int64_t step) {
-    return static_cast<uint8_t>(static_cast<uint64_t>(q * 10 + step) & 0xFF);
-  }
-  static int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && (a < 0)); }
-  // q = residue (mod 128) with value4 - q a multiple of 10, nearest to 0.
-  static std::optional<int64_t> near_q(int64_t residue, int64_t value4) {
-    std::optional<int64_t> best;
-    for (int64_t q = residue - 640; q <= residue + 640; q += 128)
-      if ((value4 - q) % 10 == 0 && (!best || std::abs(q) < std::abs(*best))) best = q;
-    return best;
-  }
-
-  const held_scenario& held_;
-};
-
 class service_recovery {
  public:
   service_recovery(held_scenario& held, const std::vector<recovered_station>& stations)
@@ -153,8 +81,7 @@ class service_recovery {
 
     for (const recovered_station& s : stations_) add_station(s);
     add_slowdowns();
-    for (int64_t c = 0; c <= held_.last; ++c)
-      if (held_.at(c).kind == kSignal) add_signal(c, held_.at(c), false);
+    add_signals();
     for (int64_t c : abbattimento_cells(held_)) add_abbattimento(c);
     explain_stop_cells(findings);
     findings.stations = static_cast<int>(stations_.size());
@@ -169,8 +96,15 @@ class service_recovery {
     items_.push_back(std::move(item));
   }
 
-  void add_signal(int64_t cell, const track_segment& s, bool hidden) {
-    const int64_t q = signals_.choose_q(cell, s.value4);
+  void add_signals() {
+    std::vector<int64_t> cells;
+    for (int64_t c = 0; c <= held_.last; ++c)
+      if (held_.at(c).kind == kSignal) cells.push_back(c);
+    const std::vector<int64_t> q = signals_.choose(cells, stations_);
+    for (size_t i = 0; i < cells.size(); ++i) add_signal(cells[i], held_.at(cells[i]), false, q[i]);
+  }
+
+  void add_signal(int64_t cell, const track_segment& s, bool hidden, int64_t q) {
     items_.push_back({signals_.entry(cell, s, q, hidden),
                       signals_.marks(cell, q),
                       {cell},
@@ -207,31 +141,110 @@ class service_recovery {
            s.value3 == start.value3;
   }
 
+  // A slowdown's start cell and the values written there: speed, d_v, f_tt.
+  struct slowdown_start {
+    int64_t cell;
+    track_segment values;
+    int64_t end = -1;
+  };
+
   // Each start with the nearest end of the same values after it, else
-  // before it (a negative length), else on its own cell (the start's mark
-  // wins there).  Two slowdowns of the same values leave the same cells
-  // whichever end goes with which start.
+  // before it (a negative length); two slowdowns of the same values leave
+  // the same cells whichever end goes with which start.  A start a stop mark
+  // covers still shows by its warning, or by an end no start claims.
   void add_slowdowns() {
+    std::vector<slowdown_start> starts;
+    for (int64_t c = 0; c <= held_.last; ++c)
+      if (held_.at(c).kind == kSlowdownStart) starts.push_back({c, held_.at(c)});
+    starts_under_stop_marks_by_warning(starts);
+    // A warning never writes value3: one that holds the start's f_tt stands
+    // on its own slowdown's end, written just before it.
+    for (slowdown_start& s : starts)
+      if (s.values.value3 != 0 && own_warning(s) &&
+          held_.at(s.cell - kWarningCells).value3 == s.values.value3)
+        s.end = s.cell - kWarningCells;
     std::vector<bool> end_taken(held_.cells.size(), false);
-    std::vector<int64_t> starts;
-    for (int64_t s = 0; s <= held_.last; ++s)
-      if (held_.at(s).kind == kSlowdownStart) starts.push_back(s);
-    std::vector<int64_t> ends(starts.size(), -1);
-    for (int direction : {1, -1}) {
-      for (size_t i = 0; i < starts.size(); ++i) {
-        if (ends[i] >= 0) continue;
-        const track_segment& start = held_.at(starts[i]);
-        for (int64_t c = starts[i] + direction; held_.inside(c); c += direction) {
-          if (!end_taken[static_cast<size_t>(c)] && is_end_of(c, start)) {
-            ends[i] = c;
-            end_taken[static_cast<size_t>(c)] = true;
-            break;
-          }
-        }
+    for (int direction : {1, -1})
+      for (slowdown_start& s : starts)
+        if (s.end < 0) s.end = nearest_end(s, direction, end_taken);
+    starts_under_stop_marks_by_end(starts, end_taken);
+    for (const slowdown_start& s : starts)
+      add_slowdown(s.cell, s.end >= 0 ? s.end : hidden_end(s), s.values);
+  }
+
+  bool own_warning(const slowdown_start& s) const {
+    const int64_t w = s.cell - kWarningCells;
+    return s.cell >= 31 && held_.inside(w) && held_.at(w).kind == kSlowdownWarning &&
+           held_.at(w).value1 == s.values.value1;
+  }
+
+  int64_t nearest_end(const slowdown_start& s, int direction, std::vector<bool>& end_taken) const {
+    for (int64_t c = s.cell + direction; held_.inside(c); c += direction) {
+      if (!end_taken[static_cast<size_t>(c)] && is_end_of(c, s.values)) {
+        end_taken[static_cast<size_t>(c)] = true;
+        return c;
       }
     }
-    for (size_t i = 0; i < starts.size(); ++i)
-      add_slowdown(starts[i], ends[i] >= 0 ? ends[i] : starts[i], held_.at(starts[i]));
+    return -1;
+  }
+
+  // Stop-mark cells where a start without warning may lie (up to cell 31),
+  // nearest to `e` first.
+  std::vector<int64_t> stop_cells_near(int64_t e) const {
+    std::vector<int64_t> cells;
+    for (int64_t c = 2; c <= std::min<int64_t>(31, held_.last); ++c)
+      if (held_.at(c).kind == kStopMark) cells.push_back(c);
+    std::stable_sort(cells.begin(), cells.end(),
+                     [e](int64_t a, int64_t b) { return std::abs(a - e) < std::abs(b - e); });
+    return cells;
+  }
+
+  // A warning 24 cells before a stop mark: the start lies under the mark,
+  // which kept the start's d_v and f_tt beside it.
+  void starts_under_stop_marks_by_warning(std::vector<slowdown_start>& starts) const {
+    for (int64_t w = 0; w + kWarningCells <= held_.last; ++w) {
+      const track_segment& warning = held_.at(w);
+      const track_segment& covered = held_.at(w + kWarningCells);
+      if (warning.kind != kSlowdownWarning || covered.kind != kStopMark ||
+          covered.value2 != warning.value2)
+        continue;
+      track_segment values = covered;
+      values.value1 = warning.value1;
+      starts.push_back({w + kWarningCells, values});
+    }
+  }
+
+  // An end no start claims, and a stop mark before it with the end's d_v
+  // and f_tt beside it: the start of a slowdown without warning lies there.
+  void starts_under_stop_marks_by_end(std::vector<slowdown_start>& starts,
+                                      std::vector<bool>& end_taken) const {
+    for (int64_t e = 0; e <= held_.last; ++e) {
+      const track_segment& end = held_.at(e);
+      if (end.kind != kSlowdownEnd || end_taken[static_cast<size_t>(e)]) continue;
+      for (int64_t c : stop_cells_near(e)) {
+        const track_segment& covered = held_.at(c);
+        if (covered.value2 != end.value2 || covered.value3 != end.value3) continue;
+        starts.push_back({c, end, e});
+        end_taken[static_cast<size_t>(e)] = true;
+        break;
+      }
+    }
+  }
+
+  // An end no cell shows, nor the slowdown's own warning, lies under a
+  // station's stop mark, which kept the end's f_tt and d_v beside it.
+  // Without those it might as well have shared the start's cell.
+  int64_t hidden_end(const slowdown_start& found) const {
+    const int64_t s = found.cell;
+    const track_segment& start = found.values;
+    if (start.value2 == 0 && start.value3 == 0) return s;
+    for (int direction : {1, -1}) {
+      for (int64_t c = s + direction; held_.inside(c); c += direction) {
+        const track_segment& h = held_.at(c);
+        if (h.kind == kStopMark && h.value2 == start.value2 && h.value3 == start.value3) return c;
+      }
+    }
+    return s;
   }
 
   // The start position gives the start cell; where it falls within the
@@ -273,11 +286,6 @@ class service_recovery {
       if (item.station == 0)
         for (int64_t c : item.cells)
           if (held_.inside(c)) used[static_cast<size_t>(c)] = true;
-    // Cells whose held mark an entry writes.
-    std::vector<bool> explained(held_.cells.size(), false);
-    for (const ordered_item& item : items_)
-      for (const auto& [c, m] : item.marks)
-        if (held_.at(c).approach_mark == m) explained[static_cast<size_t>(c)] = true;
     // A point object's position must pass the range test; a signal needs
     // its four approach cells.
     const int64_t last_object = held_.last - 1;
@@ -286,10 +294,11 @@ class service_recovery {
       if (c < 2 || c > last_object || used[static_cast<size_t>(c)]) continue;
       used[static_cast<size_t>(c)] = true;
       const track_segment& s = held_.at(c);
-      if (c >= 8 && (s.signal_time != 0 || explains_marks(c, s, explained))) {
-        add_signal(c, s, true);
-        for (const auto& [m, mark] : items_.back().marks)
-          if (held_.at(m).approach_mark == mark) explained[static_cast<size_t>(m)] = true;
+      int explains = 0;
+      const int64_t q = signals_.choose_covered(c, s.value4, explains);
+      if (c >= 8 && (s.signal_time != 0 || explains > 0)) {
+        signals_.place(c, q);
+        add_signal(c, s, true, q);
       } else if (s.value2 != 0 || s.value3 != 0 || s.value4 != 0) {
         findings.hidden_boards.push_back(speed_board_at(c, s));
       } else {
@@ -298,17 +307,9 @@ class service_recovery {
     }
   }
 
-  // Whether a signal on the stop mark's cell writes a mark no entry explains.
-  bool explains_marks(int64_t c, const track_segment& s, const std::vector<bool>& explained) const {
-    for (const auto& [m, mark] : signals_.marks(c, signals_.choose_q(c, s.value4)))
-      if (!explained[static_cast<size_t>(m)] && mark != 0 && held_.at(m).approach_mark == mark)
-        return true;
-    return false;
-  }
-
   held_scenario& held_;
   const std::vector<recovered_station>& stations_;
-  signal_recovery signals_;
+  signal_choice signals_;
   std::vector<ordered_item> items_;
 };
 

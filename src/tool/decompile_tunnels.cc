@@ -108,41 +108,37 @@ class tunnel_recovery {
     return chains;
   }
 
-  // No entry may start on the last two cells (the range test), so a run that
-  // begins there is painted from further back, before what lies there.
+  // No entry may start on the last two cells (the range test): a cell there
+  // that no run from further back paints gets an entry of its own from the
+  // last cell an entry may start on, the furthest first, each painting over
+  // the one before; the runs further back then paint their own cells again.
   void add_tail_paints(std::vector<paint>& first_laid) {
     const int64_t last_start = last_ - 2;
     if (last_start < 0) return;
-    for (auto it = runs_.begin(); it != runs_.end();) {
-      if (it->first <= last_start) {
-        ++it;
-        continue;
-      }
-      tail_.push_back(*it);
-      it = runs_.erase(it);
-    }
-    std::sort(tail_.begin(), tail_.end(),
-              [](const paint& a, const paint& b) { return a.first > b.first; });
-    for (const paint& t : tail_) {
-      paint p{last_start, t.last, t.type, false, true, {}};
-      first_laid.push_back(p);
-      // A cell between it and the next run that ends untyped is cleared.
-      for (int64_t c = t.first - 1; c > last_start && type_at(c) == 0; --c)
-        first_laid.push_back({last_start, c, 0, false, true,
-                              "clears the tunnel type the entry above laid on the last cells"});
+    std::erase_if(runs_, [last_start](const paint& r) { return r.first > last_start; });
+    std::vector<bool> painted = painted_by(first_laid);
+    for (int64_t x = last_; x > last_start; --x) {
+      const bool settled = std::any_of(runs_.begin(), runs_.end(),
+                                       [x](const paint& r) { return r.first <= x && x <= r.last; });
+      if (settled || (type_at(x) == 0 && !painted[static_cast<size_t>(x)])) continue;
+      first_laid.push_back({last_start, x, type_at(x), false, true,
+                            type_at(x) == 0 ? "clears the tunnel type an entry above laid" : ""});
+      for (int64_t c = last_start; c <= x; ++c) painted[static_cast<size_t>(c)] = true;
     }
   }
 
-  // Cells the first entries painted that end without a tunnel type are
-  // painted again with type 0.
-  void add_fillers(const std::vector<paint>& first_laid, std::vector<paint>& later) const {
+  std::vector<bool> painted_by(const std::vector<paint>& paints) const {
     std::vector<bool> painted(static_cast<size_t>(last_ + 1), false);
-    for (const paint& p : first_laid)
+    for (const paint& p : paints)
       for (int64_t c = std::max<int64_t>(p.first, 0); c <= std::min(p.last, last_); ++c)
         painted[static_cast<size_t>(c)] = true;
-    for (const paint& t : tail_)
-      for (int64_t c = t.first; c <= t.last; ++c) painted[static_cast<size_t>(c)] = false;
-    // Cells past the last start are cleared by the tail's own entries.
+    return painted;
+  }
+
+  // Cells the first entries painted that end without a tunnel type are
+  // painted again with type 0 (those past the last start already are).
+  void add_fillers(const std::vector<paint>& first_laid, std::vector<paint>& later) const {
+    const std::vector<bool> painted = painted_by(first_laid);
     const int64_t last_start = last_ - 2;
     for (int64_t c = 0; c <= last_start; ++c) {
       if (!painted[static_cast<size_t>(c)] || type_at(c) != 0) continue;
@@ -180,7 +176,6 @@ class tunnel_recovery {
   held_scenario& held_;
   int64_t last_;
   std::vector<paint> runs_;
-  std::vector<paint> tail_;
   std::vector<int64_t> orphans_;
   std::vector<tunnel_entry> entries_;
   std::vector<int64_t> last_cells_;  // each entry's last cell, -1 for none
