@@ -27,7 +27,10 @@ constexpr int64_t kWalkBudget = 200'000;
 class pass_replay {
  public:
   explicit pass_replay(const held_scenario& held)
-      : held_(held), last_(held.last), claimed_(held.cells.size(), false) {}
+      : held_(held), last_(held.last), claimed_(held.cells.size(), false) {
+    for (int64_t c = 0; c <= last_; ++c)
+      if (kind(c) == kSlowdownStart) last_start_ = c;
+  }
 
   std::vector<int64_t> abbattimento_cells() {
     for (int64_t i = 1; i <= last_ - 2; ++i) {
@@ -147,6 +150,8 @@ class pass_replay {
   }
 
   bool leaves_unplaceable(int64_t from, int64_t to) const {
+    // A later slowdown's walk may still take them.
+    if (from < last_start_) return false;
     for (int64_t c = std::max(from, last_ - 1); c <= std::min(to + 1, last_); ++c)
       if (at(c) == probe::open) return true;
     return false;
@@ -193,6 +198,7 @@ class pass_replay {
   const held_scenario& held_;
   int64_t last_;
   std::vector<bool> claimed_;
+  int64_t last_start_ = -1;  // the last slowdown start the pass visits
   int64_t spent_ = 0;
 };
 

@@ -65,7 +65,10 @@ std::vector<int64_t> column(const held_scenario& held, Field field) {
 class service_recovery {
  public:
   service_recovery(held_scenario& held, const std::vector<recovered_station>& stations)
-      : held_(held), stations_(stations), signals_(held) {}
+      : held_(held),
+        stations_(stations),
+        signals_(held),
+        lead_in_taken_(held.cells.size(), false) {}
 
   service_entries recover(service_findings& findings) {
     service_entries e;
@@ -123,13 +126,15 @@ class service_recovery {
 
   // The four lead-in cells counting down from `top`, values 1 to 4; a cell
   // a stop mark covers since cannot tell.
-  bool lead_in_at(int64_t top) const {
+  bool lead_in_at(int64_t top, const track_segment& start) const {
     bool seen = false;
     for (int64_t j = 0; j < 4; ++j) {
-      if (!held_.inside(top - j)) return false;
+      if (!held_.inside(top - j) || lead_in_taken_[static_cast<size_t>(top - j)]) return false;
       const track_segment& s = held_.at(top - j);
       if (s.kind == kStopMark) continue;
-      if (s.kind != kSlowdownLeadIn || s.value1 != j + 1) return false;
+      // With d_v the lead-in cells carry their number twice.
+      const int64_t second = start.value2 != 0 ? j + 1 : 0;
+      if (s.kind != kSlowdownLeadIn || s.value1 != j + 1 || s.value2 != second) return false;
       seen = true;
     }
     return seen;
@@ -261,15 +266,18 @@ class service_recovery {
       if (s == 31) r.x = kWarningReach + 1;
       cells.push_back(w);
       int64_t top = -1;
-      if (lead_in_at(w - 1)) {
+      if (lead_in_at(w - 1, start)) {
         top = w - 1;
-      } else if (s % 2 == 0 && lead_in_at(w - 2)) {
+      } else if (s % 2 == 0 && lead_in_at(w - 2, start)) {
         top = w - 2;
         r.x -= 25;
       }
       if (top >= 0) {
         r.f_ta = 1;
-        for (int64_t j = 0; j < 4; ++j) cells.push_back(top - j);
+        for (int64_t j = 0; j < 4; ++j) {
+          cells.push_back(top - j);
+          lead_in_taken_[static_cast<size_t>(top - j)] = true;
+        }
       }
     }
     r.l = 50 * (e - 1) - r.x;
@@ -311,6 +319,9 @@ class service_recovery {
   const std::vector<recovered_station>& stations_;
   signal_choice signals_;
   std::vector<ordered_item> items_;
+  // Lead-in cells a slowdown already claims: a second slowdown whose
+  // warning stands just after them did not mark them too.
+  std::vector<bool> lead_in_taken_;
 };
 
 }  // namespace
