@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/compilation.h"
+#include "fuzz/fuzz_input.h"
 #include "model/compiled_files.h"
 
 namespace {
@@ -132,12 +133,7 @@ void check_compiled_files(const scenario_records& records) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  source_text line = input;
-  source_text service;
-  if (const size_t nul = input.find('\0'); nul != std::string_view::npos) {
-    line = input.substr(0, nul);
-    service = input.substr(nul + 1);
-  }
+  const auto [line, service] = fuzzing::split_texts(input);
 
   scenario_records records;
   records.line_id = "Fuzz_Line";

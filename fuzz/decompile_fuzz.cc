@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "app/compilation.h"
+#include "fuzz/fuzz_input.h"
 #include "model/compiled_files.h"
 #include "tool/decode.h"
 #include "tool/decompile.h"
@@ -68,12 +69,7 @@ scenario_records decoded(const compiled_bytes& files, int32_t j) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  source_text line = input;
-  source_text service;
-  if (const size_t nul = input.find('\0'); nul != std::string_view::npos) {
-    line = input.substr(0, nul);
-    service = input.substr(nul + 1);
-  }
+  const auto [line, service] = fuzzing::split_texts(input);
   const int32_t j = input.starts_with('#') ? 0 : 1;
 
   scenario_records records;

@@ -9,31 +9,13 @@
 namespace scenario {
 namespace {
 
-// Slowdowns slower than this get code points all along and after their end.
-constexpr int16_t kSlowSpeed = 110;
-// How far behind a warning point a signal still needs its own code point.
-constexpr int32_t kLookBack = 20;
-// A signal below this cell has no room for its point and is left alone.
-constexpr int32_t kLowestSignal = 3;
-// Cells between two code points along a slow slowdown.
-constexpr int32_t kWalkSpacing = 8;
-// Cells after a slow slowdown's end searched for the next signal.
-constexpr int32_t kSignalSearch = 12;
+using namespace track_codes;
 
 constexpr int32_t kFailureSignal = 11;
 constexpr int32_t kFailureApproach = 12;
 constexpr int32_t kFailureSlowdown = 13;
 
 constexpr int32_t kMetresPerCell = 50;
-
-// Each triple of cells ahead of a slowdown start takes one code point, the
-// nearest free cell first.  A triple applies only when all of its cells lie
-// after cell 0, i.e. when the start is beyond its farthest offset.
-constexpr std::array<std::array<int32_t, 3>, 3> kApproachOffsets = {{
-    {5, 6, 7},
-    {11, 12, 13},
-    {18, 19, 20},
-}};
 
 // The segment array as the pass sees it: cells 0..last_, every cell outside
 // counting as taken, so that a search near either end of the line finds no

@@ -15,12 +15,8 @@
 namespace scenario::tool::recovery {
 namespace {
 
-constexpr int16_t kSlowSpeed = 110;
-constexpr int64_t kLookBack = 20;
-constexpr int64_t kLowestSignal = 3;
-constexpr int64_t kWalkSpacing = 8;
-constexpr int64_t kSignalSearch = 12;
-constexpr int64_t kApproachOffsets[3][3] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
+using namespace track_codes;
+
 // Choices tried along all walks before the replay takes the first ones.
 constexpr int64_t kWalkBudget = 200'000;
 
@@ -77,7 +73,7 @@ class pass_replay {
   }
 
   void signals_behind_warning(int64_t warning) {
-    const int64_t lowest = std::max(warning - kLookBack, kLowestSignal);
+    const int64_t lowest = std::max<int64_t>(warning - kLookBack, kLowestSignal);
     for (int64_t d = warning - 1; d >= lowest; --d)
       if (kind(d) == kSignal) place_first({d - 1, d - 2});
   }
@@ -88,7 +84,7 @@ class pass_replay {
         place_first({start - offsets[0], start - offsets[1], start - offsets[2]});
     if (held_.at(start).value1 >= kSlowSpeed) return;
     const int64_t end = walk(start);
-    const int64_t stop = std::min(end + kSignalSearch, last_);
+    const int64_t stop = std::min<int64_t>(end + kSignalSearch, last_);
     for (int64_t m = end; m <= stop; ++m) {
       if (kind(m) != kSignal) continue;
       place_first({m - 1, m - 2});
