@@ -6,6 +6,7 @@
 
 #include "app/compilation.h"
 #include "app/failure_messages.h"
+#include "app/message_text.h"
 #include "model/compiled_files.h"
 #include "model/rounding.h"
 #include "tool/decompile_recovery.h"
@@ -46,16 +47,20 @@ class difference_list {
   void compare(const std::string& file, const std::string& where, const char* field, const T& held,
                const T& given) {
     if (held == given) return;
-    add(file, where + ": " + field + ": held " + shown(held) + ", the texts give " + shown(given));
+    add(file, where + ": " + field + ": held " + value_text(held) + ", the texts give " +
+                  value_text(given));
   }
   void add(const std::string& file, const std::string& what) {
     if (++counts_[file] <= kShownPerFile) out_.push_back(file + ": " + what);
   }
 
  private:
-  static std::string shown(const std::string& s) { return "\"" + cp1252_to_utf8(s) + "\""; }
+  // A table text may be long and hold any byte: shortened, on one line.
+  static std::string value_text(const std::string& s) {
+    return "\"" + shortened(cp1252_to_utf8(s)) + "\"";
+  }
   template <typename T>
-  static std::string shown(const T& v) {
+  static std::string value_text(const T& v) {
     return std::to_string(v);
   }
 

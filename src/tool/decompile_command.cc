@@ -1,10 +1,11 @@
 // `scenario-tool decompile`: finds the compiled scenario in a directory,
 // decodes its files, recovers the texts and writes them.  Nothing is written
-// unless every file could be read and decoded.
+// unless every file could be read and decoded, and then both texts or none.
 #include <set>
 #include <system_error>
 
-#include "app/generator.h"
+#include "app/files.h"
+#include "app/message_text.h"
 #include "line/line_text.h"
 #include "model/compiled_files.h"
 #include "service/service_text.h"
@@ -23,42 +24,43 @@ bool present(const fs::path& p) {
   return fs::exists(p, ec);
 }
 
+std::set<fs::path> files_in(const fs::path& dir) {
+  std::error_code ec;
+  std::set<fs::path> files;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) files.insert(e.path());
+  if (ec) throw file_error("cannot read directory " + shown(dir) + ": " + ec.message());
+  return files;
+}
+
 // Without a line geometry file (a scenario compiled without its route plan)
 // the table file names the scenario: the only one there, whose slots 85
 // and 86 hold the identifiers its name is made of.
 std::pair<std::string, std::string> identifiers_from_table(const fs::path& dir) {
-  std::error_code ec;
   std::set<fs::path> tables;
-  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec))
-    if (e.path().extension() == ".sim") tables.insert(e.path());
-  if (ec) throw file_error("cannot read directory " + dir.string() + ": " + ec.message());
+  for (const fs::path& f : files_in(dir))
+    if (f.extension() == ".sim") tables.insert(f);
+  const std::string flags = ": give --line-id and --train-code";
   if (tables.size() != 1)
     throw usage_error(std::string(tables.empty() ? "no" : "more than one") +
-                      " compiled scenario in " + dir.string() +
-                      ": give --line-id and --train-code");
+                      " compiled scenario in " + shown(dir) + flags);
   const fs::path& table = *tables.begin();
   general_table_t slots;
   try {
-    slots = decode_general_table(read_whole_file(table));
+    slots = decode_general_table(read_whole_file(table, kMostTableBytes));
   } catch (const decode_error&) {
-    throw usage_error("cannot tell the identifiers of " + table.string() +
-                      ": give --line-id and --train-code");
+    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
   }
   const std::string line = slots[kSlotSceneryAndLine].text;
   const std::string train = slots[kSlotSignallingAndTrain].text;
   if (table.filename() != table_file_name(line, train))
-    throw usage_error("cannot tell the identifiers of " + table.string() +
-                      ": give --line-id and --train-code");
+    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
   return {line, train};
 }
 
 std::pair<std::string, std::string> identifiers_of(const decompile_options& o) {
-  const bool any_geometry = [&] {
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(o.dir, ec))
-      if (e.path().filename().string().ends_with("_linea.dat")) return true;
-    return false;
-  }();
+  bool any_geometry = false;
+  for (const fs::path& f : files_in(o.dir))
+    any_geometry = any_geometry || f.filename().string().ends_with("_linea.dat");
   if (o.line_id || any_geometry) return find_scenario(o.dir, o.line_id, o.train_code);
   if (o.train_code) throw usage_error("give --line-id with --train-code");
   return identifiers_from_table(o.dir);
@@ -81,20 +83,26 @@ decoding decode_files(const fs::path& dir, const std::string& line, const std::s
   const fs::path segments = dir / segment_file_name(line, train);
   fs::path current = table;
   try {
-    r.general_table = decode_general_table(read_whole_file(table));
+    r.general_table = decode_general_table(read_whole_file(table, kMostTableBytes));
     current = segments;
-    r.segments = decode_segments(read_whole_file(segments));
+    r.segments = decode_segments(read_whole_file(segments, kMostSegmentBytes));
     r.segment_last = static_cast<int32_t>(r.segments.size()) - 1;
     current = geometry;
     if (present(geometry)) {
-      r.track_geometry = decode_line_geometry(read_whole_file(geometry));
+      r.track_geometry = decode_line_geometry(read_whole_file(geometry, kMostGeometryBytes));
       r.build_geometry = 1;
       r.geometry_last = r.track_geometry.last();
     }
   } catch (const decode_error& e) {
-    d.error = current.string() + ": error: " + e.what();
+    d.error = shown(current) + ": error: " + e.what();
   }
   return d;
+}
+
+void make_directory(const fs::path& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
 }
 
 }  // namespace
@@ -103,15 +111,16 @@ int run_decompile(const decompile_options& options, std::ostream& out, std::ostr
   const auto [line, train] = identifiers_of(options);
   check_identifier("line identifier", line);
   check_identifier("train code", train);
-  const fs::path texts[] = {options.out_dir / line_description_file_name(line),
-                            options.out_dir / train_service_file_name(line, train)};
+  const std::vector<fs::path> texts = {options.out_dir / line_description_file_name(line),
+                                       options.out_dir / train_service_file_name(line, train)};
   for (const fs::path& path : texts) {
     if (!options.force && present(path)) {
-      err << "scenario-tool: error: " << path.string()
+      err << "scenario-tool: error: " << shown(path)
           << " already exists; it may hold an author's work (--force replaces it)\n";
       return kExitFile;
     }
   }
+  check_output_names(texts);
   decoding files = decode_files(options.dir, line, train);
   if (files.error) {
     err << *files.error << '\n';
@@ -119,24 +128,13 @@ int run_decompile(const decompile_options& options, std::ostream& out, std::ostr
   }
   const recovered_texts recovered = decompile(files.records);
   files = {};  // the route plan may be tens of megabytes
-  std::error_code ec;
-  fs::create_directories(options.out_dir, ec);
-  if (ec)
-    throw file_error("cannot create directory " + options.out_dir.string() + ": " + ec.message());
-  // Both texts or neither: a line description alone would be new work lost
-  // track of, or an author's text replaced by half a scenario.
-  const bool line_was_there = present(texts[0]);
-  replace_file(texts[0], recovered.line_description);
-  try {
-    replace_file(texts[1], recovered.train_service);
-  } catch (const file_error&) {
-    if (!line_was_there) fs::remove(texts[0], ec);
-    throw;
-  }
+  make_directory(options.out_dir);
+  replace_files(std::vector<output_file>{{texts[0], recovered.line_description},
+                                         {texts[1], recovered.train_service}});
   for (const std::string& w : recovered.warnings) err << "warning: " << w << '\n';
   if (!recovered.exact())
     for (const std::string& n : recovered.notes) err << "note: " << n << '\n';
-  for (const fs::path& path : texts) out << "wrote " << path.string() << '\n';
+  for (const fs::path& path : texts) out << "wrote " << shown(path) << '\n';
   return recovered.exact() ? kExitOk : kExitFailure;
 }
 
