@@ -50,11 +50,13 @@ TEST_F(DecompileCli, RecoveredTextsCompileToTheSameBytes) {
   expect_same_files("bin", "again", built_in_compiled_names());
 }
 
+// Also: without --out the texts go into the current directory.
 TEST_F(DecompileCli, WithoutRoutePlanTheTableFileNamesTheScenario) {
   compile("src", "bin", {"--no-geometry"});
-  const run_result r = run_tool(dir.path(), {"decompile", "bin", "--out", "rec"});
+  const run_result r = run_tool(dir.path(), {"decompile", "bin"});
   ASSERT_EQ(r.status, 0) << r.err;
-  compile("rec", "again", {"--no-geometry"});
+  EXPECT_EQ(r.out, "wrote ./" + line_txt + "\nwrote ./" + service_txt + "\n");
+  compile(".", "again", {"--no-geometry"});
   expect_same_files("bin", "again", {"Milano_Lecco_L5244.sim", "Milano_Lecco_L5244.dat"});
 }
 
