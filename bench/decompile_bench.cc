@@ -3,8 +3,6 @@
 // command does it.
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
 #include "bench_support.h"
 #include "tool/decode.h"
 #include "tool/decompile.h"
@@ -12,26 +10,19 @@
 namespace scenario::bench {
 namespace {
 
-struct compiled_files {
-  std::string geometry, table, segments;
-};
-
-const compiled_files& largest_scenario() {
-  static const compiled_files files = [] {
+// Qualified: bench_support's compiled_bytes() counts the bytes of written files.
+const scenario::compiled_bytes& largest_scenario() {
+  static const scenario::compiled_bytes files = [] {
     scenario_records r = fresh_records();
     const synthetic::texts& texts = maximum_length_texts();
     compile_or_throw(r, texts.line_description, texts.train_service);
-    std::ostringstream g, t, s;
-    write_line_geometry(g, r.track_geometry);
-    write_general_table(t, r.general_table);
-    write_segments(s, r.segments);
-    return compiled_files{g.str(), t.str(), s.str()};
+    return compiled_files_bytes(r);
   }();
   return files;
 }
 
 void BM_DecompileLargest(benchmark::State& state) {
-  const compiled_files& files = largest_scenario();
+  const scenario::compiled_bytes& files = largest_scenario();
   for (auto _ : state) {
     scenario_records r = fresh_records();
     r.build_geometry = 1;

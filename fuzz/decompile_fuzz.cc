@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -28,19 +27,6 @@ namespace {
 using namespace scenario;
 
 constexpr int32_t kLongestCells = 200'000 / 50;
-
-struct compiled_bytes {
-  std::string geometry, table, segments;
-  bool operator==(const compiled_bytes&) const = default;
-};
-
-compiled_bytes bytes_of(const scenario_records& r) {
-  std::ostringstream g, t, s;
-  if (r.build_geometry != 0) write_line_geometry(g, r.track_geometry);
-  write_general_table(t, r.general_table);
-  write_segments(s, r.segments);
-  return {g.str(), t.str(), s.str()};
-}
 
 // The records the tool decodes from the files, as `decompile` reads them.
 scenario_records decoded(const compiled_bytes& files, int32_t j) {
@@ -78,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const compilation first = compile_scenario(records, j, line, service);
   if (!first.compiled || first.stamp_error != 0 || records.failure_code != 0) return 0;
   if (records.segment_last > kLongestCells) return 0;
-  const compiled_bytes files = bytes_of(records);
+  const compiled_bytes files = compiled_files_bytes(records);
 
   const tool::recovered_texts texts = tool::decompile(decoded(files, j));
   scenario_records again;
@@ -87,6 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const compilation second =
       compile_scenario(again, j, texts.line_description, texts.train_service);
   if (!second.compiled || second.stamp_error != 0 || again.failure_code != 0) fail(texts);
-  if (!(bytes_of(again) == files) || !texts.exact()) fail(texts);
+  if (!(compiled_files_bytes(again) == files) || !texts.exact()) fail(texts);
   return 0;
 }

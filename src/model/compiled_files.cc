@@ -145,4 +145,9 @@ void write_segments(std::ostream& out, const std::vector<track_segment>& segment
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+compiled_bytes compiled_files_bytes(const scenario_records& r) {
+  return {r.build_geometry != 0 ? line_geometry_bytes(r.track_geometry) : std::string(),
+          general_table_bytes(r.general_table), segments_bytes(r.segments)};
+}
+
 }  // namespace scenario

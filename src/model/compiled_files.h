@@ -42,6 +42,14 @@ std::string segments_bytes(const std::vector<track_segment>& segments);
 void write_segments(std::ostream& out, const std::vector<track_segment>& segments);
 void append_track_segment(std::string& out, const track_segment& segment);
 
+// The bytes of the compiled files of one run, side by side; `geometry` is
+// empty when the route plan is not built (no line geometry file then).
+struct compiled_bytes {
+  std::string geometry, table, segments;
+  bool operator==(const compiled_bytes&) const = default;
+};
+compiled_bytes compiled_files_bytes(const scenario_records& records);
+
 }  // namespace scenario
 
 #endif  // SCENARIO_MODEL_COMPILED_FILES_H_

@@ -39,19 +39,6 @@ compiled_run compile_texts(const std::string& line, const std::string& service, 
   return run;
 }
 
-struct file_bytes {
-  std::string geometry, table, segments;
-  bool operator==(const file_bytes&) const = default;
-};
-
-file_bytes bytes_of(const scenario_records& r) {
-  std::ostringstream g, t, s;
-  if (r.build_geometry != 0) write_line_geometry(g, r.track_geometry);
-  write_general_table(t, r.general_table);
-  write_segments(s, r.segments);
-  return {g.str(), t.str(), s.str()};
-}
-
 std::string listed(const recovered_texts& t) {
   std::string s;
   for (const std::string& w : t.warnings) s += "warning: " + w + "\n";
@@ -69,7 +56,8 @@ std::string listed(const recovered_texts& t) {
   const recovered_texts texts = decompile(run.records);
   const compiled_run again =
       compile_texts(texts.line_description, texts.train_service, run.records.build_geometry);
-  if (!texts.exact() || !again.clean() || !(bytes_of(again.records) == bytes_of(run.records)))
+  if (!texts.exact() || !again.clean() ||
+      !(compiled_files_bytes(again.records) == compiled_files_bytes(run.records)))
     return ::testing::AssertionFailure() << listed(texts);
   return ::testing::AssertionSuccess();
 }
@@ -376,7 +364,8 @@ TEST(Decompile, HandEditedFilesComeBackOnlyWhereTheTextsGiveThem) {
     ++exact;
     const compiled_run again =
         compile_texts(texts.line_description, texts.train_service, run.records.build_geometry);
-    EXPECT_TRUE(again.clean() && bytes_of(again.records) == bytes_of(run.records))
+    EXPECT_TRUE(again.clean() &&
+                compiled_files_bytes(again.records) == compiled_files_bytes(run.records))
         << "seed " << seed << "\n"
         << listed(texts);
   }
