@@ -340,6 +340,13 @@ std::vector<text_pair> varied_texts() {
 
 class WineTool : public WineParity {
  protected:
+  // The texts `decompile` recovers from the compiled files in `out`, into
+  // `back`: the same messages and the same texts, byte for byte.
+  void expect_same_decompilation() {
+    expect_same_run("scenario-tool", {"decompile", "out", "--out", "back"}, true);
+    expect_same_files("back");
+  }
+
   const std::string line_txt = "Linea_linea.txt";
   const std::string service_txt = "Linea_T1-.txt";
 };
@@ -350,7 +357,7 @@ TEST_F(WineTool, TemplateWritesTheSameTexts) {
   EXPECT_TRUE(slurp(windows_dir / "texts/Milano_Lecco_linea.txt") == dati_linea());
 }
 
-TEST_F(WineTool, CompileCheckAndDumpAgreeOnTheBuiltInTexts) {
+TEST_F(WineTool, CompileCheckDumpAndDecompileAgreeOnTheBuiltInTexts) {
   put("Milano_Lecco_linea.txt", dati_linea());
   put("Milano_Lecco_L5244-.txt", dati_treno());
   expect_same_run("scenario-tool",
@@ -360,9 +367,10 @@ TEST_F(WineTool, CompileCheckAndDumpAgreeOnTheBuiltInTexts) {
   for (const std::string& name : built_in_compiled_names())
     for (const char* format : {"text", "json"})
       expect_same_run("scenario-tool", {"dump", "out/" + name, "--format", format});
+  expect_same_decompilation();
 }
 
-TEST_F(WineTool, CompileCheckAndDumpAgreeOnVariedTexts) {
+TEST_F(WineTool, CompileCheckDumpAndDecompileAgreeOnVariedTexts) {
   for (const text_pair& texts : varied_texts()) {
     SCOPED_TRACE(texts.name);
     put(line_txt, texts.line);
@@ -377,8 +385,11 @@ TEST_F(WineTool, CompileCheckAndDumpAgreeOnVariedTexts) {
     for (const std::string file : nlohmann::json::parse(compiled.out)["files"])
       for (const char* format : {"text", "json"})
         expect_same_run("scenario-tool", {"dump", file, "--format", format});
-    fs::remove_all(linux_dir / "out");
-    fs::remove_all(windows_dir / "out");
+    expect_same_decompilation();
+    for (const char* dir : {"out", "back"}) {
+      fs::remove_all(linux_dir / dir);
+      fs::remove_all(windows_dir / dir);
+    }
   }
 }
 
