@@ -39,6 +39,18 @@ inline void compile_or_throw(scenario_records& records, std::string_view line,
                              std::to_string(records.failure_code));
 }
 
+// The compiled files of the maximum-length scenario, compiled once.  (The
+// type is named in full: compiled_bytes() below counts written files.)
+inline const scenario::compiled_bytes& maximum_length_files() {
+  static const scenario::compiled_bytes files = [] {
+    scenario_records r = fresh_records();
+    const synthetic::texts& texts = maximum_length_texts();
+    compile_or_throw(r, texts.line_description, texts.train_service);
+    return compiled_files_bytes(r);
+  }();
+  return files;
+}
+
 // The bytes of the three compiled files in `dir`.
 inline size_t compiled_bytes(const scenario_records& r, const std::filesystem::path& dir) {
   return std::filesystem::file_size(dir / line_geometry_file_name(r.line_id)) +

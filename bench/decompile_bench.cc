@@ -10,19 +10,8 @@
 namespace scenario::bench {
 namespace {
 
-// Qualified: bench_support's compiled_bytes() counts the bytes of written files.
-const scenario::compiled_bytes& largest_scenario() {
-  static const scenario::compiled_bytes files = [] {
-    scenario_records r = fresh_records();
-    const synthetic::texts& texts = maximum_length_texts();
-    compile_or_throw(r, texts.line_description, texts.train_service);
-    return compiled_files_bytes(r);
-  }();
-  return files;
-}
-
 void BM_DecompileLargest(benchmark::State& state) {
-  const scenario::compiled_bytes& files = largest_scenario();
+  const scenario::compiled_bytes& files = maximum_length_files();
   for (auto _ : state) {
     scenario_records r = fresh_records();
     r.build_geometry = 1;

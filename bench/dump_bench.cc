@@ -2,7 +2,7 @@
 // maximum-length scenario, decoded and listed.
 #include <benchmark/benchmark.h>
 
-#include <sstream>
+#include <ostream>
 #include <streambuf>
 
 #include "bench_support.h"
@@ -12,18 +12,6 @@
 namespace scenario::bench {
 namespace {
 
-const std::string& largest_file() {
-  static const std::string bytes = [] {
-    scenario_records r = fresh_records();
-    const synthetic::texts& texts = maximum_length_texts();
-    compile_or_throw(r, texts.line_description, texts.train_service);
-    std::ostringstream out;
-    write_line_geometry(out, r.track_geometry);
-    return out.str();
-  }();
-  return bytes;
-}
-
 class discarding_buffer : public std::streambuf {
  protected:
   int_type overflow(int_type c) override { return traits_type::not_eof(c); }
@@ -31,7 +19,7 @@ class discarding_buffer : public std::streambuf {
 };
 
 void BM_DecodeLargest(benchmark::State& state) {
-  const std::string& bytes = largest_file();
+  const std::string& bytes = maximum_length_files().geometry;
   for (auto _ : state) {
     const route_plan plan = tool::decode_line_geometry(bytes);
     benchmark::DoNotOptimize(plan.last());
@@ -41,7 +29,7 @@ void BM_DecodeLargest(benchmark::State& state) {
 BENCHMARK(BM_DecodeLargest)->Unit(benchmark::kMillisecond);
 
 void BM_DumpLargestAsText(benchmark::State& state) {
-  const std::string& bytes = largest_file();
+  const std::string& bytes = maximum_length_files().geometry;
   discarding_buffer sink;
   std::ostream out(&sink);
   for (auto _ : state) tool::list_line_geometry(out, tool::decode_line_geometry(bytes));
@@ -50,7 +38,7 @@ void BM_DumpLargestAsText(benchmark::State& state) {
 BENCHMARK(BM_DumpLargestAsText)->Unit(benchmark::kMillisecond);
 
 void BM_DumpLargestAsJson(benchmark::State& state) {
-  const std::string& bytes = largest_file();
+  const std::string& bytes = maximum_length_files().geometry;
   for (auto _ : state) {
     const std::string json = tool::line_geometry_json(tool::decode_line_geometry(bytes));
     benchmark::DoNotOptimize(json.data());
