@@ -99,10 +99,14 @@ std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_
 void write_compiled_files(const scenario_records& r, const fs::path& dir) {
   const bool geometry = r.build_geometry != 0;
   const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
-  std::vector<std::string> bytes;
-  if (geometry) bytes.push_back(line_geometry_bytes(r.track_geometry));
-  bytes.push_back(general_table_bytes(r.general_table));
-  bytes.push_back(segments_bytes(r.segments));
+  // The route plan is written from its own bytes, without a copy.
+  std::string encoded_plan;
+  const std::string table = general_table_bytes(r.general_table);
+  const std::string segments = segments_bytes(r.segments);
+  std::vector<std::string_view> bytes;
+  if (geometry) bytes.push_back(line_geometry_file(r.track_geometry, encoded_plan));
+  bytes.push_back(table);
+  bytes.push_back(segments);
   std::vector<output_file> files;
   for (size_t i = 0; i < paths.size(); ++i) files.push_back({paths[i], bytes[i]});
   replace_files(files);

@@ -1,13 +1,11 @@
 #include "model/compiled_files.h"
 
-#include <bit>
-#include <cstring>
-#include <limits>
+#include <optional>
+
+#include "model/little_endian.h"
 
 namespace scenario {
 namespace {
-
-static_assert(std::numeric_limits<double>::is_iec559, "the route plan is stored as IEEE doubles");
 
 void put_u8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
 
@@ -29,25 +27,29 @@ size_t cell_bytes(cell_tag tag) {
   return tag == cell_tag::integer ? 4 : tag == cell_tag::real ? 10 : 2;
 }
 
-char* store_u16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-  return p + 2;
-}
-
-char* store_f64(char* p, double v) {
-  const uint64_t bits = std::bit_cast<uint64_t>(v);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  return p + 8;
-}
-
 char* store_cell(char* p, cell_tag tag, double value) {
-  p = store_u16(p, static_cast<uint16_t>(tag));
+  p = little_endian::store_u16(p, static_cast<uint16_t>(tag));
   if (tag == cell_tag::integer)
-    p = store_u16(p, static_cast<uint16_t>(static_cast<int16_t>(value)));
+    p = little_endian::store_u16(p, static_cast<uint16_t>(static_cast<int16_t>(value)));
   else if (tag == cell_tag::real)
-    p = store_f64(p, value);
+    p = little_endian::store_f64(p, value);
   return p;
+}
+
+// A plan out of the usual shape, cell by cell: its size is counted first,
+// so that the cells are stored straight into one buffer of that size
+// without a capacity test per byte.
+std::string encode_cell_by_cell(const route_plan& plan) {
+  size_t size = 0;
+  for (int column = 0; column < 2; ++column)
+    for (int32_t metre = 0; metre <= plan.last(); ++metre)
+      size += cell_bytes(plan.tag(metre, column));
+  std::string bytes(size, '\0');
+  char* p = bytes.data();
+  for (int column = 0; column < 2; ++column)
+    for (int32_t metre = 0; metre <= plan.last(); ++metre)
+      p = store_cell(p, plan.tag(metre, column), plan.value(metre, column));
+  return bytes;
 }
 
 }  // namespace
@@ -64,24 +66,20 @@ std::string segment_file_name(std::string_view line_id, std::string_view train_c
   return std::string(line_id) + "_" + std::string(train_code) + ".dat";
 }
 
-// The route plan runs to twenty megabytes: its size is counted first, so
-// that the cells are stored straight into one buffer of that size without
-// a capacity test per byte.
+std::string_view line_geometry_file(const route_plan& plan, std::string& encoded) {
+  if (const std::optional<std::string_view> bytes = plan.file_bytes()) return *bytes;
+  encoded = encode_cell_by_cell(plan);
+  return encoded;
+}
+
 std::string line_geometry_bytes(const route_plan& plan) {
-  size_t size = 0;
-  for (int column = 0; column < 2; ++column)
-    for (int32_t metre = 0; metre <= plan.last(); ++metre)
-      size += cell_bytes(plan.tag(metre, column));
-  std::string bytes(size, '\0');
-  char* p = bytes.data();
-  for (int column = 0; column < 2; ++column)
-    for (int32_t metre = 0; metre <= plan.last(); ++metre)
-      p = store_cell(p, plan.tag(metre, column), plan.value(metre, column));
-  return bytes;
+  std::string encoded;
+  return std::string(line_geometry_file(plan, encoded));
 }
 
 void write_line_geometry(std::ostream& out, const route_plan& plan) {
-  const std::string bytes = line_geometry_bytes(plan);
+  std::string encoded;
+  const std::string_view bytes = line_geometry_file(plan, encoded);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

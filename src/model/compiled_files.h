@@ -28,7 +28,10 @@ std::string segment_file_name(std::string_view line_id, std::string_view train_c
 // those same bytes.
 
 // Column 0 (x) for metres 0..last, then column 1 (y); each cell a u16 tag and
-// its payload (nothing, an i16 or an f64).
+// its payload (nothing, an i16 or an f64).  A plan of the usual shape is its
+// own file: the view is of the plan's bytes, valid while the plan is
+// unchanged; any other plan is encoded into `encoded`.
+std::string_view line_geometry_file(const route_plan& plan, std::string& encoded);
 std::string line_geometry_bytes(const route_plan& plan);
 void write_line_geometry(std::ostream& out, const route_plan& plan);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/route_plan.h"
+
 namespace scenario {
 
 // One cell of the segment array: 50 m of line.
@@ -81,51 +83,6 @@ inline constexpr int kSlotTrainAndLength = 84;
 inline constexpr int kSlotSceneryAndLine = 85;
 inline constexpr int kSlotSignallingAndTrain = 86;
 inline constexpr int kFirstSignBoardSlot = 80;
-
-// A cell of the route plan: empty, a 16-bit integer or a double.  The tag
-// values are those stored in the line geometry file.
-enum class cell_tag : uint8_t { empty = 0, integer = 2, real = 5 };
-
-// The route plan: x (column 0) and y (column 1) of the track axis for every
-// metre 0..last.  Each cell is held as a tag and a double (an integer cell
-// keeps its exact value in the double), 9 bytes a cell.
-class route_plan {
- public:
-  route_plan() = default;
-  explicit route_plan(int32_t last)
-      : last_(last),
-        values_(2 * static_cast<size_t>(last + 1), 0.0),
-        tags_(2 * static_cast<size_t>(last + 1), cell_tag::empty) {}
-
-  bool allocated() const { return !tags_.empty(); }
-  int32_t last() const { return last_; }
-
-  cell_tag tag(int32_t metre, int column) const { return tags_[at(metre, column)]; }
-  double value(int32_t metre, int column) const { return values_[at(metre, column)]; }
-
-  void set_integer(int32_t metre, int column, int16_t v) {
-    tags_[at(metre, column)] = cell_tag::integer;
-    values_[at(metre, column)] = v;
-  }
-  void set_real(int32_t metre, int column, double v) {
-    tags_[at(metre, column)] = cell_tag::real;
-    values_[at(metre, column)] = v;
-  }
-  void clear_cell(int32_t metre, int column) {
-    tags_[at(metre, column)] = cell_tag::empty;
-    values_[at(metre, column)] = 0.0;
-  }
-
- private:
-  size_t at(int32_t metre, int column) const {
-    return static_cast<size_t>(column) * static_cast<size_t>(last_ + 1) +
-           static_cast<size_t>(metre);
-  }
-
-  int32_t last_ = -1;
-  std::vector<double> values_;
-  std::vector<cell_tag> tags_;
-};
 
 // The whole in-memory scenario of one compilation.
 struct scenario_records {
