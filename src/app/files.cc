@@ -132,8 +132,10 @@ void replace_files(std::span<const output_file> files) {
     for (const output_file& f : files) {
       temporaries.emplace_back(f.path);
       temporaries.back().write_all(f.bytes);
-      temporaries.back().close();
     }
+    // All written before any is waited for: the system puts them on the
+    // disk together, and one wait for the largest covers most of the rest.
+    for (platform::temporary_file& t : temporaries) t.close();
     for (platform::temporary_file& t : temporaries) {
       t.rename_over();
       replaced.push_back(t.final_path());

@@ -173,6 +173,12 @@ void temporary_file::write_all(std::string_view bytes) {
     p += n;
     left -= static_cast<std::size_t>(n);
   }
+#ifdef SYNC_FILE_RANGE_WRITE
+  // Linux starts putting the bytes on the disk now, while the other files
+  // of the set are written, so that close() has less to wait for and the
+  // journal commits their blocks together.  Only a hint: close() checks.
+  ::sync_file_range(descriptor(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 void temporary_file::close() {
