@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "model/little_endian.h"
+#include "model/zeroed_memory.h"
 
 namespace scenario {
 
@@ -29,11 +29,8 @@ struct zeroed_allocator {
   zeroed_allocator() = default;
   template <class U>
   explicit zeroed_allocator(const zeroed_allocator<U>&) {}
-  T* allocate(std::size_t n) {
-    if (void* p = std::calloc(n, sizeof(T))) return static_cast<T*>(p);
-    throw std::bad_alloc();
-  }
-  void deallocate(T* p, std::size_t) { std::free(p); }
+  T* allocate(std::size_t n) { return static_cast<T*>(zeroed_memory::allocate(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) { zeroed_memory::release(p, n * sizeof(T)); }
   // A new element is left as the allocation gave it: zero.
   template <class U>
   void construct(U*) noexcept {}
