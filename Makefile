@@ -3,7 +3,9 @@
 #            the view page in headless Chromium too), then again built with
 #            AddressSanitizer and UndefinedBehaviorSanitizer
 # make fuzz  runs every libFuzzer target for FUZZ_SECONDS (needs clang)
-# make bench builds and runs the benchmarks (medians of five repetitions)
+# make bench builds and runs the benchmarks (medians of five repetitions),
+#            then times the whole programs on the longest scenario
+#            (WHOLE_PROCESS_FLAGS=--quick: a few runs only)
 # make windows       cross-builds both programs for 64-bit Windows, in build-windows
 # make test-windows  runs the Windows programs under Wine and compares every
 #                    file and output with the Linux build's
@@ -21,6 +23,7 @@ BUILD_PACKAGES = libgtest-dev libcli11-dev nlohmann-json3-dev
 BROWSER_PACKAGES = chromium fonts-dejavu-core node:nodejs npm:npm
 TEST_PACKAGES = $(BUILD_PACKAGES) libbenchmark-dev clang libclang-rt-14-dev libxml2-utils \
 	$(BROWSER_PACKAGES)
+BENCH_PACKAGES = $(TEST_PACKAGES) hyperfine time
 # puppeteer-core, as pinned in tests/browser/package-lock.json.
 BROWSER_NODE_MODULES = tests/browser/node_modules/.package-lock.json
 # The cross build reads CLI11's and nlohmann/json's headers from the Linux packages.
@@ -33,7 +36,7 @@ export WINEPREFIX ?= $(abspath $(WINDOWS_BUILD))/wine-prefix
 VERSION := $(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DIST_NAME = scenario-generator-$(VERSION)-windows-x86_64
 
-.PHONY: run test test-sanitize fuzz bench deps test-deps configure build \
+.PHONY: run test test-sanitize fuzz bench deps test-deps configure build bench-deps \
 	windows windows-deps test-windows dist
 
 run: deps build
@@ -59,11 +62,14 @@ fuzz: test-deps
 
 BENCHES = $(basename $(notdir $(wildcard bench/*_bench.cc)))
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+WHOLE_PROCESS_FLAGS ?=
 
-bench: test-deps
+bench: bench-deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build $(BUILD)-bench -j $(JOBS) --target $(BENCHES)
+	cmake --build $(BUILD)-bench -j $(JOBS) --target $(BENCHES) \
+	  scenario-tool scenario-generator write_longest_texts
 	for b in $(BENCHES); do $(BUILD)-bench/$$b $(BENCH_FLAGS) || exit 1; done
+	bench/whole_process.sh $(BUILD)-bench $(WHOLE_PROCESS_FLAGS)
 
 $(BROWSER_NODE_MODULES): tests/browser/package.json tests/browser/package-lock.json | test-deps
 	cd tests/browser && npm ci --no-audit --no-fund
@@ -103,6 +109,9 @@ deps:
 
 test-deps:
 	@scripts/install-deps.sh $(TEST_PACKAGES)
+
+bench-deps:
+	@scripts/install-deps.sh $(BENCH_PACKAGES)
 
 configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
