@@ -1,6 +1,7 @@
 // The text form of a report: each diagnostic in the compilers' form, then
 // the source line it points at and a caret under the column.
 #include <algorithm>
+#include <cstddef>
 
 #include "tool/report.h"
 
@@ -15,17 +16,25 @@ const char* const kMagenta = "\x1b[1;35m";
 const char* const kGreen = "\x1b[1;32m";
 const char* const kReset = "\x1b[0m";
 
+// Where the line that starts at `begin` ends: at its CR or LF, or at the end
+// of the text.  (find_first_of calls memchr for every byte it passes: the
+// excerpts of a few dozen warnings deep in a long text took a fifth of the
+// compile's time.)
+size_t line_end(std::string_view text, size_t begin) {
+  const auto end = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(begin), text.end(),
+                                [](char c) { return c == '\r' || c == '\n'; });
+  return static_cast<size_t>(end - text.begin());
+}
+
 // The line `line` of `text`, without its line end; nothing past the last.
 std::optional<std::string_view> nth_line(std::string_view text, int32_t line) {
   size_t begin = 0;
   for (int32_t n = 1; n < line; ++n) {
-    const size_t end = text.find_first_of("\r\n", begin);
-    if (end == std::string_view::npos) return std::nullopt;
+    const size_t end = line_end(text, begin);
+    if (end == text.size()) return std::nullopt;
     begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
-  if (begin > text.size()) return std::nullopt;
-  const size_t end = std::min(text.find_first_of("\r\n", begin), text.size());
-  return text.substr(begin, end - begin);
+  return text.substr(begin, line_end(text, begin) - begin);
 }
 
 // How a byte of the source line shows: a tab as a blank, so that the caret

@@ -200,6 +200,11 @@ TEST(SourceExcerpt, LineAndCaretUnderTheColumn) {
       {"x\x1b[2Jy, 5\n", 1, 9, " 1 | x\\x1b[2Jy, 5\n   | " + std::string(11, ' ') + "^\n"},
       {"\n\n\n\n\n\n\n\n\n\nlast", 11, 1, " 11 | last\n    | ^\n"},
       {"one line\n", 3, 1, ""},
+      // Every line end counts: CR LF, a lone CR, a lone LF, in any mixture.
+      {"a\rb\r\nc\nd, 7", 4, 4, " 4 | d, 7\n   |    ^\n"},
+      {"a\rb\r\nc\nd, 7", 3, 1, " 3 | c\n   | ^\n"},
+      {"a\r\r\nb", 2, 1, " 2 | \n   | ^\n"},
+      {"a\rb", 3, 1, ""},
   };
   for (const excerpt_case& c : cases)
     EXPECT_EQ(source_excerpt(c.text, c.line, c.column, false), c.expected) << c.text;
