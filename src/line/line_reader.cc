@@ -380,16 +380,16 @@ flow line_reader::gradient_entry(const std::string&) {
 // step is deliberately not renormalised, the simulator's plans are drawn so.
 void line_reader::draw(int64_t m, double k) {
   if (m > r_.geometry_last) throw outside_array{m, true};
-  const double dx = x(m - 1) - x(m - 2);
-  const double dy = y(m - 1) - y(m - 2);
+  // All four read before either is stored: a store into the plan's bytes
+  // may alias them, and would make every one be read again.
+  const double x1 = x(m - 1), y1 = y(m - 1);
+  const double dx = x1 - x(m - 2);
+  const double dy = y1 - y(m - 2);
+  const double next_x = k == 0.0 ? x1 + dx : x1 + dx + k * dy;
+  const double next_y = k == 0.0 ? y1 + dy : y1 + dy - k * dx;
   const auto metre = static_cast<int32_t>(m);
-  if (k == 0.0) {
-    r_.track_geometry.set_real(metre, 0, x(m - 1) + dx);
-    r_.track_geometry.set_real(metre, 1, y(m - 1) + dy);
-  } else {
-    r_.track_geometry.set_real(metre, 0, x(m - 1) + dx + k * dy);
-    r_.track_geometry.set_real(metre, 1, y(m - 1) + dy - k * dx);
-  }
+  r_.track_geometry.set_real(metre, 0, next_x);
+  r_.track_geometry.set_real(metre, 1, next_y);
 }
 
 flow line_reader::curve_entry(const std::string& keyword) {
