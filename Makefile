@@ -85,7 +85,7 @@ test-windows: test-deps windows configure
 	cd $(BUILD) && WINDOWS_BUILD=$(abspath $(WINDOWS_BUILD)) \
 	  ctest --output-on-failure -j $(JOBS) -L wine
 
-# One zip for authors: both programs, the README, the authoring guide and the
+# One zip for authors: both programs, the README, the authors' guides and the
 # built-in texts to start from.  The texts go in a folder of their own: beside
 # the generator they would be overwritten and deleted by its run.
 dist: windows
@@ -94,7 +94,9 @@ dist: windows
 	  $(WINDOWS_BUILD)/scenario-generator.exe
 	x86_64-w64-mingw32-strip -o $(WINDOWS_BUILD)/dist/$(DIST_NAME)/scenario-tool.exe \
 	  $(WINDOWS_BUILD)/scenario-tool.exe
-	cp README.md $(wildcard docs/authoring.md) $(WINDOWS_BUILD)/dist/$(DIST_NAME)/
+	cp README.md $(WINDOWS_BUILD)/dist/$(DIST_NAME)/
+	mkdir $(WINDOWS_BUILD)/dist/$(DIST_NAME)/docs
+	cp docs/*.md $(WINDOWS_BUILD)/dist/$(DIST_NAME)/docs/
 	$(WINE) --prepare
 	cd $(WINDOWS_BUILD)/dist/$(DIST_NAME) && $(abspath $(WINE)) ./scenario-tool.exe template texts >/dev/null
 	rm -f dist/$(DIST_NAME).zip

@@ -97,7 +97,7 @@ class line_reader {
   entry_watch entry_watch_;
   tunnel_lists tunnels_;
   text_position entry_start_;
-  field_fate fate_ = field_fate::unknown;            // of the keyword field being examined
+  field_fate fate_ = field_fate::unknown;  // of the keyword field being examined
   std::optional<int64_t> last_gradient_;
   int32_t entry_value_ = 0;  // first value of the entry being read
   int64_t gradient_cursor_ = 0;

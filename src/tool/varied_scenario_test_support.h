@@ -440,7 +440,7 @@ inline texts make(uint64_t seed) {
   const int64_t roll = r.between(0, 99);
   const int64_t length = roll < 1   ? kMaximumLength
                          : roll < 8 ? r.between(100'000, 400'000)
-                                     : r.between(3'000, 60'000);
+                                    : r.between(3'000, 60'000);
   return make(seed, length);
 }
 
