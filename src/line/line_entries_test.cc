@@ -374,6 +374,29 @@ INSTANTIATE_TEST_SUITE_P(
                                      40000}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Tunnels 100 m apart, each 50 m long: the n-th covers segment 2n.
+std::string short_tunnels(int count) {
+  std::string text;
+  for (int n = 1; n <= count; ++n)
+    text +=
+        "montagna, " + std::to_string(100 * n) + ", " + std::to_string(100 * n + 50) + ", 1\r\n";
+  return text;
+}
+
+// The tunnel lists hold eighty tunnels; the next one is refused before it
+// enters them, so its segment keeps no tunnel type, and it is not joined.
+TEST(TunnelCapacityTest, EightyFirstTunnelIsRefusedWithItsStart) {
+  const reading_run eighty = read_texts(line_text(short_tunnels(80)), kNoService);
+  EXPECT_EQ(eighty.code(), 0);
+  EXPECT_EQ(eighty.cell(160).tunnel_type, 3);  // joined to the one 50 m before it
+
+  const reading_run run = read_texts(line_text(short_tunnels(81)), kNoService);
+  EXPECT_EQ(run.code(), 31);
+  EXPECT_EQ(run.position(), 8100);
+  EXPECT_EQ(run.cell(160).tunnel_type, 3);
+  EXPECT_EQ(run.cell(162).tunnel_type, 0);
+}
+
 struct general_case {
   const char* name;
   std::string entry;
