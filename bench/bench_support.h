@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/compilation.h"
-#include "app/generator.h"
-#include "model/compiled_files.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
+#include "generator/generator.h"
 #include "synthetic_scenario.h"
 
 namespace scenario::bench {

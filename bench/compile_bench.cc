@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
 #include "line/line_reader.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
 
 namespace scenario::bench {
 namespace {

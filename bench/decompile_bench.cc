@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
-#include "tool/decode.h"
-#include "tool/decompile.h"
+#include "format/decode.h"
+#include "tool/decompile/decompile.h"
 
 namespace scenario::bench {
 namespace {

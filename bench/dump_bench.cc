@@ -6,8 +6,8 @@
 #include <streambuf>
 
 #include "bench_support.h"
-#include "tool/decode.h"
-#include "tool/dump.h"
+#include "format/decode.h"
+#include "tool/report/dump.h"
 
 namespace scenario::bench {
 namespace {

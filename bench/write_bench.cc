@@ -10,8 +10,8 @@
 #include <streambuf>
 
 #include "bench_support.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
 
 namespace scenario::bench {
 namespace {

@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/compilation.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
 #include "fuzz/fuzz_input.h"
-#include "model/compiled_files.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/compilation.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
+#include "format/decode.h"
 #include "fuzz/fuzz_input.h"
-#include "model/compiled_files.h"
-#include "tool/decode.h"
-#include "tool/decompile.h"
+#include "tool/decompile/decompile.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <string_view>
 
-#include "model/compiled_files.h"
-#include "tool/decode.h"
-#include "tool/dump.h"
-#include "tool/view.h"
+#include "format/compiled_files.h"
+#include "format/decode.h"
+#include "tool/picture/view.h"
+#include "tool/report/dump.h"
 
 namespace {
 

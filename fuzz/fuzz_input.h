@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "app/compilation.h"
+#include "compile/compilation.h"
 
 namespace scenario::fuzzing {
 

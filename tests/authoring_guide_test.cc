@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/explanations.h"
+#include "compile/explanations.h"
 #include "line/line_reader.h"
 #include "service/service_reader.h"
 

@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/compilation.h"
-#include "line/line_text.h"
-#include "model/compiled_files.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
 
 namespace scenario {
 namespace {

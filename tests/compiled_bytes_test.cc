@@ -9,12 +9,12 @@
 
 #include <filesystem>
 
-#include "app/compilation.h"
-#include "app/compilation_test_support.h"
-#include "app/generator.h"
-#include "documents/document_test_util.h"
-#include "model/compiled_files.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
+#include "generator/generator.h"
 #include "synthetic_scenario.h"
+#include "testing/compilation_runs.h"
+#include "testing/documents.h"
 #include "tool_test_support.h"
 
 namespace scenario {

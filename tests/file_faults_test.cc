@@ -20,10 +20,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/generator.h"
-#include "line/line_text.h"
-#include "model/compiled_files.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "format/compiled_files.h"
+#include "generator/generator.h"
 
 namespace scenario {
 namespace {

@@ -1,6 +1,6 @@
 // End-to-end runs of scenario-generator: a copy of the executable in an
 // empty directory writes the scenario beside itself.
-#include "app/generator.h"
+#include "generator/generator.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -12,9 +12,9 @@
 #include <set>
 #include <sstream>
 
-#include "app/compilation_test_support.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "testing/compilation_runs.h"
 
 namespace scenario {
 namespace {

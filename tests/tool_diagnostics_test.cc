@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/explanations.h"
+#include "compile/explanations.h"
 #include "tool_test_support.h"
 
 namespace scenario::tool_e2e {

@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
-#include "app/message_text.h"
+#include "system/terminal_text.h"
 #include "tool_test_support.h"
 
 namespace scenario::tool_e2e {

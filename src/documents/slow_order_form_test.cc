@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/document_test_util.h"
+#include "testing/documents.h"
 
 namespace scenario {
 namespace {

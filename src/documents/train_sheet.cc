@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "documents/text_lines.h"
+#include "builtin/text_lines.h"
 
 namespace scenario {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/compilation_test_support.h"
+#include "testing/compilation_runs.h"
 
 namespace scenario {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "app/compilation_test_support.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "testing/compilation_runs.h"
 
 namespace scenario {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/compilation_test_support.h"
+#include "testing/compilation_runs.h"
 
 namespace scenario {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "model/little_endian.h"
-#include "model/zeroed_memory.h"
+#include "system/zeroed_memory.h"
 
 namespace scenario {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <map>
 
-#include "model/compiled_files.h"
+#include "format/compiled_files.h"
 
 namespace scenario {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/compilation_test_support.h"
+#include "testing/compilation_runs.h"
 
 namespace scenario {
 namespace {

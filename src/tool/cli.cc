@@ -4,14 +4,14 @@
 #include <new>
 #include <string>
 
-#include "app/message_text.h"
-#include "app/platform.h"
-#include "tool/compile_command.h"
-#include "tool/decompile.h"
-#include "tool/explain_command.h"
-#include "tool/identifiers.h"
-#include "tool/report.h"
-#include "tool/scenario_files.h"
+#include "system/platform.h"
+#include "system/terminal_text.h"
+#include "tool/commands/compile_command.h"
+#include "tool/commands/compiled_commands.h"
+#include "tool/commands/explain_command.h"
+#include "tool/commands/identifiers.h"
+#include "tool/decompile/decompile.h"
+#include "tool/report/report.h"
 
 namespace scenario::tool {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/message_text.h"
-#include "app/platform.h"
+#include "system/platform.h"
+#include "system/terminal_text.h"
 #include "tool/cli.h"
-#include "tool/compile_command.h"
+#include "tool/commands/compile_command.h"
 
 int main(int argc, char** argv) {
   scenario::platform::ignore_file_size_limit_signal();

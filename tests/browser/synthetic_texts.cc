@@ -13,7 +13,7 @@
 #include <iostream>
 #include <string>
 
-#include "../../bench/synthetic_scenario.h"
+#include "bench/synthetic_scenario.h"
 
 namespace {
 

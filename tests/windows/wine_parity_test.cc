@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "bench/synthetic_scenario.h"
-#include "line/line_text.h"
-#include "service/service_text.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
 #include "tool_test_support.h"
 
 namespace scenario::tool_e2e {

@@ -1,0 +1,66 @@
+#include "compile/compilation.h"
+
+#include "codes/check_codes.h"
+#include "codes/track_codes.h"
+#include "line/line_reader.h"
+#include "service/service_reader.h"
+
+namespace scenario {
+
+reading_outcome memorizza_dati(scenario_records& records, source_text line_description,
+                               source_text train_service) {
+  reading_outcome outcome;
+  records.general_table[kSlotSceneryAndLine].text = records.line_id;
+  records.general_table[kSlotSignallingAndTrain].text = records.train_code;
+  if (!line_description) {
+    records.failure_code = 101;
+    return outcome;
+  }
+  source_kind reading = source_kind::line_description;
+  try {
+    int32_t sign_board_cursor = kFirstSignBoardSlot;
+    if (!read_line_description(*line_description, records, outcome, sign_board_cursor))
+      return outcome;
+    reading = source_kind::train_service;
+    if (!train_service) throw reading_failure{{}, "the train service description cannot be read"};
+    read_train_service(*train_service, records, outcome, sign_board_cursor);
+  } catch (const reading_failure& failure) {
+    // One handler for every run-time failure of both readers: both texts go.
+    records.failure_code = 25;
+    outcome.delete_line_description = true;
+    outcome.delete_train_service = train_service.has_value();
+    outcome.site = failure_site{reading, failure.where};
+    outcome.detail = failure.what;
+  }
+  return outcome;
+}
+
+compilation compile_scenario(scenario_records& records, int32_t j, source_text line_description,
+                             source_text train_service) {
+  compilation result;
+  records.build_geometry = j;
+  records.failure_code = 0;
+  records.general_table = general_table_t{};
+  result.reading = memorizza_dati(records, line_description, train_service);
+  if (!records.segments_allocated()) return result;
+
+  assegna_codici(records);
+  general_entry& stamped = records.general_table[kSlotSceneryAndLine];
+  track_segment& cell = records.segments[1];
+  if (stamped.number_a != 0 || cell.value1 != 0) {
+    result.stamp_error = kStampTaken;
+    return result;
+  }
+  stamped.number_a = kTableStamp;
+  cell.value1 = kSegmentStamp;
+  if (stamped.time_s != 0 || cell.value2 != 0) {
+    result.stamp_error = kCheckCodeTaken;
+    return result;
+  }
+  stamped.time_s = codice_gara_st(records.general_table);
+  cell.value2 = codice_gara_og(records.general_table);
+  result.compiled = true;
+  return result;
+}
+
+}  // namespace scenario

@@ -1,0 +1,383 @@
+// The warnings of both readers: each from a small text, at the field that
+// causes it, and none for the built-in texts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "compile/explanations.h"
+#include "line/line_reader.h"
+#include "reading/warning_ids.h"
+#include "service/service_reader.h"
+#include "testing/compilation_runs.h"
+
+namespace scenario {
+namespace {
+
+namespace w = warning_id;
+using testing::line_text;
+using testing::read_texts;
+using testing::reading_run;
+using testing::service_text;
+
+constexpr source_kind L = source_kind::line_description;
+constexpr source_kind S = source_kind::train_service;
+
+struct expected_warning {
+  std::string_view id;
+  source_kind text;
+  int32_t line;
+  int32_t column;
+};
+
+struct warning_case {
+  std::string name;
+  std::string line;
+  std::string service;
+  std::vector<expected_warning> warnings;  // all of them, in the order they are given
+  std::string says;                        // part of one of their messages
+};
+
+const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
+// line_text puts its entries from line 4 on, service_text from line 2 on.
+const std::string kNoService = service_text("");
+
+std::vector<warning_case> cases() {
+  return {
+      {"misspelt keyword",
+       line_text(""),
+       service_text("segnae, 6050" + kSignal),
+       {{w::kUnknownEntry, S, 2, 1}},
+       "did you mean \"segnale\""},
+      {"general entry after the general section",
+       line_text("sfondo uno, 1\r\n"),
+       kNoService,
+       {{w::kUnknownEntry, L, 4, 1}},
+       "read only in the general section"},
+      {"entry inside the general section",
+       "[generale]\r\nlunghezza percorso, 5000\r\npendenza, 0, 0\r\n[fine]\r\n",
+       kNoService,
+       {{w::kUnknownEntry, L, 3, 1}},
+       "read only after the general section"},
+      {"general keyword in capitals",
+       "[generale]\r\nlunghezza percorso, 5000\r\nSFONDO UNO, 1\r\n[fine]\r\n",
+       kNoService,
+       {{w::kUnknownEntry, L, 3, 1}},
+       "lower case"},
+      {"values left on the line",
+       line_text("pendenza, 1000, 5, 7, 8\r\n"),
+       kNoService,
+       {{w::kExtraValues, L, 4, 20}},
+       "\"7\""},
+      {"a station without its name",
+       line_text("", 54000),
+       service_text("stazione, 11400, 12, 400, 0, 0, 0, 1,1,0, 5,1,1, 30, 0,38, 0\r\n"
+                    "stazione, 19250, 22, 200, 0, 0, 0, 0,0,0, 4,1,1, 30, 0,44, 0, ARCORE\r\n"),
+       {{w::kValuesFromNextLine, S, 2, 1}},
+       "line 3"},
+      {"general entry given twice",
+       "[generale]\r\nlunghezza percorso, 5000\r\nsfondo uno, 1\r\nsfondo uno, 2\r\n[fine]\r\n",
+       service_text("sabbia, 300\r\nsabbia, 200\r\n"),
+       {{w::kOverridden, L, 4, 1}, {w::kOverridden, S, 3, 1}},
+       "line 3"},
+      {"gradient kept as its low 8 bits",
+       line_text("pendenza, 1000, -150\r\n"),
+       kNoService,
+       {{w::kValueWrapped, L, 4, 17}},
+       "206"},
+      {"adhesion kept as its low 8 bits",
+       line_text(""),
+       service_text("aderenza, 0, 300\r\n"),
+       {{w::kValueWrapped, S, 2, 14}},
+       "44"},
+      {"signal aspect kept as its low 16 bits",
+       line_text(""),
+       service_text("segnale, 1000, 2, 4000, 1, 1, 0, 2, 2,1,1, 0\r\n"),
+       {{w::kValueWrapped, S, 2, 19}},
+       "40002"},
+      {"speed rounded up",
+       line_text(""),
+       service_text("velocita, 1000, 123\r\n"),
+       {{w::kValueRounded, S, 2, 17}},
+       "rounded up"},
+      {"board speed rounded",
+       line_text("indicatori_vmax, 1000, 90, 90, 90, 0, 12, , , 0\r\n"),
+       kNoService,
+       {{w::kValueRounded, L, 4, 39}},
+       "12 km/h is stored as 10 km/h"},
+      {"signal between segments",
+       line_text("", 20000),
+       service_text("segnale, 11249" + kSignal),
+       {{w::kPositionSnapped, S, 2, 10}},
+       "segment 226, labelled 11300 m"},
+      {"tunnel ends between segments",
+       line_text("montagna, 10025, 10975, 1\r\n", 20000),
+       kNoService,
+       {{w::kPositionSnapped, L, 4, 1}},
+       "segments 200 to 218"},
+      {"signal in the run-out",
+       line_text(""),
+       service_text("segnale, 10500" + kSignal),
+       {{w::kBeyondLineEnd, S, 2, 10}},
+       "10000 m"},
+      {"speeds out of order",
+       line_text(""),
+       service_text("velocita, 0, 90\r\nvelocita, 1000, 100\r\nvelocita, 900, 80\r\n"),
+       {{w::kOutOfOrder, S, 4, 11}},
+       "follows the one at 1000 m"},
+      {"gradients at one position",
+       line_text("pendenza, 1000, 5\r\npendenza, 1000, 0\r\n"),
+       kNoService,
+       {{w::kOutOfOrder, L, 5, 11}},
+       "repeats"},
+      {"overlapping curves",
+       line_text("curvas4, 1000, 300\r\ncurvad4, 1200, 300\r\n"),
+       kNoService,
+       {{w::kCurveShortened, L, 5, 1}},
+       "metre 1301, 100 m short"},
+      {"curve behind the plan",
+       line_text("curvas4, 2000, 300\r\ncurvad4, 1000, 300\r\n"),
+       kNoService,
+       {{w::kCurveIgnored, L, 5, 1}},
+       "draws nothing"},
+      {"tunnels joined",
+       line_text("montagna, 5000, 5500, 1\r\nmontagna, 5600, 6000, 12\r\n"),
+       kNoService,
+       {{w::kTunnelJoined, L, 5, 1}},
+       "type 3, not 2"},
+      {"tunnel written backwards",
+       line_text("montagna, 8000, 7000, 1\r\n"),
+       kNoService,
+       {{w::kTunnelReversed, L, 4, 1}},
+       "ends before it starts"},
+      {"signal's approach marks over a station's",
+       line_text(""),
+       service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"
+                    "segnale, 1300" +
+                    kSignal),
+       {{w::kMarkOverwritten, S, 3, 1}},
+       "station 1 (ALFA, 1000 m)"},
+      {"station's stop mark over a signal",
+       line_text(""),
+       service_text("segnale, 1100" + kSignal +
+                    "stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"),
+       // Its approach marks fall on two of the signal's, too.
+       {{w::kMarkOverwritten, S, 3, 1}, {w::kMarkOverwritten, S, 3, 1}},
+       "which held the signal at 1100 m"},
+      {"lead-in near the start",
+       line_text(""),
+       service_text("rallentamento, 1000, 30, 500, 0, 1, 0\r\n"),
+       {{w::kLeadInIgnored, S, 2, 34}},
+       "1500 m or less"},
+      {"slow slowdown within one segment",
+       line_text(""),
+       service_text("rallentamento, 5000, 30, 10, 0, 0, 0\r\n"),
+       {{w::kPositionSnapped, S, 2, 26}, {w::kSlowdownInOneSegment, S, 2, 1}},
+       "a code point every 8 segments"},
+      {"fast slowdown within one segment",
+       line_text(""),
+       service_text("rallentamento, 5000, 120, 0, 0, 0, 0\r\n"),
+       {{w::kSlowdownInOneSegment, S, 2, 1}},
+       "start mark only"},
+      {"station name in UTF-8",
+       line_text(""),
+       service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, CITT\xC3\x80\r\n"),
+       {{w::kEncoding, S, 2, 58}},
+       "Windows-1252"},
+      {"misspelt section line",
+       line_text("[pendenza]\r\npendenza, 0, 0\r\n"),
+       kNoService,
+       {{w::kMisspeltSection, L, 4, 1}},
+       "did you mean \"[pendenze]\""},
+  };
+}
+
+TEST(ReaderWarningsTest, EachWarningAtItsField) {
+  for (const warning_case& c : cases()) {
+    SCOPED_TRACE(c.name);
+    const reading_run run = read_texts(c.line, c.service);
+    const std::vector<reader_warning>& got = run.outcome.warnings;
+    ASSERT_EQ(got.size(), c.warnings.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      SCOPED_TRACE(got[i].message);
+      EXPECT_EQ(got[i].id, c.warnings[i].id);
+      EXPECT_EQ(got[i].text, c.warnings[i].text);
+      EXPECT_EQ(got[i].where, (text_position{c.warnings[i].line, c.warnings[i].column}));
+    }
+    EXPECT_TRUE(std::any_of(got.begin(), got.end(), [&c](const reader_warning& r) {
+      return r.message.find(c.says) != std::string::npos;
+    })) << got[0].message;
+  }
+}
+
+TEST(ReaderWarningsTest, EveryWarningHasACase) {
+  std::vector<std::string_view> covered;
+  for (const warning_case& c : cases())
+    for (const expected_warning& e : c.warnings) covered.push_back(e.id);
+  for (std::string_view id : w::kAll)
+    EXPECT_NE(std::find(covered.begin(), covered.end(), id), covered.end()) << id;
+}
+
+TEST(ReaderWarningsTest, BuiltInTextsCompileWithoutAWarning) {
+  for (int32_t geometry : {1, 0}) {
+    const reading_run run = read_texts(dati_linea(), dati_treno(), geometry);
+    EXPECT_EQ(run.code(), 0);
+    for (const reader_warning& warning : run.outcome.warnings)
+      ADD_FAILURE() << warning.where.line << ":" << warning.where.column << " [" << warning.id
+                    << "] " << warning.message;
+  }
+}
+
+// A warning only tells: the records come out as they would without it.
+TEST(ReaderWarningsTest, AStationShortOfItsNameTakesTheNextKeyword) {
+  const reading_run run = read_texts(
+      line_text("", 54000),
+      service_text("stazione, 11400, 12, 400, 0, 0, 0, 1,1,0, 5,1,1, 30, 0,38, 0\r\n"
+                   "stazione, 19250, 22, 200, 0, 0, 0, 0,0,0, 4,1,1, 30, 0,44, 0, ARCORE\r\n"));
+  EXPECT_EQ(run.code(), 0);
+  EXPECT_EQ(run.records.general_table[1].text, "stazione");
+  EXPECT_EQ(run.records.general_table[2], general_entry{});
+}
+
+// Every keyword the readers know is read as its entry where it belongs.
+TEST(ReaderWarningsTest, EveryListedKeywordIsAnEntry) {
+  const std::string general_values = ", 0, 0, 0\r\n";
+  for (std::string_view keyword : kLineGeneralKeywords) {
+    const std::string text = "[generale]\r\nlunghezza percorso, 5000\r\n" + std::string(keyword) +
+                             general_values + "[fine]\r\n";
+    const reading_run run = read_texts(text, kNoService);
+    for (const reader_warning& warning : run.outcome.warnings)
+      EXPECT_NE(warning.id, w::kUnknownEntry) << keyword << ": " << warning.message;
+  }
+  for (std::string_view keyword : kLineEntryKeywords) {
+    const std::string digit = keyword.starts_with("curva") ? "1" : "";
+    const reading_run run =
+        read_texts(line_text(std::string(keyword) + digit + ", 1000, 1100\r\n"), kNoService);
+    for (const reader_warning& warning : run.outcome.warnings)
+      EXPECT_NE(warning.id, w::kUnknownEntry) << keyword << ": " << warning.message;
+  }
+  for (std::string_view keyword : kServiceKeywords) {
+    const reading_run run =
+        read_texts(line_text(""), service_text(std::string(keyword) + ", 1000, 0\r\n"));
+    for (const reader_warning& warning : run.outcome.warnings)
+      EXPECT_NE(warning.id, w::kUnknownEntry) << keyword << ": " << warning.message;
+  }
+}
+
+TEST(ReaderWarningsTest, CommentsAndSectionLinesAreNoEntries) {
+  const reading_run run =
+      read_texts(line_text("-- a comment\r\n--- another\r\n---- and a third\r\n[montagne]\r\n"),
+                 service_text("[stazioni]\r\n-- comment, with a comma\r\n"));
+  EXPECT_TRUE(run.outcome.warnings.empty());
+}
+
+TEST(ReaderWarningsTest, CurvesPassedOverWithoutARoutePlanAreNoEntries) {
+  const reading_run run = read_texts(line_text("curvas4, 1500, 300\r\n"), kNoService, 0);
+  EXPECT_TRUE(run.outcome.warnings.empty());
+}
+
+// A failure names its own cause: what holds a taken segment, which of the
+// run-time causes applies, where an entry reaches outside the line.
+TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
+  struct detail_case {
+    int32_t code;
+    std::string line;
+    std::string service;
+    std::string detail;
+  } cases[] = {
+      {6, line_text("indicatori_vmax, 1000, 90,90,90,0,,,,0\r\ncartello indicatore, 1000, A\r\n"),
+       kNoService,
+       "\"cartello indicatore\" at 1000 m: segment 21 already holds the speed board at 1000 m "
+       "(line 4)"},
+      {21, line_text("cartello indicatore, 1000, A\r\nindicatori_vmax, 1000, 90,90,90,0,,,,0\r\n"),
+       kNoService,
+       "\"indicatori_vmax\" at 1000 m: segment 21 already holds the sign board at 1000 m (\"A\") "
+       "(line 4)"},
+      {7, line_text(""), service_text("segnale, 950" + kSignal + "abbattimento, 1000, 3\r\n"),
+       "\"abbattimento\" at 1000 m: segment 20 already holds the signal at 950 m (line 2)"},
+      {16, line_text("indicatori_vmax, 1000, 90,90,90,0,,,,0\r\n"),
+       service_text("segnale, 1000" + kSignal),
+       "\"segnale\" at 1000 m: segment 21 already holds the speed board at 1000 m (line 4 of the "
+       "line description)"},
+      {17, line_text(""),
+       service_text("segnale, 1800" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "\"rallentamento\" at 3000 m: its warning point: segment 37 already holds the signal at "
+       "1800 m (line 2)"},
+      {18, line_text(""),
+       service_text("segnale, 3000" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "its start: segment 61 already holds the signal at 3000 m"},
+      {19, line_text(""),
+       service_text("segnale, 3500" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       "its end: segment 71 already holds the signal at 3500 m"},
+      {20, line_text(""),
+       service_text("segnale, 1700" + kSignal + "rallentamento, 3000, 30, 500, 0, 1, 0\r\n"),
+       "its lead-in, segments 33 to 36: segment 35 already holds the signal at 1700 m"},
+      {25, line_text(""), service_text("velocita, 0, 3000\r\nvelocita, 100, 50\r\n"),
+       "speed 3000 km/h is out of range"},
+      {25, line_text(""), service_text("sabbia, 40000\r\n"),
+       "value 40000 does not fit a 16-bit field"},
+      {25, line_text(""), service_text("numero vetture, 4x\r\n"), "\"4x\" is not a whole number"},
+      {25, "[generale]\r\n[curve]\r\n[fine]\r\n", kNoService,
+       "gives no route length (\"lunghezza percorso\")"},
+      {25, line_text(""), "[generale]\r\nvelocita, 100", "read past the end of the text"},
+      {25,
+       "[generale]\r\nlunghezza percorso, 1000\r\nprogressiva chilometrica uno, 0, 2147483600, "
+       "1\r\nprogressiva chilometrica due, 100, 5, 0\r\n[fine]\r\n",
+       kNoService, "progressive value 2147483600 with flag 1"},
+      {30, line_text(""), service_text("segnale, 100" + kSignal),
+       "\"segnale\" at 100 m reaches segment -1, outside the line's segments 0 to 340 (a "
+       "signal's approach marks need 8 segments behind it, 350 m of line)"},
+      {30, line_text("pendenza, -50, 5\r\n"), kNoService,
+       "position -50 m lies before the start of the line"},
+      {30, line_text("curvas4, 16800, 300\r\n"), kNoService,
+       "metre 17001 of the route plan, past its last, 17000"},
+      {15, line_text("pendenza, 0, 0\r\npendenza, 20000, 5\r\n"),
+       service_text("segnale, 1000" + kSignal),
+       "\"segnale\" at 1000 m ends the reading: failure 15 of the line description, its entry at "
+       "20000 m on line 5 beyond the end of the line, is still in force"},
+  };
+  for (const detail_case& c : cases) {
+    SCOPED_TRACE(c.detail);
+    const reading_run run = read_texts(c.line, c.service);
+    EXPECT_EQ(run.code(), c.code) << c.detail;
+    EXPECT_NE(run.outcome.detail.find(c.detail), std::string::npos)
+        << "expected: " << c.detail << "\n     got: " << run.outcome.detail;
+  }
+}
+
+// A value stored later than it is read is blamed on its own field.
+TEST(ReaderFailureDetailsTest, LateFailuresPointAtTheValue) {
+  const reading_run flag = read_texts(
+      "[generale]\r\nlunghezza percorso, 1000\r\nprogressiva chilometrica uno, 0, 2147483600, 1\r\n"
+      "[fine]\r\n",
+      kNoService);
+  ASSERT_TRUE(flag.outcome.site.has_value());
+  EXPECT_EQ(flag.outcome.site->where, (text_position{3, 34}));
+  const reading_run speed =
+      read_texts(line_text(""), service_text("velocita, 0, 3000\r\naderenza, 0, 100\r\n"));
+  ASSERT_TRUE(speed.outcome.site.has_value());
+  EXPECT_EQ(speed.outcome.site->text, S);
+  EXPECT_EQ(speed.outcome.site->where, (text_position{2, 14}));
+}
+
+TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {
+  const int32_t codes[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  12,  13,  15,   16,
+                           17, 18, 19, 20, 21, 22, 24, 25, 30, 31, 101, 102, 103, 1250, 1251};
+  std::vector<std::string> ids;
+  for (int32_t code : codes) ids.push_back(std::to_string(code));
+  for (std::string_view id : w::kAll) ids.emplace_back(id);
+  for (const std::string& id : ids) {
+    const explanation* e = find_explanation(id);
+    ASSERT_NE(e, nullptr) << id;
+    EXPECT_FALSE(e->meaning.empty() || e->causes.empty() || e->fix.empty()) << id;
+    EXPECT_EQ(e->level == severity::warning, !std::isdigit(static_cast<unsigned char>(id[0])));
+  }
+  EXPECT_EQ(ids.size(), explanations().size());
+  EXPECT_EQ(find_explanation("no-such-id"), nullptr);
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,159 @@
+#include "generator/generator.h"
+
+#include <new>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "compile/compilation.h"
+#include "compile/failure_messages.h"
+#include "documents/notes_page.h"
+#include "documents/slow_order_form.h"
+#include "documents/train_sheet.h"
+#include "format/compiled_files.h"
+#include "system/platform.h"
+
+namespace scenario {
+namespace fs = std::filesystem;
+namespace {
+
+// A file that could not be read, written or deleted, or no memory left.
+constexpr int kExitFile = 2;
+
+std::optional<std::string> read_if_present(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return std::nullopt;
+  return read_whole_file(path);
+}
+
+std::string document_name(std::string_view line_id, std::string_view train_code,
+                          std::string_view ending) {
+  return std::string(line_id) + "_" + std::string(train_code) + "_" + std::string(ending);
+}
+
+// The two source texts are the run's own workings: the readers delete them
+// once read, and whatever else ends the run, they do not stay behind.
+class own_texts {
+ public:
+  own_texts() = default;
+  own_texts(const own_texts&) = delete;
+  own_texts& operator=(const own_texts&) = delete;
+  ~own_texts() {
+    for (const fs::path& path : paths_) {
+      try {
+        platform::remove_file(path);
+      } catch (const file_error&) {
+        // The run is ending on an error of its own already.
+      }
+    }
+  }
+  void add(const fs::path& path) { paths_.push_back(path); }
+
+ private:
+  std::vector<fs::path> paths_;
+};
+
+// The texts and documents, in their order, all or none.  Every name of the
+// run, the compiled files' too, is checked before the first file is written.
+void write_texts(const scenario_records& r, const fs::path& dir, own_texts& texts) {
+  const std::string& line = r.line_id;
+  const std::string& train = r.train_code;
+  std::vector<fs::path> names = {dir / line_description_file_name(line),
+                                 dir / train_service_file_name(line, train),
+                                 dir / document_name(line, train, "note.txt"),
+                                 dir / document_name(line, train, "rallentamenti.txt"),
+                                 dir / document_name(line, train, "scheda_treno.txt")};
+  const std::vector<fs::path> compiled = compiled_file_paths(line, train, true, dir);
+  names.insert(names.end(), compiled.begin(), compiled.end());
+  check_output_names(names);
+
+  const std::string bytes[] = {dati_linea(), dati_treno(), dati_note(), dati_rallentamenti(),
+                               dati_scheda()};
+  std::vector<output_file> files;
+  for (size_t i = 0; i < std::size(bytes); ++i) files.push_back({names[i], bytes[i]});
+  try {
+    replace_files(files);
+  } catch (const replacement_error& e) {
+    for (const fs::path& p : e.replaced())
+      if (p == names[0] || p == names[1]) texts.add(p);
+    throw;
+  }
+  texts.add(names[0]);
+  texts.add(names[1]);
+}
+
+}  // namespace
+
+std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_view train_code,
+                                          bool geometry, const fs::path& dir) {
+  std::vector<fs::path> paths;
+  // Identifiers are UTF-8 text (an author's file names give them).
+  if (geometry) paths.push_back(dir / platform::path_from_utf8(line_geometry_file_name(line_id)));
+  paths.push_back(dir / platform::path_from_utf8(table_file_name(line_id, train_code)));
+  paths.push_back(dir / platform::path_from_utf8(segment_file_name(line_id, train_code)));
+  return paths;
+}
+
+void write_compiled_files(const scenario_records& r, const fs::path& dir) {
+  const bool geometry = r.build_geometry != 0;
+  const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
+  // The route plan is written from its own bytes, without a copy.
+  std::string encoded_plan;
+  const std::string table = general_table_bytes(r.general_table);
+  const std::string segments = segments_bytes(r.segments);
+  std::vector<std::string_view> bytes;
+  if (geometry) bytes.push_back(line_geometry_file(r.track_geometry, encoded_plan));
+  bytes.push_back(table);
+  bytes.push_back(segments);
+  std::vector<output_file> files;
+  for (size_t i = 0; i < paths.size(); ++i) files.push_back({paths[i], bytes[i]});
+  replace_files(files);
+}
+
+int errore(std::string_view a, std::ostream& err) {
+  err << " Errore n. " << a << '\n';
+  return 1;
+}
+
+int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir,
+                       std::ostream& err) {
+  const fs::path line_path = dir / line_description_file_name(records.line_id);
+  const fs::path service_path = dir / train_service_file_name(records.line_id, records.train_code);
+  const std::optional<std::string> line = read_if_present(line_path);
+  const std::optional<std::string> service = read_if_present(service_path);
+  const compilation result = compile_scenario(records, j, line, service);
+  // The readers use their texts up, as far as they got.
+  if (result.reading.delete_line_description) platform::remove_file(line_path);
+  if (result.reading.delete_train_service) platform::remove_file(service_path);
+
+  if (result.stamp_error != 0) return errore(std::to_string(result.stamp_error), err);
+  if (result.compiled) write_compiled_files(records, dir);
+  if (records.failure_code == 0) return 0;
+  // A failure that leaves the position as it was has none to show.
+  err << "scenario-generator: warning: failure " << records.failure_code;
+  if (failure_has_position(records.failure_code)) err << " at " << records.failure_position << " m";
+  err << ": " << failure_meaning(records.failure_code) << '\n';
+  return 1;
+}
+
+int Form_Load(const fs::path& dir, std::ostream& err) {
+  scenario_records records;
+  records.line_id = "Milano_Lecco";
+  records.train_code = "L5244";
+  err << "Attendere\n";
+  own_texts texts;
+  try {
+    write_texts(records, dir, texts);
+    return memorizza_percorso(records, 1, dir, err);
+  } catch (const file_error& e) {
+    err << "scenario-generator: " << e.what() << '\n';
+    return kExitFile;
+  } catch (const std::bad_alloc&) {
+    err << "scenario-generator: out of memory\n";
+    return kExitFile;
+  }
+}
+
+}  // namespace scenario

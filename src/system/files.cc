@@ -1,0 +1,154 @@
+#include "system/files.h"
+
+#include <map>
+#include <new>
+#include <system_error>
+
+#include "system/terminal_text.h"
+
+namespace scenario {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+
+[[noreturn]] void refuse_read(const fs::path& path, const std::string& why) {
+  throw file_error("cannot read " + shown(path) + ": " + why);
+}
+
+std::string too_large(std::optional<std::uint64_t> size, std::uint64_t limit) {
+  return (size ? std::to_string(*size) + " bytes" : std::string("more bytes")) +
+         ", more than the " + std::to_string(limit) + " such a file can hold";
+}
+
+std::string read_known_size(const byte_source& source, const fs::path& path, std::uint64_t size) {
+  std::string bytes;
+  try {
+    bytes.resize(size);
+  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
+    refuse_read(path, "not enough memory for its " + std::to_string(size) + " bytes");
+  }
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const std::size_t n = source.read_some(bytes.data() + got, bytes.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  if (got < bytes.size())
+    refuse_read(path, "it ended after " + std::to_string(got) + " of its " + std::to_string(size) +
+                          " bytes (it changed while it was read, or the system lost bytes)");
+  char more;
+  if (source.read_some(&more, 1) != 0)
+    refuse_read(path, "it grew past its " + std::to_string(size) + " bytes while it was read");
+  return bytes;
+}
+
+std::string read_to_end(const byte_source& source, const fs::path& path, std::uint64_t limit) {
+  std::string bytes;
+  char chunk[kChunkBytes];
+  for (std::size_t n; (n = source.read_some(chunk, sizeof chunk)) > 0;) {
+    if (bytes.size() + n > limit) refuse_read(path, too_large(std::nullopt, limit));
+    try {
+      bytes.append(chunk, n);
+    } catch (const std::bad_alloc&) {
+      refuse_read(path, "not enough memory for more than its first " +
+                            std::to_string(bytes.size()) + " bytes");
+    }
+  }
+  return bytes;
+}
+
+void check_length(const fs::path& path, const platform::name_limits& limits) {
+  const std::size_t extra = platform::kTemporaryNameExtra;
+  const std::size_t name = path.filename().string().size();
+  const std::size_t whole = path.string().size();
+  std::string why;
+  if (name + extra > limits.name_bytes)
+    why = "its name of " + std::to_string(name) + " bytes and the " + std::to_string(extra) +
+          " a temporary file adds to it are more than the " + std::to_string(limits.name_bytes) +
+          " a file name may have there";
+  else if (whole + extra > limits.path_bytes)
+    why = "its path of " + std::to_string(whole) + " bytes and the " + std::to_string(extra) +
+          " a temporary file adds to it are more than the " + std::to_string(limits.path_bytes) +
+          " a path may have";
+  if (!why.empty()) throw file_error("cannot write " + shown(path) + ": " + why);
+}
+
+std::string outcome(std::size_t files, const std::vector<fs::path>& replaced) {
+  if (files < 2) return "";
+  if (replaced.empty()) return "; no file was replaced";
+  std::string list;
+  for (const fs::path& p : replaced) list += (list.empty() ? "" : ", ") + shown(p);
+  return "; already replaced: " + list;
+}
+
+}  // namespace
+
+std::string folded_name(const fs::path& path) {
+  std::string s = path.lexically_normal().string();
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string read_all(const byte_source& source, const fs::path& path, std::uint64_t limit) {
+  if (source.size && *source.size > limit) refuse_read(path, too_large(source.size, limit));
+  return source.size ? read_known_size(source, path, *source.size)
+                     : read_to_end(source, path, limit);
+}
+
+std::string read_whole_file(const fs::path& path, std::uint64_t limit) {
+  platform::input_file file(path);
+  return read_all({file.size(), [&file](char* b, std::size_t n) { return file.read_some(b, n); }},
+                  path, limit);
+}
+
+void check_output_names(std::span<const fs::path> paths) {
+  std::map<fs::path, platform::name_limits> limits;
+  std::map<std::string, fs::path> seen;
+  for (const fs::path& path : paths) {
+    const fs::path dir = path.parent_path();
+    if (limits.count(dir) == 0) limits[dir] = platform::name_limits_of(dir);
+    check_length(path, limits[dir]);
+    const auto [at, fresh] = seen.emplace(folded_name(path), path);
+    if (!fresh)
+      throw file_error("cannot write " + shown(at->second) + " and " + shown(path) +
+                       " both: they are one file where letter case is not told apart");
+    std::error_code ec;
+    if (fs::symlink_status(path, ec).type() == fs::file_type::directory)
+      throw file_error("cannot replace " + shown(path) + ": " +
+                       std::make_error_code(std::errc::is_a_directory).message());
+  }
+}
+
+void replace_files(std::span<const output_file> files) {
+  std::vector<fs::path> replaced;
+  try {
+    std::vector<fs::path> paths;
+    for (const output_file& f : files) paths.push_back(f.path);
+    check_output_names(paths);
+    std::vector<platform::temporary_file> temporaries;
+    temporaries.reserve(files.size());
+    for (const output_file& f : files) {
+      temporaries.emplace_back(f.path);
+      temporaries.back().write_all(f.bytes);
+    }
+    // All written before any is waited for: the system puts them on the
+    // disk together, and one wait for the largest covers most of the rest.
+    for (platform::temporary_file& t : temporaries) t.close();
+    for (platform::temporary_file& t : temporaries) {
+      t.rename_over();
+      replaced.push_back(t.final_path());
+    }
+  } catch (const file_error& e) {
+    // The temporary files are gone by now; the message says what stayed.
+    throw replacement_error(e.what() + outcome(files.size(), replaced), replaced);
+  }
+}
+
+void replace_file(const fs::path& path, std::string_view bytes) {
+  const output_file file{path, bytes};
+  replace_files({&file, 1});
+}
+
+}  // namespace scenario

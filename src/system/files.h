@@ -1,0 +1,79 @@
+// Reading and writing whole files, for both programs: a read either gives
+// every byte of the file or fails, and a set of files is replaced all
+// together or not at all.
+#ifndef SCENARIO_APP_FILES_H_
+#define SCENARIO_APP_FILES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "system/platform.h"
+
+namespace scenario {
+
+inline constexpr std::uint64_t kNoSizeLimit = std::numeric_limits<std::uint64_t>::max();
+
+// An input as a whole read sees it: the size it claims, if any, and its
+// bytes a piece at a time (0 only at the end).
+struct byte_source {
+  std::optional<std::uint64_t> size;
+  std::function<std::size_t(char*, std::size_t)> read_some;
+};
+
+// Every byte of `source`, which errors call `path`.  Refused (file_error):
+// an input that ends before the size it claimed or runs on past it, one of
+// more than `limit` bytes, one too large for the memory there is.
+std::string read_all(const byte_source& source, const std::filesystem::path& path,
+                     std::uint64_t limit = kNoSizeLimit);
+
+// The whole bytes of a file, as read_all reads them.
+std::string read_whole_file(const std::filesystem::path& path, std::uint64_t limit = kNoSizeLimit);
+
+// One file to write: where, and all its bytes.
+struct output_file {
+  std::filesystem::path path;
+  std::string_view bytes;
+};
+
+// A path as a file system that does not tell letter case apart sees it (the
+// simulator's, where compiled files end up).
+std::string folded_name(const std::filesystem::path& path);
+
+// Refuses (file_error), before anything is written: a name longer than its
+// directory takes once a temporary file's ending is added, a path too long
+// for the system likewise, two names that are one file where letter case is
+// not told apart, a directory where a file is to go.
+void check_output_names(std::span<const std::filesystem::path> paths);
+
+// A replacement that failed; `replaced` lists the files it had replaced.
+class replacement_error : public file_error {
+ public:
+  replacement_error(const std::string& what, std::vector<std::filesystem::path> replaced)
+      : file_error(what), replaced_(std::move(replaced)) {}
+  const std::vector<std::filesystem::path>& replaced() const { return replaced_; }
+
+ private:
+  std::vector<std::filesystem::path> replaced_;
+};
+
+// Replaces all `files` or none.  Every file goes to a temporary file beside
+// it first; only when all are complete do they take their final names, in
+// the order given.  A failure before that removes every temporary file and
+// leaves every earlier file as it was; one while they take their names
+// (which the checks above make rare) says which were already replaced.
+void replace_files(std::span<const output_file> files);
+
+// One file alone.
+void replace_file(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_APP_FILES_H_

@@ -1,0 +1,184 @@
+#include "system/files.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace scenario {
+namespace {
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string message_of(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const file_error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// An input that hands out `bytes` in pieces of at most `piece`, claiming
+// `size`; after `fail_after` bytes it fails instead.
+byte_source fake_source(std::string bytes, std::optional<uint64_t> size, size_t piece = 7,
+                        size_t fail_after = SIZE_MAX) {
+  auto at = std::make_shared<size_t>(0);
+  return {size, [bytes = std::move(bytes), piece, fail_after, at](char* out, size_t n) {
+            if (*at >= fail_after) throw file_error("cannot read f: Input/output error");
+            const size_t count = std::min({n, piece, bytes.size() - *at});
+            bytes.copy(out, count, *at);
+            *at += count;
+            return count;
+          }};
+}
+
+TEST(ReadAll, EveryByteOrAnError) {
+  const std::string text = "lunghezza percorso, 54000\r\n";
+  struct read_case {
+    const char* what;
+    byte_source source;
+    uint64_t limit;
+    std::string error;  // empty: reads `text` whole
+  } cases[] = {
+      {"a file read in pieces", fake_source(text, text.size()), kNoSizeLimit, ""},
+      {"a pipe, whose size is not known", fake_source(text, std::nullopt), kNoSizeLimit, ""},
+      {"exactly at the limit", fake_source(text, text.size()), text.size(), ""},
+      {"a file that ends short of its size", fake_source(text, text.size() + 100), kNoSizeLimit,
+       "it ended after 27 of its 127 bytes"},
+      {"a file that grows while it is read", fake_source(text + "more", text.size()), kNoSizeLimit,
+       "it grew past its 27 bytes"},
+      {"a read that fails", fake_source(text, text.size(), 7, 14), kNoSizeLimit,
+       "Input/output error"},
+      {"a file over the limit", fake_source(text, text.size()), 10, "27 bytes, more than the 10"},
+      {"a pipe over the limit", fake_source(text, std::nullopt), 10, "more than the 10"},
+      {"a size no string holds", fake_source(text, std::string().max_size() + uint64_t{1}),
+       kNoSizeLimit, "not enough memory for its " + std::to_string(std::string().max_size() + 1)},
+  };
+  for (const read_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.error.empty()) {
+      EXPECT_EQ(read_all(c.source, "f", c.limit), text);
+    } else {
+      const std::string message = message_of([&] { read_all(c.source, "f", c.limit); });
+      EXPECT_EQ(message.rfind("cannot read f: ", 0), 0u) << message;
+      EXPECT_NE(message.find(c.error), std::string::npos) << message;
+    }
+  }
+}
+
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "files-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::set<std::string> names() const {
+    std::set<std::string> found;
+    for (const auto& e : fs::directory_iterator(dir_)) found.insert(e.path().filename().string());
+    return found;
+  }
+  void spill(const std::string& name, const std::string& bytes) const {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(FilesTest, ReadsAWholeFileAndRefusesADirectory) {
+  spill("text", std::string(200'000, 'x') + "end");
+  EXPECT_EQ(read_whole_file(dir_ / "text").size(), 200'003u);
+  EXPECT_EQ(read_whole_file(dir_ / "text", 200'003).substr(200'000), "end");
+  EXPECT_NE(message_of([&] { read_whole_file(dir_ / "text", 1000); }).find("more than the 1000"),
+            std::string::npos);
+  EXPECT_NE(message_of([&] { read_whole_file(dir_); }).find("Is a directory"), std::string::npos);
+  EXPECT_NE(message_of([&] { read_whole_file(dir_ / "none"); }).find("No such file"),
+            std::string::npos);
+}
+
+TEST_F(FilesTest, ASetReplacesEveryFileWholeAndLeavesNothingElse) {
+  spill("a.dat", "an earlier and longer a");
+  spill("b.sim", "an earlier b");
+  const output_file files[] = {{dir_ / "a.dat", "A"}, {dir_ / "b.sim", "B"}, {dir_ / "c.dat", ""}};
+  replace_files(files);
+  EXPECT_EQ(slurp(dir_ / "a.dat"), "A");
+  EXPECT_EQ(slurp(dir_ / "b.sim"), "B");
+  EXPECT_EQ(slurp(dir_ / "c.dat"), "");
+  EXPECT_EQ(names(), (std::set<std::string>{"a.dat", "b.sim", "c.dat"}));
+}
+
+// Each set fails before any file takes its name: every earlier file stays
+// as it was, no temporary file stays, and the message says so.
+TEST_F(FilesTest, ASetThatCannotBeWrittenWholeReplacesNothing) {
+  struct failing_set {
+    const char* what;
+    std::vector<std::string> names;
+    const char* error;
+  } cases[] = {
+      {"a directory in place of the third file", {"a.dat", "b.sim", "dir"}, "Is a directory"},
+      {"a name that only the temporary ending makes too long",
+       {"a.dat", std::string(250, 'n') + ".dat"},
+       "a temporary file adds"},
+      {"two names of one file, letter case aside", {"a.dat", "b.sim", "A.DAT"}, "one file"},
+      {"a file in a directory that is not there", {"a.dat", "missing/x.dat"}, "No such file"},
+  };
+  for (const failing_set& c : cases) {
+    SCOPED_TRACE(c.what);
+    spill("a.dat", "earlier a");
+    spill("b.sim", "earlier b");
+    fs::create_directory(dir_ / "dir");
+    const std::set<std::string> before = names();
+    std::vector<output_file> files;
+    for (const std::string& name : c.names) files.push_back({dir_ / name, "new bytes"});
+    const std::string message = message_of([&] { replace_files(files); });
+    EXPECT_NE(message.find(c.error), std::string::npos) << message;
+    EXPECT_NE(message.find(c.names.back()), std::string::npos) << message;
+    EXPECT_NE(message.find("no file was replaced"), std::string::npos) << message;
+    EXPECT_EQ(slurp(dir_ / "a.dat"), "earlier a");
+    EXPECT_EQ(slurp(dir_ / "b.sim"), "earlier b");
+    EXPECT_EQ(names(), before);
+  }
+}
+
+TEST_F(FilesTest, ALinkAtTheFinalNameIsReplacedNotFollowed) {
+  spill("victim", "precious");
+  fs::create_symlink(dir_ / "victim", dir_ / "out.dat");
+  replace_file(dir_ / "out.dat", "compiled");
+  EXPECT_EQ(slurp(dir_ / "victim"), "precious");
+  EXPECT_FALSE(fs::is_symlink(dir_ / "out.dat"));
+  EXPECT_EQ(slurp(dir_ / "out.dat"), "compiled");
+}
+
+TEST_F(FilesTest, TemporaryFilesHaveUnforeseeableNamesAndGoWhateverStopsThem) {
+  std::set<fs::path> seen;
+  try {
+    platform::temporary_file first(dir_ / "out.dat");
+    platform::temporary_file second(dir_ / "out.dat");
+    for (const auto* t : {&first, &second}) {
+      seen.insert(t->path());
+      EXPECT_EQ(t->path().parent_path(), dir_);
+      const std::string name = t->path().filename().string();
+      EXPECT_EQ(name.size(), 7 + platform::kTemporaryNameExtra) << name;
+      EXPECT_EQ(name.rfind("out.dat.tmp", 0), 0u) << name;
+    }
+    first.write_all("half");
+    throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+  }
+  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(names().empty());
+}
+
+}  // namespace
+}  // namespace scenario

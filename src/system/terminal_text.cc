@@ -1,0 +1,162 @@
+#include "system/terminal_text.h"
+
+#include <utility>
+
+namespace scenario {
+namespace {
+
+void escape(unsigned char byte, std::string& out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out.push_back(kHex[byte >> 4]);
+  out.push_back(kHex[byte & 0x0F]);
+}
+
+// Bytes of the UTF-8 sequence that `lead` starts; 0 when it starts none.
+std::size_t sequence_length(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Whether `byte` may follow `lead` as its second byte: overlong forms,
+// surrogates and code points past U+10FFFF are not well-formed.
+bool fits_second(unsigned char lead, unsigned char byte) {
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (lead == 0xE0) lo = 0xA0;
+  if (lead == 0xED) hi = 0x9F;
+  if (lead == 0xF0) lo = 0x90;
+  if (lead == 0xF4) hi = 0x8F;
+  return byte >= lo && byte <= hi;
+}
+
+}  // namespace
+
+std::string shortened(std::string_view text, std::size_t max) {
+  printable_encoder one_line(false);
+  std::string out;
+  auto put = [&](std::string_view part) {
+    for (char c : part) one_line.put(static_cast<unsigned char>(c), out);
+    one_line.finish(out);
+  };
+  if (text.size() <= max) {
+    put(text);
+    return out;
+  }
+  const std::size_t head = max * 2 / 3, tail = max - head;
+  put(text.substr(0, head));
+  out += "[" + std::to_string(text.size() - head - tail) + " bytes left out]";
+  put(text.substr(text.size() - tail));
+  return out;
+}
+
+std::string shown(const std::filesystem::path& path) {
+  return shortened(path.string(), kShownPathBytes);
+}
+
+bool printable_encoder::put_colour(unsigned char byte, std::string& out) {
+  if (colour_.empty()) {
+    if (byte != 0x1B) return false;
+    colour_.push_back(static_cast<char>(byte));
+    return true;
+  }
+  const bool fits = colour_.size() == 1 ? byte == '[' : (byte >= '0' && byte <= '9') || byte == ';';
+  if (fits && colour_.size() < 16) {
+    colour_.push_back(static_cast<char>(byte));
+    return true;
+  }
+  const std::string held = std::exchange(colour_, std::string());
+  if (byte == 'm' && held.size() >= 2) {
+    out += held;
+    out.push_back('m');
+    return true;
+  }
+  // Not a colour setting: the escape byte shows as such, the rest as text.
+  escape(0x1B, out);
+  out.append(held, 1, std::string::npos);
+  return false;
+}
+
+void printable_encoder::put(unsigned char byte, std::string& out) {
+  if (keep_colours_ && count_ == 0 && put_colour(byte, out)) return;
+  if (count_ > 0) {
+    const bool fits = count_ == 1 ? fits_second(pending_[0], byte) : byte >= 0x80 && byte <= 0xBF;
+    if (!fits) {
+      flush_pending(out);
+      put(byte, out);
+      return;
+    }
+    pending_[count_++] = byte;
+    if (count_ < length_) return;
+    // U+0080 to U+009F are the C1 controls, CSI among them.
+    const bool c1 = pending_[0] == 0xC2 && pending_[1] <= 0x9F;
+    if (c1) {
+      flush_pending(out);
+    } else {
+      out.append(reinterpret_cast<const char*>(pending_), count_);
+      count_ = 0;
+    }
+    return;
+  }
+  if (byte < 0x80) {
+    if ((byte >= 0x20 && byte != 0x7F) || (byte == '\n' && keep_line_ends_))
+      out.push_back(static_cast<char>(byte));
+    else
+      escape(byte, out);
+    return;
+  }
+  length_ = sequence_length(byte);
+  if (length_ == 0) {
+    escape(byte, out);
+    return;
+  }
+  pending_[0] = byte;
+  count_ = 1;
+}
+
+void printable_encoder::finish(std::string& out) {
+  flush_pending(out);
+  const std::string held = std::exchange(colour_, std::string());
+  if (!held.empty()) {
+    escape(0x1B, out);
+    out.append(held, 1, std::string::npos);
+  }
+}
+
+void printable_encoder::flush_pending(std::string& out) {
+  for (std::size_t i = 0; i < count_; ++i) escape(pending_[i], out);
+  count_ = 0;
+}
+
+std::string printable(std::string_view bytes) {
+  printable_encoder encoder;
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) encoder.put(static_cast<unsigned char>(c), out);
+  encoder.finish(out);
+  return out;
+}
+
+printable_buffer::~printable_buffer() {
+  std::string rest;
+  encoder_.finish(rest);
+  target_->sputn(rest.data(), static_cast<std::streamsize>(rest.size()));
+}
+
+printable_buffer::int_type printable_buffer::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  const char byte = traits_type::to_char_type(c);
+  return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+}
+
+std::streamsize printable_buffer::xsputn(const char* s, std::streamsize n) {
+  escaped_.clear();
+  for (std::streamsize i = 0; i < n; ++i) encoder_.put(static_cast<unsigned char>(s[i]), escaped_);
+  const auto size = static_cast<std::streamsize>(escaped_.size());
+  return target_->sputn(escaped_.data(), size) == size ? n : 0;
+}
+
+int printable_buffer::sync() { return target_->pubsync(); }
+
+}  // namespace scenario

@@ -1,0 +1,87 @@
+#include "system/terminal_text.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace scenario {
+namespace {
+
+TEST(Printable, EscapesWhatATerminalWouldActOn) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain text, line\n", "plain text, line\n"},
+      {"\x1B[2J\x1B]0;title\x07", "\\x1B[2J\\x1B]0;title\\x07"},
+      {"forged\rerror: line", "forged\\x0Derror: line"},
+      {std::string("nul\0tab\tdel\x7F", 12), "nul\\x00tab\\x09del\\x7F"},
+      {"Citt\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x9A\x86", "Citt\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x9A\x86"},
+      {"\xC2\x9B"
+       "31m",
+       "\\xC2\\x9B31m"},  // CSI as a UTF-8 C1 control
+      {"\x9B"
+       "31m \xE0",
+       "\\x9B31m \\xE0"},                                       // Windows-1252 bytes, not UTF-8
+      {"\xC0\xAF \xED\xA0\x80", "\\xC0\\xAF \\xED\\xA0\\x80"},  // overlong, surrogate
+      {"\xE2\x82", "\\xE2\\x82"},                               // cut short at the end
+      {"\xE2\x82x", "\\xE2\\x82x"},
+  };
+  for (const auto& [bytes, shown] : cases) EXPECT_EQ(printable(bytes), shown) << shown;
+}
+
+TEST(Printable, AStreamEscapesAcrossItsWrites) {
+  std::ostringstream target;
+  {
+    printable_stream out(target);
+    // A character split over two writes passes whole; a control byte split
+    // from its sequence is still caught.
+    out << "a\xE2"
+        << "\x82\xAC" << '\x1B' << "[0m"
+        << "\xC2";
+    out.flush();
+    out << "\x9B"
+        << "\xF0\x9F";
+  }
+  EXPECT_EQ(target.str(), "a\xE2\x82\xAC\\x1B[0m\\xC2\\x9B\\xF0\\x9F");
+}
+
+// With colours kept, only whole colour settings pass; every other
+// sequence, and a setting cut short, is escaped as before.
+TEST(Printable, AColourStreamPassesOnlyColourSettings) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x1B[1;31merror:\x1B[0m x", "\x1B[1;31merror:\x1B[0m x"},
+      {"\x1B[2J", "\\x1B[2J"},
+      {"\x1B]0;title\x07", "\\x1B]0;title\\x07"},
+      {"\x1B[1;31", "\\x1B[1;31"},
+      {"\x1B[11111111111111111m", "\\x1B[11111111111111111m"},
+  };
+  for (const auto& [bytes, shown] : cases) {
+    std::ostringstream target;
+    {
+      printable_stream out(target, true);
+      out << bytes;
+    }
+    EXPECT_EQ(target.str(), shown) << shown;
+  }
+  std::ostringstream plain;
+  {
+    printable_stream out(plain);
+    out << "\x1B[1m";
+  }
+  EXPECT_EQ(plain.str(), "\\x1B[1m");
+}
+
+TEST(Shortened, KeepsBothEndsOfALongText) {
+  EXPECT_EQ(shortened("short", 10), "short");
+  EXPECT_EQ(shortened(std::string(10, 'x'), 10), std::string(10, 'x'));
+  const std::string field = "\"" + std::string(10'000'000, '7') + "km\" is not a whole number";
+  const std::string s = shortened(field);
+  EXPECT_LT(s.size(), kQuotedBytes + 40);
+  EXPECT_EQ(s.rfind("\"777", 0), 0u) << s;
+  EXPECT_NE(s.find("[" + std::to_string(field.size() - kQuotedBytes) + " bytes left out]"),
+            std::string::npos)
+      << s;
+  const std::string end = "km\" is not a whole number";
+  EXPECT_EQ(s.substr(s.size() - end.size()), end) << s;
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,172 @@
+#include "tool/commands/compile_command.h"
+
+#include <limits>
+#include <system_error>
+#include <vector>
+
+#include "builtin/annotated_texts.h"
+#include "builtin/line_text.h"
+#include "builtin/service_text.h"
+#include "compile/compilation.h"
+#include "format/compiled_files.h"
+#include "generator/generator.h"
+#include "system/files.h"
+#include "system/platform.h"
+#include "system/terminal_text.h"
+#include "tool/commands/identifiers.h"
+#include "tool/report/compile_record.h"
+#include "tool/report/report.h"
+
+namespace scenario::tool {
+namespace fs = std::filesystem;
+namespace {
+
+// The record of a compilation beside its compiled files: the report, tied
+// to the table and segment files' bytes, for the pictures to tell a
+// scenario compiled with a recorded failure.
+void write_compile_record(const scenario_records& r, const fs::path& dir,
+                          const compile_report& report) {
+  replace_file(dir / platform::path_from_utf8(compile_record_name(r.line_id, r.train_code)),
+               compile_record_json(report, general_table_bytes(r.general_table),
+                                   segments_bytes(r.segments)));
+}
+
+// A text longer than its 16-bit byte count can say would make a table file
+// the simulator misreads from that slot on: refuse to write it.
+void check_table_texts(const general_table_t& table, const fs::path& path) {
+  for (size_t slot = 0; slot < table.size(); ++slot) {
+    const size_t n = table[slot].text.size();
+    if (n > std::numeric_limits<uint16_t>::max())
+      throw file_error("cannot write " + shown(path) + ": the text of table slot " +
+                       std::to_string(slot) + " is " + std::to_string(n) +
+                       " bytes, more than the 65535 a table slot can hold");
+  }
+}
+
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+// "--train-code linea" would name the segment file like the line geometry
+// file, and one would overwrite the other.
+void refuse_colliding_names(const std::vector<fs::path>& files, const identifiers& ids) {
+  for (size_t i = 0; i < files.size(); ++i)
+    for (size_t j = i + 1; j < files.size(); ++j)
+      if (folded_name(files[i]) == folded_name(files[j]))
+        throw usage_error("the line identifier \"" + shortened(ids.line_id) +
+                          "\" and the train code \"" + shortened(ids.train_code) +
+                          "\" give two compiled files one name (letter case aside): " +
+                          shown(files[i].filename()) + " and " + shown(files[j].filename()) +
+                          "; choose another train code");
+}
+
+void make_directory(const fs::path& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
+}
+
+void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
+          std::ostream& out, std::ostream& err) {
+  if (options.json) {
+    out << report_json(report) << '\n';
+    return;
+  }
+  print_diagnostics(err, report, {options.line_text, options.service_text}, texts, options.colour);
+  if (options.werror && warning_count(report) > 0)
+    err << "scenario-tool: error: " << warning_count(report)
+        << (warning_count(report) == 1 ? " warning" : " warnings")
+        << " treated as errors (--werror)\n";
+  for (const std::string& f : report.files)
+    out << "wrote " << shown(platform::path_from_utf8(f)) << '\n';
+}
+
+int exit_status(const compile_report& report, const compile_options& options) {
+  if (report.failure_code != 0 || report.stamp_error != 0) return kExitFailure;
+  return options.werror && warning_count(report) > 0 ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
+  const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
+                                              options.line_id, options.train_code);
+  // What would stop the writing stops `check` as well, and before anything
+  // is read, compiled or written.
+  const std::vector<fs::path> paths =
+      compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
+  refuse_colliding_names(paths, ids);
+  std::vector<fs::path> written = paths;
+  written.push_back(options.out_dir /
+                    platform::path_from_utf8(compile_record_name(ids.line_id, ids.train_code)));
+  refuse_replacing_inputs(
+      written, "compiled file",
+      {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},
+      "source text");
+  check_output_names(written);
+  // A missing line description is a file the author named and the tool
+  // cannot read, like any other unreadable input: the run stops here.
+  const std::string line = read_whole_file(platform::path_from_utf8(options.line_text));
+  const std::string service = read_whole_file(platform::path_from_utf8(options.service_text));
+
+  scenario_records records;
+  records.line_id = ids.line_id;
+  records.train_code = ids.train_code;
+  const compilation result = compile_scenario(records, options.geometry ? 1 : 0, line, service);
+  compile_report report = make_report(records, result, {options.line_text, options.service_text});
+  if (options.no_warnings) hide_warnings(report);
+  if (!result.compiled && records.failure_code == 0 && result.stamp_error == 0) {
+    // Cannot happen with the readers as they are; never let it pass as success.
+    report.diagnostics.push_back(
+        {options.line_text, {}, {}, 25, "nothing to compile", severity::error, "25"});
+    report.failure_code = 25;
+  }
+
+  if (result.compiled) {
+    check_table_texts(records.general_table, paths[paths.size() - 2]);
+    if (options.write) {
+      make_directory(options.out_dir);
+      write_compiled_files(records, options.out_dir);
+      for (const fs::path& p : paths) report.files.push_back(p.string());
+      write_compile_record(records, options.out_dir, report);
+    }
+  }
+  emit(report, options, {line, service}, out, err);
+  return exit_status(report, options);
+}
+
+void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_view output_noun,
+                             const std::vector<fs::path>& inputs, std::string_view input_noun) {
+  for (const fs::path& output : outputs)
+    for (const fs::path& input : inputs)
+      if (same_file(output, input))
+        throw usage_error("the " + std::string(output_noun) + " " + shown(output) +
+                          " would replace the " + std::string(input_noun) + " " + shown(input));
+}
+
+int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
+  check_identifier("line identifier", options.line_id);
+  check_identifier("train code", options.train_code);
+  const std::string line = options.annotated ? annotated_line_description() : dati_linea();
+  const std::string service = options.annotated ? annotated_train_service() : dati_treno();
+  const std::vector<output_file> texts = {
+      {options.dir / platform::path_from_utf8(line_description_file_name(options.line_id)), line},
+      {options.dir /
+           platform::path_from_utf8(train_service_file_name(options.line_id, options.train_code)),
+       service}};
+  std::error_code ec;
+  for (const auto& text : texts) {
+    if (!options.force && fs::exists(text.path, ec)) {
+      err << "scenario-tool: error: " << shown(text.path)
+          << " already exists; it may hold an author's work (--force replaces it)\n";
+      return kExitFile;
+    }
+  }
+  make_directory(options.dir);
+  replace_files(texts);
+  for (const auto& text : texts) out << "wrote " << shown(text.path) << '\n';
+  return kExitOk;
+}
+
+}  // namespace scenario::tool

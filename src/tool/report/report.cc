@@ -1,0 +1,204 @@
+#include "tool/report/report.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "compile/failure_messages.h"
+#include "model/rounding.h"
+#include "system/platform.h"
+#include "system/terminal_text.h"
+#include "tool/report/dump.h"
+
+namespace scenario::tool {
+namespace {
+
+// Texts of a scenario are Windows-1252: bytes that are not UTF-8 are
+// replaced rather than refused.  Everything else is escaped, so that the
+// output is plain ASCII, whatever a terminal makes of other bytes.
+std::string dumped(const nlohmann::json& value) {
+  return value.dump(2, ' ', true, nlohmann::json::error_handler_t::replace);
+}
+
+bool is_stamp_error(int32_t code) { return code == kStampTaken || code == kCheckCodeTaken; }
+
+// Failures the track-code pass records after reading: no text holds them.
+bool is_track_code_failure(int32_t code) { return code >= 11 && code <= 13; }
+
+const std::string& name_of(source_kind text, const source_names& names) {
+  return text == source_kind::line_description ? names.line_description : names.train_service;
+}
+
+void point_at(diagnostic& d, source_kind text, text_position where, const source_names& names) {
+  d.file = name_of(text, names);
+  d.line = where.line;
+  d.column = where.column;
+}
+
+// The entry a track-code failure concerns: the signal on the failure's cell
+// (11), or the slowdown whose start is the nearest at or before it (12, 13).
+const placed_mark* track_code_entry(const scenario_records& records, const reading_outcome& reading,
+                                    int32_t code, int32_t position) {
+  int64_t cell = position / kSegmentMetres;
+  if (code != 11) {
+    while (cell > 0 && cell <= records.segment_last &&
+           records.segments[static_cast<size_t>(cell)].kind != kSlowdownStart)
+      --cell;
+  }
+  return reading.marks.find(cell);
+}
+
+diagnostic failure_diagnostic(const scenario_records& records, const reading_outcome& reading,
+                              const source_names& names) {
+  diagnostic d;
+  d.code = records.failure_code;
+  d.id = std::to_string(d.code);
+  d.positioned = failure_has_position(d.code);
+  // The detail may quote a field of the text, which may be of any length.
+  d.message =
+      reading.detail.empty() ? std::string(failure_meaning(d.code)) : shortened(reading.detail);
+  if (is_track_code_failure(d.code)) {
+    // Signals and slowdowns, whose neighbourhood the pass completes, come
+    // from the train service description.
+    d.file = names.train_service;
+    if (const placed_mark* entry =
+            track_code_entry(records, reading, d.code, records.failure_position)) {
+      point_at(d, entry->text, entry->where, names);
+      d.message += " (" + describe(*entry, records.general_table) + ")";
+    }
+  } else if (reading.site) {
+    point_at(d, reading.site->text, reading.site->where, names);
+  } else {
+    d.file = names.line_description;
+  }
+  return d;
+}
+
+// Cell 1 of the segment array carries the stamp and the check code: what
+// an entry left there, as `dump` labels the cell.
+std::string cell_one(const scenario_records& records, const reading_outcome& reading,
+                     const source_names& names) {
+  std::string held;
+  if (const placed_mark* mark = reading.marks.find(1)) {
+    held = describe(*mark, records.general_table) + " (line " + std::to_string(mark->where.line) +
+           " of " + name_of(mark->text, names) + ")";
+  } else if (records.segments.size() > 1) {
+    const uint8_t kind = records.segments[1].kind;
+    held = "a " + std::string(segment_kind_name(kind)) + " [" + std::to_string(kind) + "]" +
+           (kind == kCodePoint ? " the track-code pass placed there" : "");
+  }
+  return "cell 1 (" + std::to_string(segment_position(1, 0)) + " m) of the segment array" +
+         (held.empty() ? std::string() : " holds " + held);
+}
+
+diagnostic stamp_diagnostic(const scenario_records& records, const compilation& result,
+                            const source_names& names) {
+  diagnostic d;
+  d.code = result.stamp_error;
+  d.id = std::to_string(d.code);
+  const std::string_view place =
+      d.code == kStampTaken ? "the scenario stamp's" : "the check code's";
+  d.message = "an entry wrote into " + std::string(place) +
+              " place: " + cell_one(records, result.reading, names) + "; nothing was written";
+  return d;
+}
+
+diagnostic warning_diagnostic(const reader_warning& w, const source_names& names) {
+  diagnostic d;
+  point_at(d, w.text, w.where, names);
+  d.level = severity::warning;
+  d.id = std::string(w.id);
+  d.message = w.message;
+  return d;
+}
+
+// The texts in the order the compilation reads them, each from its top;
+// what has no place comes last.
+void sort_by_place(std::vector<diagnostic>& diagnostics, const source_names& names) {
+  auto rank = [&names](const diagnostic& d) {
+    const int text = !d.file ? 3 : *d.file == names.line_description ? 0 : !d.line ? 2 : 1;
+    return std::tuple{text, d.line.value_or(0), d.column.value_or(0)};
+  };
+  std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                   [&rank](const diagnostic& a, const diagnostic& b) { return rank(a) < rank(b); });
+}
+
+}  // namespace
+
+std::string stamp_error_meaning(int32_t code) {
+  return std::string(failure_meaning(code == kStampTaken ? kStampTaken : kCheckCodeTaken));
+}
+
+compile_report make_report(const scenario_records& records, const compilation& result,
+                           const source_names& names) {
+  compile_report report;
+  report.failure_code = records.failure_code;
+  report.failure_position = records.failure_position;
+  report.stamp_error = result.stamp_error;
+  for (const reader_warning& w : result.reading.warnings)
+    report.diagnostics.push_back(warning_diagnostic(w, names));
+  if (records.failure_code != 0)
+    report.diagnostics.push_back(failure_diagnostic(records, result.reading, names));
+  sort_by_place(report.diagnostics, names);
+  if (result.stamp_error != 0)
+    report.diagnostics.push_back(stamp_diagnostic(records, result, names));
+  return report;
+}
+
+void hide_warnings(compile_report& report) {
+  std::erase_if(report.diagnostics,
+                [](const diagnostic& d) { return d.level == severity::warning; });
+}
+
+size_t warning_count(const compile_report& report) {
+  return static_cast<size_t>(
+      std::count_if(report.diagnostics.begin(), report.diagnostics.end(),
+                    [](const diagnostic& d) { return d.level == severity::warning; }));
+}
+
+std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
+  std::string place =
+      d.file ? shown(platform::path_from_utf8(*d.file)) : std::string("scenario-tool");
+  if (d.line) {
+    place += ":" + std::to_string(*d.line);
+    if (d.column) place += ":" + std::to_string(*d.column);
+  }
+  if (d.level == severity::warning) return place + ": warning: " + d.message + " [" + d.id + "]";
+  std::string tail = "(failure " + std::to_string(d.code);
+  if (is_stamp_error(d.code))
+    tail = "(stamp error " + std::to_string(d.code);
+  else if (d.positioned)
+    tail += " at " + std::to_string(failure_position) + " m";
+  return place + ": error: " + d.message + " " + tail + ")";
+}
+
+std::string report_json(const compile_report& report) {
+  using nlohmann::json;
+  auto optional_value = [](const auto& v) { return v ? json(*v) : json(nullptr); };
+  json diagnostics = json::array();
+  for (const diagnostic& d : report.diagnostics) {
+    const bool warning = d.level == severity::warning;
+    diagnostics.push_back({{"file", optional_value(d.file)},
+                           {"line", optional_value(d.line)},
+                           {"column", optional_value(d.column)},
+                           {"severity", warning ? "warning" : "error"},
+                           {"id", d.id},
+                           {"code", warning ? json(nullptr) : json(d.code)},
+                           {"message", d.message}});
+  }
+  const json out = {
+      {"failure_code", report.failure_code},
+      // A failure that leaves the position as it was has none to give.
+      {"failure_position", report.failure_code == 0 || failure_has_position(report.failure_code)
+                               ? json(report.failure_position)
+                               : json(nullptr)},
+      {"stamp_error", report.stamp_error == 0 ? json(nullptr) : json(report.stamp_error)},
+      {"files", report.files},
+      {"diagnostics", diagnostics}};
+  return dumped(out);
+}
+
+std::string error_json(std::string_view what, int status) {
+  return dumped({{"error", what}, {"exit_status", status}});
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,92 @@
+// What a compilation tells its author: the numbered failure, pointed at the
+// entry of the source text that caused it, a stamp error, the warnings of
+// the readers, the files written.  Shown the way compilers show them, with
+// the source line and a caret under the column, or as one JSON object.
+#ifndef SCENARIO_TOOL_REPORT_H_
+#define SCENARIO_TOOL_REPORT_H_
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compile/compilation.h"
+#include "compile/explanations.h"
+#include "model/records.h"
+
+namespace scenario::tool {
+
+// One error or warning.  A failure of the readers has a file, line and
+// column; one of the track-code pass (11 to 13) has them when the entry
+// whose surroundings it could not complete is known, else only the file; a
+// stamp error has neither.
+struct diagnostic {
+  std::optional<std::string> file;
+  std::optional<int32_t> line;
+  std::optional<int32_t> column;
+  int32_t code = 0;  // 0 for a warning
+  std::string message;
+  severity level = severity::error;
+  std::string id;           // what `explain` takes: the code, or the warning's id
+  bool positioned = false;  // an error whose failure position names its entry
+};
+
+struct compile_report {
+  int32_t failure_code = 0;
+  int32_t failure_position = 0;
+  int32_t stamp_error = 0;  // 0 = none
+  std::vector<std::string> files;
+  std::vector<diagnostic> diagnostics;  // in the order the texts hold them
+};
+
+// The names the two source texts go by in the diagnostics.
+struct source_names {
+  std::string line_description;
+  std::string train_service;
+};
+
+// The report of a compilation whose records and result are given.
+compile_report make_report(const scenario_records& records, const compilation& result,
+                           const source_names& names);
+
+// Drops the warnings (-w).
+void hide_warnings(compile_report& report);
+size_t warning_count(const compile_report& report);
+
+// "FILE:LINE:COLUMN: error: MESSAGE (failure N at P m)", or with less of
+// the place when it is not known, no position for a failure that has none;
+// "FILE:LINE:COLUMN: warning: MESSAGE [ID]".
+std::string format_diagnostic(const diagnostic& d, int32_t failure_position);
+
+// The source texts, to quote the lines the diagnostics point at.
+struct source_texts {
+  std::string_view line_description;
+  std::string_view train_service;
+};
+
+// Every diagnostic, each followed by its source line and a caret under the
+// column; coloured as compilers do when `colour` is set.
+void print_diagnostics(std::ostream& err, const compile_report& report, const source_names& names,
+                       const source_texts& texts, bool colour);
+
+// The line `line` (from 1) of `text` and the caret under `column`, as two
+// lines "  12 | text" and "     |   ^"; nothing when the text has no such
+// line.  Control bytes show as \xNN, a long line is cut around the column.
+std::string source_excerpt(std::string_view text, int32_t line, int32_t column, bool colour);
+
+// {"failure_code", "failure_position", "stamp_error", "files", "diagnostics"};
+// each diagnostic carries "severity" and "id".
+std::string report_json(const compile_report& report);
+
+// {"error": what, "exit_status": status}: a failure that ended a command
+// before it had anything else to say.
+std::string error_json(std::string_view what, int status);
+
+// The meaning of a stamp error (1250, 1251).
+std::string stamp_error_meaning(int32_t code);
+
+}  // namespace scenario::tool
+
+#endif  // SCENARIO_TOOL_REPORT_H_

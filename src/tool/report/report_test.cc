@@ -1,0 +1,239 @@
+#include "tool/report/report.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace scenario::tool {
+namespace {
+
+const source_names kNames{"texts/A_linea.txt", "texts/A_T-.txt"};
+
+scenario_records failed(int32_t code, int32_t position) {
+  scenario_records r;
+  r.failure_code = code;
+  r.failure_position = position;
+  return r;
+}
+
+compilation read_failure_at(source_kind text, int32_t line, int32_t column) {
+  compilation c;
+  c.reading.site = failure_site{text, {line, column}};
+  return c;
+}
+
+TEST(Report, ReaderFailureInTheCompilersForm) {
+  const compile_report r =
+      make_report(failed(16, 2000), read_failure_at(source_kind::train_service, 5, 3), kNames);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  EXPECT_EQ(format_diagnostic(r.diagnostics[0], r.failure_position),
+            "texts/A_T-.txt:5:3: error: \"segnale\" on a taken segment (failure 16 at 2000 m)");
+}
+
+TEST(Report, FailureTwoCanPointIntoTheLineDescription) {
+  const compile_report r =
+      make_report(failed(2, 0), read_failure_at(source_kind::line_description, 3, 1), kNames);
+  EXPECT_EQ(r.diagnostics[0].file, kNames.line_description);
+}
+
+TEST(Report, TrackCodeFailuresHaveNoPlaceInAText) {
+  // The pass runs after reading; a site the readers left is not its own.
+  const compile_report r =
+      make_report(failed(12, 13200), read_failure_at(source_kind::train_service, 9, 1), kNames);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  EXPECT_FALSE(r.diagnostics[0].line.has_value());
+  EXPECT_FALSE(r.diagnostics[0].column.has_value());
+  const std::string text = format_diagnostic(r.diagnostics[0], r.failure_position);
+  EXPECT_EQ(text.rfind("texts/A_T-.txt: error: ", 0), 0u) << text;
+  EXPECT_NE(text.find("(failure 12 at 13200 m)"), std::string::npos) << text;
+  const nlohmann::json j = nlohmann::json::parse(report_json(r));
+  EXPECT_TRUE(j["diagnostics"][0]["line"].is_null());
+  EXPECT_TRUE(j["diagnostics"][0]["column"].is_null());
+  EXPECT_EQ(j["diagnostics"][0]["file"], kNames.train_service);
+}
+
+TEST(Report, RunTimeFailureCarriesItsOwnWords) {
+  compilation c = read_failure_at(source_kind::line_description, 2, 21);
+  c.reading.detail = "\"5km\" is not a number";
+  const compile_report r = make_report(failed(25, 0), c, kNames);
+  EXPECT_NE(r.diagnostics[0].message.find("\"5km\" is not a number"), std::string::npos);
+}
+
+TEST(Report, StampErrorBesideAFailure) {
+  compilation c = read_failure_at(source_kind::train_service, 4, 1);
+  c.stamp_error = kStampTaken;
+  const compile_report r = make_report(failed(30, 0), c, kNames);
+  ASSERT_EQ(r.diagnostics.size(), 2u);
+  EXPECT_EQ(format_diagnostic(r.diagnostics[1], 0).rfind("scenario-tool: error: ", 0), 0u);
+  EXPECT_NE(format_diagnostic(r.diagnostics[1], 0).find("(stamp error 1250)"), std::string::npos);
+  const nlohmann::json j = nlohmann::json::parse(report_json(r));
+  EXPECT_EQ(j["failure_code"], 30);
+  EXPECT_EQ(j["stamp_error"], 1250);
+  EXPECT_TRUE(j["diagnostics"][1]["file"].is_null());
+}
+
+TEST(Report, NoFailureNoDiagnostic) {
+  const compile_report r = make_report(scenario_records{}, compilation{}, kNames);
+  EXPECT_TRUE(r.diagnostics.empty());
+  const nlohmann::json j = nlohmann::json::parse(report_json(r));
+  for (const char* key :
+       {"failure_code", "failure_position", "stamp_error", "files", "diagnostics"})
+    EXPECT_TRUE(j.contains(key)) << key;
+  EXPECT_TRUE(j["stamp_error"].is_null());
+}
+
+TEST(Report, JsonSurvivesBytesThatAreNotUtf8) {
+  compile_report r;
+  r.files.push_back("caf\xe9.sim");
+  nlohmann::json j;
+  EXPECT_NO_THROW(j = nlohmann::json::parse(report_json(r)));
+  EXPECT_EQ(j["files"].size(), 1u);
+}
+
+compilation with_warning(source_kind text, int32_t line, int32_t column, std::string_view id) {
+  compilation c;
+  c.reading.warnings.push_back({text, {line, column}, id, "what happened"});
+  return c;
+}
+
+TEST(Report, WarningsInTheCompilersFormWithTheirId) {
+  const compile_report r =
+      make_report(scenario_records{},
+                  with_warning(source_kind::line_description, 4, 17, "value-wrapped"), kNames);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  EXPECT_EQ(format_diagnostic(r.diagnostics[0], 0),
+            "texts/A_linea.txt:4:17: warning: what happened [value-wrapped]");
+  EXPECT_EQ(warning_count(r), 1u);
+  const nlohmann::json j = nlohmann::json::parse(report_json(r));
+  EXPECT_EQ(j["diagnostics"][0]["severity"], "warning");
+  EXPECT_EQ(j["diagnostics"][0]["id"], "value-wrapped");
+  EXPECT_TRUE(j["diagnostics"][0]["code"].is_null());
+}
+
+TEST(Report, ErrorsCarrySeverityAndTheirCodeAsId) {
+  const compile_report r =
+      make_report(failed(16, 2000), read_failure_at(source_kind::train_service, 5, 3), kNames);
+  const nlohmann::json j = nlohmann::json::parse(report_json(r));
+  EXPECT_EQ(j["diagnostics"][0]["severity"], "error");
+  EXPECT_EQ(j["diagnostics"][0]["id"], "16");
+  EXPECT_EQ(j["diagnostics"][0]["code"], 16);
+}
+
+TEST(Report, AFailureWithoutAPositionNamesNone) {
+  // 25 leaves the position as it was: 0 here, which is no place on the line.
+  const compile_report r =
+      make_report(failed(25, 0), read_failure_at(source_kind::line_description, 2, 21), kNames);
+  const std::string text = format_diagnostic(r.diagnostics[0], r.failure_position);
+  EXPECT_EQ(text.substr(text.size() - 12), "(failure 25)") << text;
+  EXPECT_EQ(text.find(" m)"), std::string::npos) << text;
+  EXPECT_TRUE(nlohmann::json::parse(report_json(r))["failure_position"].is_null());
+}
+
+TEST(Report, HiddenWarningsLeaveTheErrors) {
+  compilation c = with_warning(source_kind::train_service, 9, 1, "unknown-entry");
+  c.reading.site = failure_site{source_kind::train_service, {4, 1}};
+  compile_report r = make_report(failed(16, 1000), c, kNames);
+  ASSERT_EQ(r.diagnostics.size(), 2u);
+  hide_warnings(r);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  EXPECT_EQ(r.diagnostics[0].code, 16);
+}
+
+TEST(Report, DiagnosticsFollowTheTextsInReadingOrder) {
+  compilation c = with_warning(source_kind::train_service, 9, 1, "unknown-entry");
+  c.reading.warnings.push_back({source_kind::line_description, {7, 2}, "overridden", "later"});
+  c.reading.warnings.push_back({source_kind::train_service, {3, 5}, "overridden", "earlier"});
+  c.reading.site = failure_site{source_kind::train_service, {4, 1}};
+  const compile_report r = make_report(failed(16, 1000), c, kNames);
+  std::vector<std::pair<std::string, int32_t>> order;
+  for (const diagnostic& d : r.diagnostics) order.emplace_back(*d.file, *d.line);
+  EXPECT_EQ(order, (std::vector<std::pair<std::string, int32_t>>{{kNames.line_description, 7},
+                                                                 {kNames.train_service, 3},
+                                                                 {kNames.train_service, 4},
+                                                                 {kNames.train_service, 9}}));
+}
+
+TEST(Report, TrackCodeFailurePointsAtTheSlowdownItConcerns) {
+  scenario_records records = failed(12, 265 * 50);
+  records.segment_last = 300;
+  records.segments.assign(301, track_segment{});
+  records.segments[265].kind = kSlowdownStart;
+  compilation c;
+  c.reading.marks.place(
+      265, placed_mark{mark_role::slowdown_start, source_kind::train_service, {30, 1}, 13200, 0});
+  const compile_report r = make_report(records, c, kNames);
+  ASSERT_EQ(r.diagnostics.size(), 1u);
+  EXPECT_EQ(r.diagnostics[0].line, 30);
+  EXPECT_NE(r.diagnostics[0].message.find("(the start of the slowdown at 13200 m)"),
+            std::string::npos)
+      << r.diagnostics[0].message;
+}
+
+TEST(Report, StampErrorDescribesCellOneAsDumpLabelsIt) {
+  scenario_records records;
+  records.segment_last = 10;
+  records.segments.assign(11, track_segment{});
+  records.segments[1].kind = kSignal;
+  compilation c;
+  c.stamp_error = kStampTaken;
+  c.reading.marks.place(1,
+                        placed_mark{mark_role::signal, source_kind::train_service, {4, 1}, 0, 0});
+  const compile_report r = make_report(records, c, kNames);
+  EXPECT_NE(r.diagnostics[0].message.find(
+                "cell 1 (50 m) of the segment array holds the signal at 0 m (line 4 of "
+                "texts/A_T-.txt)"),
+            std::string::npos)
+      << r.diagnostics[0].message;
+}
+
+TEST(SourceExcerpt, LineAndCaretUnderTheColumn) {
+  struct excerpt_case {
+    std::string_view text;
+    int32_t line, column;
+    std::string expected;
+  } cases[] = {
+      {"a\r\nsegnale, 1000\r\n", 2, 10, " 2 | segnale, 1000\n   |          ^\n"},
+      // A tab shows as one blank, so the caret stays under its field.
+      {"\tmontagna, 1\n", 1, 2, " 1 |  montagna, 1\n   |  ^\n"},
+      // Control bytes are shown, not sent to the terminal.
+      {"x\x1b[2Jy, 5\n", 1, 9, " 1 | x\\x1b[2Jy, 5\n   | " + std::string(11, ' ') + "^\n"},
+      {"\n\n\n\n\n\n\n\n\n\nlast", 11, 1, " 11 | last\n    | ^\n"},
+      {"one line\n", 3, 1, ""},
+      // Every line end counts: CR LF, a lone CR, a lone LF, in any mixture.
+      {"a\rb\r\nc\nd, 7", 4, 4, " 4 | d, 7\n   |    ^\n"},
+      {"a\rb\r\nc\nd, 7", 3, 1, " 3 | c\n   | ^\n"},
+      {"a\r\r\nb", 2, 1, " 2 | \n   | ^\n"},
+      {"a\rb", 3, 1, ""},
+  };
+  for (const excerpt_case& c : cases)
+    EXPECT_EQ(source_excerpt(c.text, c.line, c.column, false), c.expected) << c.text;
+}
+
+TEST(SourceExcerpt, LongLinesAreCutAroundTheColumn) {
+  const std::string line = std::string(500, 'a') + "X" + std::string(500, 'b');
+  const std::string out = source_excerpt(line, 1, 501, false);
+  const size_t newline = out.find('\n');
+  EXPECT_LT(newline, 140u);
+  EXPECT_EQ(out.substr(0, 8), " 1 | ...");
+  // The caret stands under the X.
+  EXPECT_EQ(out.find('^') - (newline + 1), out.find('X'));
+}
+
+TEST(SourceExcerpt, ColourOnlyWhenAsked) {
+  compilation c = with_warning(source_kind::line_description, 1, 1, "unknown-entry");
+  const compile_report r = make_report(scenario_records{}, c, kNames);
+  std::ostringstream plain, coloured;
+  print_diagnostics(plain, r, kNames, {"segnae, 1\n", ""}, false);
+  print_diagnostics(coloured, r, kNames, {"segnae, 1\n", ""}, true);
+  EXPECT_EQ(plain.str().find('\x1b'), std::string::npos);
+  EXPECT_NE(coloured.str().find("\x1b[1;35mwarning:"), std::string::npos) << coloured.str();
+  EXPECT_NE(coloured.str().find("\x1b[1;32m^"), std::string::npos);
+  EXPECT_EQ(plain.str(),
+            "texts/A_linea.txt:1:1: warning: what happened [unknown-entry]\n"
+            " 1 | segnae, 1\n"
+            "   | ^\n");
+}
+
+}  // namespace
+}  // namespace scenario::tool
