@@ -2,6 +2,10 @@
 # make test  builds everything and runs the whole test suite (browser tests of
 #            the view page in headless Chromium too), then again built with
 #            AddressSanitizer and UndefinedBehaviorSanitizer
+# make check the fast loop while working: the plain build and every test but
+#            the browser's and Wine's, without the sanitizers;
+#            CHECK_EXCLUDE='browser|wine|slow' leaves out the round-trip
+#            property tests too
 # make fuzz  runs every libFuzzer target for FUZZ_SECONDS (needs clang)
 # make bench builds and runs the benchmarks (medians of five repetitions),
 #            then times the whole programs on the longest scenario
@@ -36,7 +40,7 @@ export WINEPREFIX ?= $(abspath $(WINDOWS_BUILD))/wine-prefix
 VERSION := $(shell sed -n 's/^project.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DIST_NAME = scenario-generator-$(VERSION)-windows-x86_64
 
-.PHONY: run test test-sanitize fuzz bench deps test-deps configure build bench-deps \
+.PHONY: run test check test-sanitize fuzz bench deps test-deps configure build bench-deps \
 	windows windows-deps test-windows dist
 
 run: deps build
@@ -48,6 +52,11 @@ run: deps build
 test: test-deps $(BROWSER_NODE_MODULES) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE wine
 	$(MAKE) --no-print-directory test-sanitize
+
+CHECK_EXCLUDE ?= browser|wine
+
+check: deps build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE '$(CHECK_EXCLUDE)'
 
 # The whole suite again with every read and write checked; a leak, an
 # out-of-bounds access or undefined behaviour fails the test that caused it.
@@ -79,7 +88,8 @@ windows: windows-deps
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 # The Linux build's programs are the reference the Windows ones must match.
-test-windows: test-deps windows configure
+test-windows: test-deps windows
+	cmake -S . -B $(BUILD) -DSCENARIO_WINE_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS) --target scenario-generator scenario-tool wine_tests
 	$(WINE) --prepare
 	cd $(BUILD) && WINDOWS_BUILD=$(abspath $(WINDOWS_BUILD)) \

@@ -13,6 +13,7 @@
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
 #include "format/compiled_files.h"
+#include "generator/exit_status.h"
 #include "system/platform.h"
 
 namespace scenario {
@@ -20,7 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // A file that could not be read, written or deleted, or no memory left.
-constexpr int kExitFile = 2;
 
 std::optional<std::string> read_if_present(const fs::path& path) {
   std::error_code ec;
@@ -114,7 +114,7 @@ void write_compiled_files(const scenario_records& r, const fs::path& dir) {
 
 int errore(std::string_view a, std::ostream& err) {
   err << " Errore n. " << a << '\n';
-  return 1;
+  return generator::kExitFailure;
 }
 
 int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir,
@@ -130,12 +130,12 @@ int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir
 
   if (result.stamp_error != 0) return errore(std::to_string(result.stamp_error), err);
   if (result.compiled) write_compiled_files(records, dir);
-  if (records.failure_code == 0) return 0;
+  if (records.failure_code == 0) return generator::kExitOk;
   // A failure that leaves the position as it was has none to show.
   err << "scenario-generator: warning: failure " << records.failure_code;
   if (failure_has_position(records.failure_code)) err << " at " << records.failure_position << " m";
   err << ": " << failure_meaning(records.failure_code) << '\n';
-  return 1;
+  return generator::kExitFailure;
 }
 
 int Form_Load(const fs::path& dir, std::ostream& err) {
@@ -149,10 +149,10 @@ int Form_Load(const fs::path& dir, std::ostream& err) {
     return memorizza_percorso(records, 1, dir, err);
   } catch (const file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';
-    return kExitFile;
+    return generator::kExitFileOrUsage;
   } catch (const std::bad_alloc&) {
     err << "scenario-generator: out of memory\n";
-    return kExitFile;
+    return generator::kExitFileOrUsage;
   }
 }
 

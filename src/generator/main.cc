@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "generator/exit_status.h"
 #include "generator/generator.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     const std::string_view first = argv[1];
     const bool asked = first == "--help" || first == "-h" || first == "help";
     (asked ? std::cout : std::cerr) << kAbout;
-    return asked ? 0 : 2;
+    return asked ? scenario::generator::kExitOk : scenario::generator::kExitFileOrUsage;
   }
   scenario::platform::ignore_file_size_limit_signal();
   scenario::platform::set_up_console();
@@ -42,9 +43,9 @@ int main(int argc, char** argv) {
     return scenario::Form_Load(scenario::output_directory(), err);
   } catch (const scenario::file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';
-    return 2;
+    return scenario::generator::kExitFileOrUsage;
   } catch (const std::bad_alloc&) {
     err << "scenario-generator: out of memory\n";
-    return 2;
+    return scenario::generator::kExitFileOrUsage;
   }
 }

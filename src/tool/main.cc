@@ -11,7 +11,7 @@
 #include "system/platform.h"
 #include "system/terminal_text.h"
 #include "tool/cli.h"
-#include "tool/commands/compile_command.h"
+#include "tool/exit_status.h"
 
 int main(int argc, char** argv) {
   scenario::platform::ignore_file_size_limit_signal();

@@ -11,13 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace scenario::tool {
+#include "tool/exit_status.h"
 
-// Exit statuses of the tool.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;  // a numbered failure or a stamp error
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitFile = 3;  // a file could not be read or written
+namespace scenario::tool {
 
 struct compile_options {
   std::string line_text;
