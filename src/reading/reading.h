@@ -110,6 +110,14 @@ struct reading_outcome {
   std::vector<progressive_source> progressive_sources;
 };
 
+// A recorder's refusal of an entry on a taken cell: the failure it recorded
+// and the cell that held something already, so that the reader can name
+// what holds it.
+struct taken_cell {
+  int32_t failure = 0;
+  int64_t cell = 0;
+};
+
 // The next keyword field of an entry loop: one field, with at most two
 // dash (comment) fields before it passed over.  Nothing when the text ends
 // on a field, which is then never examined.
