@@ -263,8 +263,11 @@ class service_recovery {
     const bool warned =
         s > 31 || (s == 31 && held_.inside(w) && held_.at(w).kind == kSlowdownWarning &&
                    held_.at(w).value1 == start.value1);
-    slowdown_entry r{
-        segment_position(s, kMarkOffset), start.value1, 0, start.value3, 0, start.value2};
+    slowdown_entry r;
+    r.x = static_cast<int32_t>(segment_position(s, kMarkOffset));
+    r.v = start.value1;
+    r.f_tt = start.value3;
+    r.d_v = start.value2;
     std::vector<int64_t> cells = {s, e};
     if (warned) {
       if (s == 31) r.x = kWarningReach + 1;
@@ -284,7 +287,7 @@ class service_recovery {
         }
       }
     }
-    r.l = segment_position(e, kMarkOffset) - r.x;
+    r.l = static_cast<int32_t>(segment_position(e, kMarkOffset) - r.x);
     items_.push_back({r, {}, cells, kUsualStride + s, 0});
   }
 

@@ -188,8 +188,12 @@ signal_entry signal_choice::entry(int64_t cell, const track_segment& s, int64_t 
   // A stop mark took value1: any s1 and d1 will do.
   const int16_t v1 = covered ? 0 : s.value1;
   const int64_t position = segment_position(cell, kMarkOffset);
-  e.values = {position,   sx,      v1 / 10,       s.value2 / 10, s.value3 / 10, (s.value4 - q) / 10,
-              q - 3 * sx, v1 % 10, s.value2 % 10, s.value3 % 10, tempo};
+  const int64_t values[] = {
+      position,   sx,      v1 / 10,       s.value2 / 10, s.value3 / 10, (s.value4 - q) / 10,
+      q - 3 * sx, v1 % 10, s.value2 % 10, s.value3 % 10, tempo};
+  // Each is a value an author's 32-bit field held.
+  for (size_t i = 0; i < kSignalFields.size(); ++i)
+    e.*kSignalFields[i] = static_cast<int32_t>(values[i]);
   return e;
 }
 
