@@ -40,7 +40,7 @@ enum class mark_role : uint8_t {
   signal,
   speed_board,
   sign_board,
-  abbattimento,
+  abbattimento,  // a track-code point ("abbattimento", the keyword that places it)
   slowdown_warning,
   slowdown_start,
   slowdown_end,
