@@ -7,7 +7,8 @@
 
 namespace scenario {
 
-// The bytes of the line description file (44 lines, CR LF after each).
+// dati_linea ("line data"): the bytes of the line description file (44
+// lines, CR LF after each).
 std::string dati_linea();
 
 // Its name beside the other scenario files.

@@ -8,8 +8,8 @@
 
 namespace scenario {
 
-// The bytes of the train service description file (54 lines, CR LF after
-// each).
+// dati_treno ("train data"): the bytes of the train service description
+// file (54 lines, CR LF after each).
 std::string dati_treno();
 
 // Its name beside the other scenario files.

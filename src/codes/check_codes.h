@@ -18,12 +18,16 @@ namespace scenario {
 // decoded.
 std::string lower_cp1252(std::string_view text);
 
-// Weighted sum of the first 25 character codes of the work text (code of
-// character i times i, i from 1); stored in slot 85's time_s.
+// The simulator's names: codice gara ("contest code"), with its own
+// suffixes st and og telling the two apart.
+//
+// codice_gara_st: the weighted sum of the first 25 character codes of the
+// work text (code of character i times i, i from 1); stored in slot 85's
+// time_s.
 int32_t codice_gara_st(const general_table_t& table);
 
-// Plain sum of the first 25 character codes of the work text; stored in
-// segment 1's value2.
+// codice_gara_og: the plain sum of the first 25 character codes of the work
+// text; stored in segment 1's value2.
 int16_t codice_gara_og(const general_table_t& table);
 
 }  // namespace scenario

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <optional>
 
+#include "model/rounding.h"
+
 namespace scenario {
 namespace {
 
@@ -14,8 +16,6 @@ using namespace track_codes;
 constexpr int32_t kFailureSignal = 11;
 constexpr int32_t kFailureApproach = 12;
 constexpr int32_t kFailureSlowdown = 13;
-
-constexpr int32_t kMetresPerCell = 50;
 
 // The segment array as the pass sees it: cells 0..last_, every cell outside
 // counting as taken, so that a search near either end of the line finds no
@@ -65,7 +65,7 @@ class track_code_pass {
 
   void fail(int32_t code, int32_t cell) {
     records_.failure_code = code;
-    records_.failure_position = cell * kMetresPerCell;
+    records_.failure_position = static_cast<int32_t>(segment_position(cell, 0));
   }
 
   void mark_signals_behind_warning(int32_t warning) {
@@ -145,7 +145,7 @@ class track_code_pass {
 
 int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 
-void assegna_codici(scenario_records& records) {
+void assign_track_codes(scenario_records& records) {
   if (!records.segments_allocated()) return;
   track_code_pass(records).run();
 }

@@ -40,16 +40,16 @@ inline constexpr std::array<std::array<int32_t, 3>, 3> kApproachOffsets = {{
 
 }  // namespace track_codes
 
-// y when x > y, else x.
+// minimo ("minimum"): y when x > y, else x.
 int16_t minimo(int16_t x, int16_t y);
 
-// One forward pass over records.segments, cells 0..records.segment_last.
+// The track-code pass: one forward pass over records.segments, cells 0..records.segment_last.
 // Places code points ahead of signals behind slowdown warning points, ahead
 // of slowdown starts, along slow slowdowns and ahead of the first signal after
 // a slow slowdown's end.  A point that finds no room records failure 11, 12 or
 // 13 (failure_position = cell x 50) and the pass goes on; a later failure
 // overwrites an earlier one.  Does nothing while the array is not allocated.
-void assegna_codici(scenario_records& records);
+void assign_track_codes(scenario_records& records);
 
 }  // namespace scenario
 

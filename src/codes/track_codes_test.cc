@@ -87,7 +87,7 @@ std::string differences(const std::vector<track_segment>& actual,
 
 // Runs the pass and returns how the array differs from `expected`.
 std::string run_pass(test_line& line, const std::vector<track_segment>& expected) {
-  assegna_codici(line.records);
+  assign_track_codes(line.records);
   return differences(line.records.segments, expected);
 }
 
@@ -107,7 +107,7 @@ TEST(TrackCodeTest, NothingHappensWithoutSegmentArray) {
   records.segment_last = 1220;
   records.failure_code = 7;
   records.failure_position = 350;
-  assegna_codici(records);
+  assign_track_codes(records);
   EXPECT_TRUE(records.segments.empty());
   EXPECT_EQ(records.failure_code, 7);
   EXPECT_EQ(records.failure_position, 350);
@@ -118,7 +118,7 @@ TEST(TrackCodeTest, EarlierFailureStaysWhenPassFindsNone) {
   line.slowdown(40, 50, 52, 30);
   line.records.failure_code = 21;
   line.records.failure_position = 2400;
-  assegna_codici(line.records);
+  assign_track_codes(line.records);
   EXPECT_EQ(line.records.failure_code, 21);
   EXPECT_EQ(line.records.failure_position, 2400);
 }
@@ -348,7 +348,7 @@ TEST(TrackCodeTest, LaterFailureOverwritesEarlierOne) {
     line.put(25, kSignBoard, 1).put(24, kSignBoard, 2).put(23, kSignBoard, 3);
     line.put(100, kSlowdownStart, 30).put(120, kSlowdownEnd, 30);
     line.put(107, kSignBoard, 4).put(108, kSignBoard, 5).put(109, kSignBoard, 6);
-    assegna_codici(line.records);
+    assign_track_codes(line.records);
     EXPECT_EQ(line.records.failure_code, 13);
     EXPECT_EQ(line.records.failure_position, 108 * 50);
   }
@@ -359,7 +359,7 @@ TEST(TrackCodeTest, LaterFailureOverwritesEarlierOne) {
     line.put(37, kSignBoard, 4).put(38, kSignBoard, 5).put(39, kSignBoard, 6);
     line.put(100, kSlowdownStart, 120).put(101, kSlowdownEnd, 120);
     line.put(95, kSignBoard, 1).put(94, kSignBoard, 2).put(93, kSignBoard, 3);
-    assegna_codici(line.records);
+    assign_track_codes(line.records);
     EXPECT_EQ(line.records.failure_code, 12);
     EXPECT_EQ(line.records.failure_position, 100 * 50);
   }

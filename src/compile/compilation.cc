@@ -35,16 +35,16 @@ reading_outcome memorizza_dati(scenario_records& records, source_text line_descr
   return outcome;
 }
 
-compilation compile_scenario(scenario_records& records, int32_t j, source_text line_description,
-                             source_text train_service) {
+compilation compile_scenario(scenario_records& records, bool build_geometry,
+                             source_text line_description, source_text train_service) {
   compilation result;
-  records.build_geometry = j;
+  records.build_geometry = build_geometry;
   records.failure_code = 0;
   records.general_table = general_table_t{};
   result.reading = memorizza_dati(records, line_description, train_service);
   if (!records.segments_allocated()) return result;
 
-  assegna_codici(records);
+  assign_track_codes(records);
   general_entry& stamped = records.general_table[kSlotSceneryAndLine];
   track_segment& cell = records.segments[1];
   if (stamped.number_a != 0 || cell.value1 != 0) {

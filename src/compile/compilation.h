@@ -17,8 +17,9 @@ namespace scenario {
 // A source text, or nothing when its file does not exist.
 using source_text = std::optional<std::string_view>;
 
-// Reads both source texts into the records.  Numbered failures are recorded
-// in the records; run-time failures become failure 25.
+// memorizza_dati ("store the data"): reads both source texts into the
+// records.  Numbered failures are recorded in the records; run-time failures
+// become failure 25.
 reading_outcome memorizza_dati(scenario_records& records, source_text line_description,
                                source_text train_service);
 
@@ -39,9 +40,9 @@ struct compilation {
 
 // Everything of a compilation but the writing of the files: clears the
 // general table, reads, assigns the track codes, stamps the reserved slots and
-// stores the check codes.  `j` non-zero draws the route plan.
-compilation compile_scenario(scenario_records& records, int32_t j, source_text line_description,
-                             source_text train_service);
+// stores the check codes.  `build_geometry` draws the route plan.
+compilation compile_scenario(scenario_records& records, bool build_geometry,
+                             source_text line_description, source_text train_service);
 
 }  // namespace scenario
 

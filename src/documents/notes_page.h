@@ -11,7 +11,7 @@
 
 namespace scenario {
 
-// The bytes of the notes page file: 53 lines, Windows-1252 (the accented
+// dati_note ("notes data"): the bytes of the notes page file: 53 lines, Windows-1252 (the accented
 // letters are single bytes, E0 for the a with a grave accent), CR LF after each line.
 std::string dati_note();
 

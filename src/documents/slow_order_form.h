@@ -10,8 +10,8 @@
 
 namespace scenario {
 
-// The bytes of the slow order form file: 46 lines, Windows-1252, CR LF after
-// each line, 3 293 bytes in all.
+// dati_rallentamenti ("slowdowns data"): the bytes of the slow order form file: 46 lines,
+// Windows-1252, CR LF after each line, 3 293 bytes in all.
 std::string dati_rallentamenti();
 
 }  // namespace scenario

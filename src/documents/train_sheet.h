@@ -11,8 +11,8 @@
 
 namespace scenario {
 
-// The bytes of the train sheet file: 51 lines, Windows-1252, CR LF after each
-// line, 3 904 bytes in all.
+// dati_scheda ("sheet data"): the bytes of the train sheet file: 51 lines, Windows-1252, CR LF
+// after each line, 3 904 bytes in all.
 std::string dati_scheda();
 
 }  // namespace scenario

@@ -97,7 +97,7 @@ std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_
 }
 
 void write_compiled_files(const scenario_records& r, const fs::path& dir) {
-  const bool geometry = r.build_geometry != 0;
+  const bool geometry = r.build_geometry;
   const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
   // The route plan is written from its own bytes, without a copy.
   std::string encoded_plan;
@@ -117,13 +117,13 @@ int errore(std::string_view a, std::ostream& err) {
   return generator::kExitFailure;
 }
 
-int memorizza_percorso(scenario_records& records, int32_t j, const fs::path& dir,
+int memorizza_percorso(scenario_records& records, bool build_geometry, const fs::path& dir,
                        std::ostream& err) {
   const fs::path line_path = dir / line_description_file_name(records.line_id);
   const fs::path service_path = dir / train_service_file_name(records.line_id, records.train_code);
   const std::optional<std::string> line = read_if_present(line_path);
   const std::optional<std::string> service = read_if_present(service_path);
-  const compilation result = compile_scenario(records, j, line, service);
+  const compilation result = compile_scenario(records, build_geometry, line, service);
   // The readers use their texts up, as far as they got.
   if (result.reading.delete_line_description) platform::remove_file(line_path);
   if (result.reading.delete_train_service) platform::remove_file(service_path);
@@ -146,7 +146,7 @@ int Form_Load(const fs::path& dir, std::ostream& err) {
   own_texts texts;
   try {
     write_texts(records, dir, texts);
-    return memorizza_percorso(records, 1, dir, err);
+    return memorizza_percorso(records, true, dir, err);
   } catch (const file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';
     return generator::kExitFileOrUsage;

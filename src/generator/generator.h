@@ -24,15 +24,19 @@ std::vector<std::filesystem::path> compiled_file_paths(std::string_view line_id,
 // earlier ones or none.
 void write_compiled_files(const scenario_records& records, const std::filesystem::path& dir);
 
-// Shows the code of a failure that stops the run; returns the exit status.
+// errore ("error"): shows the code of a failure that stops the run; returns
+// the exit status.
 int errore(std::string_view a, std::ostream& err);
 
-// Compiles the source texts found in `dir` and writes the compiled files
-// there; returns the exit status.
-int memorizza_percorso(scenario_records& records, int32_t j, const std::filesystem::path& dir,
-                       std::ostream& err);
+// memorizza_percorso ("store the route"): compiles the source texts found in
+// `dir` and writes the compiled files there; returns the exit status.  The
+// simulator's argument j is `build_geometry`: draw the route plan and write
+// the line geometry file.
+int memorizza_percorso(scenario_records& records, bool build_geometry,
+                       const std::filesystem::path& dir, std::ostream& err);
 
-// The whole run: texts, documents, compilation.  Returns the exit status.
+// Form_Load (the simulator's window-load event): the whole run, texts,
+// documents, compilation.  Returns the exit status.
 int Form_Load(const std::filesystem::path& dir, std::ostream& err);
 
 }  // namespace scenario

@@ -6,9 +6,7 @@
 #include "line/progressive.h"
 #include "line/tunnels_and_boards.h"
 #include "model/rounding.h"
-#include "reading/entry_notes.h"
-#include "reading/entry_watch.h"
-#include "reading/field_reader.h"
+#include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
 
 namespace scenario {
@@ -18,101 +16,52 @@ constexpr int32_t kMaxRouteLength = 1'000'000;
 constexpr int32_t kExtraMetres = 7000;  // the plan and array run past the line's end
 constexpr int32_t kLastPlanMetre = 1'000'000;
 
-// What an entry tells the entry loop.
-enum class flow {
-  next,         // go on with the next field
-  end_of_text,  // stop reading as if the text had ended (failure 15)
-  quit,         // the whole reading ends here
-};
-
 const text_vocabulary kGeneralWords{"the general section of the line description",
                                     kLineGeneralKeywords, kLineSections};
 const text_vocabulary kEntryWords{"the line description", kLineEntryKeywords, kLineSections};
 
-class line_reader {
+class line_reader : entry_reader {
  public:
   line_reader(std::string_view text, scenario_records& records, reading_outcome& outcome)
-      : fields_(text),
-        r_(records),
-        outcome_(outcome),
-        notes_(source_kind::line_description, outcome),
+      : entry_reader(source_kind::line_description, text, records, outcome),
         general_watch_(source_kind::line_description, kGeneralWords, outcome.warnings),
         entry_watch_(source_kind::line_description, kEntryWords, outcome.warnings) {}
 
   bool read(int32_t& sign_board_cursor);
 
  private:
-  bool find_general_section();
   void order_progressives();
   bool read_general_section();
-  bool general_section_entry(const std::string& keyword);
+  entry_flow general_section_entry(const std::string& keyword);
   void progressive_entries(const std::string& keyword);
-  void given(std::string_view entry);
-  bool read_route_length();
-  bool read_signal_repetition(const std::string& keyword);
+  entry_flow read_route_length();
+  entry_flow read_signal_repetition(const std::string& keyword);
   void seed_plan();
-  bool read_entries();
-  flow entry(const std::string& keyword);
+  entry_flow entry(const std::string& keyword);
   std::string_view not_read_here(const std::string& keyword, bool general) const;
-  flow accept(int32_t first_value);
-  flow gradient_entry(const std::string& keyword);
-  flow curve_entry(const std::string& keyword);
+  entry_flow gradient_entry(const std::string& keyword);
+  entry_flow curve_entry(const std::string& keyword);
   void note_curve(int32_t start, int32_t length);
-  flow tunnel_entry(const std::string& keyword);
+  entry_flow tunnel_entry(const std::string& keyword);
   void note_tunnel(int32_t start, int32_t end, int32_t written, int32_t stored);
-  flow speed_board_entry(const std::string& keyword);
+  entry_flow speed_board_entry(const std::string& keyword);
   void note_speed_board(int32_t position, const int32_t (&v)[8], const text_position (&at)[9]);
-  flow sign_board_entry(const std::string& keyword);
+  entry_flow sign_board_entry(const std::string& keyword);
   void complete();
-
-  // Ends the reading with `code`, the text used up.
-  bool quit(int32_t code, std::optional<int32_t> position = std::nullopt);
-  // The same, from an entry handler.
-  flow stop(int32_t code, std::optional<int32_t> position = std::nullopt) {
-    quit(code, position);
-    return flow::quit;
-  }
-  // The same for an entry refused on a taken segment: says what holds it.
-  flow refuse(int32_t code, int32_t position, std::string_view entry, int64_t index) {
-    outcome_.detail = std::string(entry) + " at " + std::to_string(position) + " m: segment " +
-                      std::to_string(index) + " already holds " + notes_.holder(index, r_);
-    return stop(code, position);
-  }
-  template <typename Examine>
-  auto watched(entry_watch& watch, const std::string& field, bool general, Examine examine) {
-    return watch_examination(
-        watch, fields_, field, fate_, [&] { return not_read_here(field, general); }, examine);
-  }
-  void note_site() { outcome_.site = failure_site{source_kind::line_description, entry_start_}; }
 
   double x(int64_t m) const { return r_.track_geometry.value(static_cast<int32_t>(m), 0); }
   double y(int64_t m) const { return r_.track_geometry.value(static_cast<int32_t>(m), 1); }
   void draw(int64_t m, double k);
 
-  field_reader fields_;
-  scenario_records& r_;
-  reading_outcome& outcome_;
-  entry_notes notes_;
   entry_watch general_watch_;
   entry_watch entry_watch_;
   tunnel_lists tunnels_;
-  text_position entry_start_;
-  field_fate fate_ = field_fate::unknown;  // of the keyword field being examined
   std::optional<int64_t> last_gradient_;
-  int32_t entry_value_ = 0;  // first value of the entry being read
   int64_t gradient_cursor_ = 0;
   int64_t pending_gradient_ = 0;
   int64_t plan_cursor_ = 2;
   int32_t sign_board_cursor_ = kFirstSignBoardSlot;
 };
-
-bool line_reader::quit(int32_t code, std::optional<int32_t> position) {
-  r_.failure_code = code;
-  if (position) r_.failure_position = *position;
-  outcome_.delete_line_description = true;
-  note_site();
-  return false;
-}
 
 // A keyword of the general section stands after it, or an entry's keyword
 // inside it: the reader knows it, but not there.
@@ -135,19 +84,23 @@ std::string_view line_reader::not_read_here(const std::string& f, bool general) 
 }
 
 bool line_reader::read(int32_t& sign_board_cursor) {
-  try {
-    if (!find_general_section() || !read_general_section()) return false;
+  return reporting_failures([&] {
+    if (!find_general_section()) {
+      quit(102);
+      return false;
+    }
+    if (!read_general_section()) return false;
     order_progressives();
-    if (r_.build_geometry != 0) seed_plan();
-    const bool go_on = read_entries();
+    if (r_.build_geometry) seed_plan();
+    auto hint = [this](const std::string& f) { return not_read_here(f, false); };
+    auto examine = [this](const std::string& f) { return entry(f); };
+    const bool go_on = read_entries(entry_watch_, hint, examine);
     sign_board_cursor = sign_board_cursor_;
     if (!go_on) return false;
     outcome_.delete_line_description = true;
     complete();
     return true;
-  } catch (const run_time_failure& failure) {
-    throw reading_failure{fields_.field_start(), failure.what};
-  }
+  });
 }
 
 // The flags apply once the general section is over, long after the values
@@ -172,15 +125,6 @@ void line_reader::order_progressives() {
   }
 }
 
-bool line_reader::find_general_section() {
-  for (;;) {
-    std::string field = fields_.read_text();
-    entry_start_ = fields_.field_start();
-    if (fields_.at_end()) return quit(102);
-    if (contains_ignoring_case(field, "[generale]")) return true;
-  }
-}
-
 // Leading dash fields are comments; a general entry is examined after them.
 bool line_reader::read_general_section() {
   for (;;) {
@@ -190,23 +134,20 @@ bool line_reader::read_general_section() {
     for (int i = 0; i < 10; ++i)
       if (contains(field, "-")) field = fields_.read_text();
     entry_start_ = fields_.field_start();
-    if (!watched(general_watch_, field, true, [&] { return general_section_entry(field); }))
-      return false;
+    const entry_flow next = watch_examination(
+        general_watch_, fields_, field, fate_, [&] { return not_read_here(field, true); },
+        [&] { return general_section_entry(field); });
+    if (next == entry_flow::quit) return false;
     const size_t first = field.find_first_not_of(" \t");
     const bool comment = first != std::string::npos && field[first] == '-';
     if (contains(field, "[") && contains(field, "]") && !comment) return true;
   }
 }
 
-void line_reader::given(std::string_view entry) {
-  fate_ = field_fate::taken;
-  notes_.given(entry, entry_start_);
-}
-
-bool line_reader::general_section_entry(const std::string& f) {
+entry_flow line_reader::general_section_entry(const std::string& f) {
   if (contains_ignoring_case(f, "percorso") && contains_ignoring_case(f, "lunghezza")) {
     given("lunghezza percorso");
-    if (!read_route_length()) return false;
+    if (read_route_length() == entry_flow::quit) return entry_flow::quit;
   }
   progressive_entries(f);
   general_entry& scenery = r_.general_table[kSlotSceneryAndLine];
@@ -226,7 +167,7 @@ bool line_reader::general_section_entry(const std::string& f) {
     given("ripetizione segnali");
     return read_signal_repetition(f);
   }
-  return true;
+  return entry_flow::next;
 }
 
 void line_reader::progressive_entries(const std::string& f) {
@@ -252,7 +193,7 @@ void line_reader::progressive_entries(const std::string& f) {
   }
 }
 
-bool line_reader::read_route_length() {
+entry_flow line_reader::read_route_length() {
   const int32_t length = fields_.read_i32();
   r_.general_table[kSlotTrainAndLength].value_b = length;
   if (length > kMaxRouteLength) return quit(1);
@@ -263,16 +204,16 @@ bool line_reader::read_route_length() {
   r_.geometry_last = static_cast<int32_t>(last_metre);
   r_.segment_last = static_cast<int32_t>(segment_index(last_metre, 0));
   r_.segments.assign(static_cast<size_t>(r_.segment_last) + 1, track_segment{});
-  if (r_.build_geometry != 0) r_.track_geometry = route_plan(r_.geometry_last);
-  return true;
+  if (r_.build_geometry) r_.track_geometry = route_plan(r_.geometry_last);
+  return entry_flow::next;
 }
 
-bool line_reader::read_signal_repetition(const std::string& keyword) {
+entry_flow line_reader::read_signal_repetition(const std::string& keyword) {
   general_entry& slot = r_.general_table[kSlotSignallingAndTrain];
   slot.value_a = fields_.read_i32();
   slot.value_b = fields_.read_i32();
-  if (slot.value_a % 50 != 0) return quit(3);
-  if (slot.value_b % 50 != 0) return quit(4);
+  if (slot.value_a % kSegmentMetres != 0) return quit(3);
+  if (slot.value_b % kSegmentMetres != 0) return quit(4);
   if (contains(keyword, "4"))
     slot.value_c = 4;
   else if (contains(keyword, "9"))
@@ -280,7 +221,7 @@ bool line_reader::read_signal_repetition(const std::string& keyword) {
   else
     return quit(5);
   if (slot.value_b == 0) slot.value_c = 0;
-  return true;
+  return entry_flow::next;
 }
 
 // The route starts at the origin heading along +y, one metre a step.
@@ -295,67 +236,29 @@ void line_reader::seed_plan() {
   r_.track_geometry.set_integer(1, 1, 1);
 }
 
-bool line_reader::read_entries() {
-  while (const std::optional<std::string> field = next_keyword_field(fields_)) {
-    entry_start_ = fields_.field_start();
-    const flow next = watched(entry_watch_, *field, false, [&] { return entry(*field); });
-    if (next == flow::quit) return false;
-    if (next == flow::end_of_text) break;
-  }
-  return true;
-}
-
 // Every handler whose keyword the field holds reads its own entry, in order.
-flow line_reader::entry(const std::string& f) {
+entry_flow line_reader::entry(const std::string& f) {
   auto has = [&f](std::string_view word) { return contains_ignoring_case(f, word); };
-  const bool geometry = r_.build_geometry != 0;
+  const bool geometry = r_.build_geometry;
   // Without a route plan a curve's line is passed over, numbers and all.
   if (has("curva") && !geometry) fate_ = field_fate::ignored;
-  using handler = flow (line_reader::*)(const std::string&);
-  const std::pair<bool, handler> handlers[] = {
-      {has("pendenza"), &line_reader::gradient_entry},
-      {has("curva") && geometry, &line_reader::curve_entry},
-      {has("montagna"), &line_reader::tunnel_entry},
-      {has("indicatori_v"), &line_reader::speed_board_entry},
-      {has("indicat") && has("cartello"), &line_reader::sign_board_entry},
-  };
-  try {
-    for (const auto& [matches, handle] : handlers) {
-      if (!matches) continue;
-      fate_ = field_fate::taken;
-      if (flow next = (this->*handle)(f); next != flow::next) return next;
-    }
-    return flow::next;
-  } catch (const outside_array& outside) {
-    outcome_.detail = outside_line(f, entry_value_, outside, r_);
-    return stop(30, entry_value_);
-  }
+  return dispatch(*this, f,
+                  {
+                      {has("pendenza"), &line_reader::gradient_entry},
+                      {has("curva") && geometry, &line_reader::curve_entry},
+                      {has("montagna"), &line_reader::tunnel_entry},
+                      {has("indicatori_v"), &line_reader::speed_board_entry},
+                      {has("indicat") && has("cartello"), &line_reader::sign_board_entry},
+                  });
 }
 
-// The bound test on an entry's first value, then the refusal of positions
-// before the start of the line.
-flow line_reader::accept(int32_t first_value) {
-  entry_value_ = first_value;
-  if (int64_t{r_.segment_last} * 50 < int64_t{first_value} + 100) {
-    r_.failure_code = 15;
-    r_.failure_position = first_value;
-    note_site();
-    return flow::end_of_text;
-  }
-  if (first_value < 0) {
-    outcome_.detail = before_line_start(first_value);
-    return stop(30, first_value);
-  }
-  return flow::next;
-}
-
-// Cell i carries the gradient in force at 50 * i metres.
-flow line_reader::gradient_entry(const std::string&) {
+// Cell i carries the gradient in force where its 50 m begin.
+entry_flow line_reader::gradient_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   const int32_t gradient = fields_.read_i32();
   const text_position gradient_at = fields_.field_start();
-  if (flow f = accept(position); f != flow::next) return f;
+  if (entry_flow f = accept(position); f != entry_flow::next) return f;
   notes_.snapped(position_at, "\"pendenza\"", position, 0);
   notes_.beyond_end(position_at, "\"pendenza\"", position, r_);
   notes_.in_order(position_at, "\"pendenza\"", position, last_gradient_);
@@ -373,7 +276,7 @@ flow line_reader::gradient_entry(const std::string&) {
     } while (gradient_cursor_ < n);
   }
   pending_gradient_ = gradient;
-  return flow::next;
+  return entry_flow::next;
 }
 
 // The next metre follows the last step, turned by k radians for a curve; the
@@ -392,17 +295,15 @@ void line_reader::draw(int64_t m, double k) {
   r_.track_geometry.set_real(metre, 1, next_y);
 }
 
-flow line_reader::curve_entry(const std::string& keyword) {
+entry_flow line_reader::curve_entry(const std::string& keyword) {
   const int32_t start = fields_.read_i32();
   const int32_t length = fields_.read_i32();
-  if (flow f = accept(start); f != flow::next) return f;
+  if (entry_flow f = accept(start); f != entry_flow::next) return f;
   static constexpr double kCurvature[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
   double k = 0;
   for (int digit = 1; digit <= 6 && k == 0; ++digit)
     if (contains(keyword, std::to_string(digit))) k = kCurvature[digit - 1];
-  if (k == 0) {
-    return stop(103);
-  }
+  if (k == 0) return quit(103);
   if (contains_ignoring_case(keyword, "s")) k = -k;
   note_curve(start, length);
   // A straight run up to the start, then the turn to the end; a curve that
@@ -411,12 +312,10 @@ flow line_reader::curve_entry(const std::string& keyword) {
   for (const auto& [last, turn] : runs) {
     while (plan_cursor_ <= last) {
       draw(plan_cursor_, turn);
-      if (++plan_cursor_ > kLastPlanMetre) {
-        return stop(103);
-      }
+      if (++plan_cursor_ > kLastPlanMetre) return quit(103);
     }
   }
-  return flow::next;
+  return entry_flow::next;
 }
 
 // The plan is drawn metre by metre in the order of the text: a curve written
@@ -440,20 +339,18 @@ void line_reader::note_curve(int32_t start, int32_t length) {
   }
 }
 
-flow line_reader::tunnel_entry(const std::string&) {
+entry_flow line_reader::tunnel_entry(const std::string&) {
   const int32_t start = fields_.read_i32();
   const int32_t end = fields_.read_i32();
   int32_t type = fields_.read_i32();
   const text_position type_at = fields_.field_start();
-  if (flow f = accept(start); f != flow::next) return f;
+  if (entry_flow f = accept(start); f != entry_flow::next) return f;
   const int32_t written = type > 10 ? type - 10 : type;
   memo_montagna(r_, tunnels_, start, end, type);
-  if (r_.failure_code > 0) {
-    return stop(r_.failure_code, start);
-  }
+  if (r_.failure_code > 0) return quit(r_.failure_code, start);
   note_tunnel(start, end, written, type);
   notes_.wrapped(type_at, "tunnel type", type, 8);
-  return flow::next;
+  return entry_flow::next;
 }
 
 void line_reader::note_tunnel(int32_t start, int32_t end, int32_t written, int32_t stored) {
@@ -466,7 +363,7 @@ void line_reader::note_tunnel(int32_t start, int32_t end, int32_t written, int32
                     " ends before it starts: no segment is marked, though it still counts "
                     "as the tunnel before the next one");
   } else if (const int64_t first = segment_index(start, 0), last = segment_index(end, -1);
-             first <= last && (start % 50 != 0 || end % 50 != 0)) {
+             first <= last && (start % kSegmentMetres != 0 || end % kSegmentMetres != 0)) {
     notes_.warn(warning_id::kPositionSnapped, entry_start_,
                 from_to + " covers segments " + std::to_string(first) + " to " +
                     std::to_string(last) + ", labelled " +
@@ -482,7 +379,7 @@ void line_reader::note_tunnel(int32_t start, int32_t end, int32_t written, int32
                     " m), and such tunnels are joined");
 }
 
-flow line_reader::speed_board_entry(const std::string&) {
+entry_flow line_reader::speed_board_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
   text_position at[9];
   at[0] = fields_.field_start();
@@ -491,16 +388,15 @@ flow line_reader::speed_board_entry(const std::string&) {
     v[i] = fields_.read_i32();
     at[i + 1] = fields_.field_start();
   }
-  if (flow f = accept(position); f != flow::next) return f;
-  const int64_t index = segment_index(position, kMarkOffset);
-  memo_indicatori_v_max(r_, position, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-  if (r_.failure_code == 21) return refuse(21, position, "\"indicatori_vmax\"", index);
-  if (r_.failure_code > 0) {
-    return stop(r_.failure_code, position);
-  }
+  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (const std::optional<taken_cell> taken =
+          memo_indicatori_v_max(r_, position, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]))
+    return refuse(taken->failure, position, "\"indicatori_vmax\"", taken->cell);
+  if (r_.failure_code > 0) return quit(r_.failure_code, position);
   note_speed_board(position, v, at);
-  notes_.place(index, entry_start_, mark_role::speed_board, position);
-  return flow::next;
+  notes_.place(segment_index(position, kMarkOffset), entry_start_, mark_role::speed_board,
+               position);
+  return entry_flow::next;
 }
 
 void line_reader::note_speed_board(int32_t position, const int32_t (&v)[8],
@@ -513,17 +409,15 @@ void line_reader::note_speed_board(int32_t position, const int32_t (&v)[8],
   for (int i = 0; i < 3; ++i) notes_.rounded(at[5 + i], names[i], v[4 + i]);
 }
 
-flow line_reader::sign_board_entry(const std::string&) {
+entry_flow line_reader::sign_board_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   std::string text = fields_.read_text();
   const text_position text_at = fields_.field_start();
-  if (flow f = accept(position); f != flow::next) return f;
+  if (entry_flow f = accept(position); f != entry_flow::next) return f;
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.
-  if (sign_board_cursor_ < 1) {
-    return stop(31, position);
-  }
+  if (sign_board_cursor_ < 1) return quit(31, position);
   const int64_t index = segment_index(position, kMarkOffset);
   track_segment& cell = segment_at(r_, index);
   if (!is_free(cell)) return refuse(6, position, "\"cartello indicatore\"", index);
@@ -538,7 +432,7 @@ flow line_reader::sign_board_entry(const std::string&) {
   r_.general_table[static_cast<size_t>(sign_board_cursor_)].text =
       checked_text(fields_, std::move(text));
   --sign_board_cursor_;
-  return flow::next;
+  return entry_flow::next;
 }
 
 // The last gradient holds to the end of the line, and the plan runs straight
@@ -554,7 +448,7 @@ void line_reader::complete() {
     r_.segments[static_cast<size_t>(gradient_cursor_)].gradient = low8(pending_gradient_ + 100);
     ++gradient_cursor_;
   } while (gradient_cursor_ < r_.segment_last - 2);
-  if (r_.build_geometry == 0) return;
+  if (!r_.build_geometry) return;
   while (plan_cursor_ <= r_.geometry_last - 2) {
     draw(plan_cursor_, 0.0);
     ++plan_cursor_;

@@ -15,23 +15,35 @@ namespace scenario {
 // The entries of the line description as its writer spells them: those of
 // the general section, then those after it.  The reader recognises each by
 // words it contains; the list serves the guide for authors and the
-// suggestions for a misspelt keyword.
+// suggestions for a misspelt keyword.  Keywords are the simulator's Italian
+// words; their English meaning stands beside them.
 inline constexpr std::array<std::string_view, 9> kLineGeneralKeywords = {
-    "lunghezza percorso",
-    "progressiva chilometrica uno",
-    "progressiva chilometrica due",
-    "progressiva chilometrica tre",
-    "sfondo uno",
-    "sfondo due",
-    "sfondo tre",
-    "ripetizione segnali 4 codici",
-    "ripetizione segnali 9 codici",
+    "lunghezza percorso",            // route length
+    "progressiva chilometrica uno",  // kilometric point one
+    "progressiva chilometrica due",  // two
+    "progressiva chilometrica tre",  // three
+    "sfondo uno",                    // scenery (background) one
+    "sfondo due",                    // two
+    "sfondo tre",                    // three
+    "ripetizione segnali 4 codici",  // cab-signal repetition, 4 codes
+    "ripetizione segnali 9 codici",  // the same, 9 codes
 };
 inline constexpr std::array<std::string_view, 6> kLineEntryKeywords = {
-    "curvas", "curvad", "pendenza", "montagna", "indicatori_vmax", "cartello indicatore",
+    "curvas",               // curve to the left (sinistra)
+    "curvad",               // curve to the right (destra)
+    "pendenza",             // gradient
+    "montagna",             // mountain: a tunnel
+    "indicatori_vmax",      // maximum-speed indicators: a speed-limit board
+    "cartello indicatore",  // sign board
 };
 inline constexpr std::array<std::string_view, 7> kLineSections = {
-    "[generale]", "[curve]", "[pendenze]", "[montagne]", "[cartelli]", "[indicazioni]", "[fine]",
+    "[generale]",     // general
+    "[curve]",        // curves
+    "[pendenze]",     // gradients
+    "[montagne]",     // mountains (tunnels)
+    "[cartelli]",     // boards
+    "[indicazioni]",  // indications
+    "[fine]",         // end
 };
 
 // Reads the line description `text` into the records: route length and

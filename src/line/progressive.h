@@ -1,4 +1,5 @@
-// The kilometric progressive reference entries of the line description.
+// The kilometric progressive reference entries ("progressiva chilometrica",
+// kilometric point) of the line description.
 #ifndef SCENARIO_LINE_PROGRESSIVE_H_
 #define SCENARIO_LINE_PROGRESSIVE_H_
 
@@ -6,8 +7,9 @@
 
 namespace scenario {
 
-// Puts the entries read as "uno", "due" and "tre" (slots 83, 82, 81) into
-// their fixed order in slots 81..83 and applies their flags.
+// progressive_ordina ("order the progressives"): puts the entries read as
+// "uno", "due" and "tre" (one, two, three: slots 83, 82, 81) into their fixed
+// order in slots 81..83 and applies their flags.
 void progressive_ordina(general_table_t& table);
 
 }  // namespace scenario

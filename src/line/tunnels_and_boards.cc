@@ -29,11 +29,11 @@ int16_t packed_speed(int32_t left, int32_t right) {
 
 }  // namespace
 
-void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t inizio, int32_t fine,
-                   int32_t& tipo) {
+void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t start, int32_t end,
+                   int32_t& type) {
   bool marks = false;
-  if (tipo > 10) {
-    tipo -= 10;
+  if (type > 10) {
+    type -= 10;
     marks = true;
   }
   if (tunnels.count >= kMaxTunnels) {
@@ -41,32 +41,34 @@ void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t ini
     return;
   }
   const int32_t n = ++tunnels.count;
-  tunnels.starts[n] = inizio;
-  tunnels.ends[n] = fine;
+  tunnels.starts[n] = start;
+  tunnels.ends[n] = end;
   if (n > 1 && int64_t{tunnels.starts[n]} - tunnels.ends[n - 1] <= kJoinDistance)
-    tipo = kJoinedType;
+    type = kJoinedType;
 
-  const int64_t first = segment_index(inizio, 0);
-  const int64_t last = segment_index(fine, -1);
+  const int64_t first = segment_index(start, 0);
+  const int64_t last = segment_index(end, -1);
   int64_t count = 0;
   for (int64_t i = first; i <= last; ++i) {
     track_segment& cell = segment_at(records, i);
     ++count;
-    cell.tunnel_type = low8(tipo);
+    cell.tunnel_type = low8(type);
     // Marked tunnels carry a marker every fourth cell (every 200 m).
     if (marks && count % 4 == 0 && cell.kind == kNothing) cell.kind = kTunnelMarker;
   }
 }
 
-void memo_indicatori_v_max(scenario_records& records, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int64_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int64_t strisced) {
+std::optional<taken_cell> memo_indicatori_v_max(scenario_records& records, int32_t position,
+                                                int32_t vas, int32_t vbs, int32_t vcs,
+                                                int64_t strisces, int32_t vad, int32_t vbd,
+                                                int32_t vcd, int64_t strisced) {
   const int16_t left_stripes = fit16(strisces, "stripe count");
   const int16_t right_stripes = fit16(strisced, "stripe count");
-  track_segment& cell = segment_at(records, segment_index(posizione, kMarkOffset));
+  const int64_t index = segment_index(position, kMarkOffset);
+  track_segment& cell = segment_at(records, index);
   if (!is_free(cell)) {
     records.failure_code = 21;
-    return;
+    return taken_cell{21, index};
   }
   cell.kind = kSpeedBoard;
   cell.value1 = packed_speed(vas, vad);
@@ -74,6 +76,7 @@ void memo_indicatori_v_max(scenario_records& records, int32_t posizione, int32_t
   cell.value3 = packed_speed(vcs, vcd);
   cell.value4 = fit16(fit16(int64_t{left_stripes} * 10, "stripe count") + int64_t{right_stripes},
                       "stripe count");
+  return std::nullopt;
 }
 
 }  // namespace scenario

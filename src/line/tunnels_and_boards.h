@@ -1,12 +1,14 @@
-// Recorders of the line description's tunnels ("montagna") and speed-limit
-// boards ("indicatori_vmax").
+// Recorders of the line description's tunnels ("montagna", mountain) and
+// speed-limit boards ("indicatori_vmax", maximum speed indicators).
 #ifndef SCENARIO_LINE_TUNNELS_AND_BOARDS_H_
 #define SCENARIO_LINE_TUNNELS_AND_BOARDS_H_
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "model/records.h"
+#include "reading/reading.h"
 
 namespace scenario {
 
@@ -20,16 +22,21 @@ struct tunnel_lists {
   int32_t count = 0;
 };
 
-// Records a tunnel from `inizio` to `fine` (m) and writes its stored type
-// back into `tipo`.  An 81st tunnel sets failure 31 and records nothing.
-void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t inizio, int32_t fine,
-                   int32_t& tipo);
+// memo_montagna ("record mountain"): records a tunnel from `start` to `end`
+// (m) and writes its stored type back into `type`.  An 81st tunnel sets
+// failure 31 and records nothing.
+void memo_montagna(scenario_records& records, tunnel_lists& tunnels, int32_t start, int32_t end,
+                   int32_t& type);
 
-// Records a speed-limit board at `posizione`: left-side speeds A, B, C and
-// stripes, then right-side ones.  A taken cell sets failure 21.
-void memo_indicatori_v_max(scenario_records& records, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int64_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int64_t strisced);
+// memo_indicatori_v_max ("record maximum speed boards"): records a
+// speed-limit board at `position`, with the values under the simulator's
+// names: left-side (sinistra) speeds A, B, C and stripe count (strisce), then
+// the right-side (destra) ones.  A taken cell sets failure 21, writes nothing
+// and is returned.
+std::optional<taken_cell> memo_indicatori_v_max(scenario_records& records, int32_t position,
+                                                int32_t vas, int32_t vbs, int32_t vcs,
+                                                int64_t strisces, int32_t vad, int32_t vbd,
+                                                int32_t vcd, int64_t strisced);
 
 }  // namespace scenario
 

@@ -75,7 +75,8 @@ struct general_entry {
 inline constexpr int kGeneralSlots = 87;
 using general_table_t = std::array<general_entry, kGeneralSlots>;
 
-// Fixed slots of the general table.
+// Fixed slots of the general table; uno, due, tre (one, two, three) as the
+// keywords of the kilometric progressive entries name them.
 inline constexpr int kSlotProgressiveTre = 81;
 inline constexpr int kSlotProgressiveDue = 82;
 inline constexpr int kSlotProgressiveUno = 83;
@@ -88,7 +89,7 @@ inline constexpr int kFirstSignBoardSlot = 80;
 struct scenario_records {
   std::string line_id;
   std::string train_code;
-  int32_t build_geometry = 0;
+  bool build_geometry = false;  // draw the route plan and write the line geometry file
 
   general_table_t general_table{};
   std::vector<track_segment> segments;  // empty until the route length is read

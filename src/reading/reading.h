@@ -40,7 +40,7 @@ enum class mark_role : uint8_t {
   signal,
   speed_board,
   sign_board,
-  abbattimento,
+  abbattimento,  // a track-code point ("abbattimento", the keyword that places it)
   slowdown_warning,
   slowdown_start,
   slowdown_end,
@@ -108,6 +108,14 @@ struct reading_outcome {
     text_position value_at;
   };
   std::vector<progressive_source> progressive_sources;
+};
+
+// A recorder's refusal of an entry on a taken cell: the failure it recorded
+// and the cell that held something already, so that the reader can name
+// what holds it.
+struct taken_cell {
+  int32_t failure = 0;
+  int64_t cell = 0;
 };
 
 // The next keyword field of an entry loop: one field, with at most two

@@ -3,20 +3,14 @@
 #include <string>
 
 #include "model/rounding.h"
-#include "reading/entry_notes.h"
-#include "reading/entry_watch.h"
-#include "reading/field_reader.h"
+#include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
 #include "service/signals_and_slowdowns.h"
 
 namespace scenario {
 namespace {
 
-enum class flow { next, end_of_reading, quit };
-
-// An entry is accepted when its position leaves this much of the line
-// after it; a station needs room for its platform.
-constexpr int64_t kEntryReach = 100;
+// A station is accepted when its position leaves room for its platform.
 constexpr int64_t kStationReach = 800;
 constexpr int64_t kStationSpacing = 350;
 constexpr int32_t kLastMarkedStationType = 24;
@@ -27,69 +21,47 @@ const text_vocabulary kWords{"the train service description", kServiceKeywords, 
 
 std::string at_metres(int64_t position) { return " at " + std::to_string(position) + " m"; }
 
-class service_reader {
+class service_reader : entry_reader {
  public:
   service_reader(std::string_view text, scenario_records& records, reading_outcome& outcome,
                  int32_t sign_board_cursor)
-      : fields_(text),
-        r_(records),
-        outcome_(outcome),
-        notes_(source_kind::train_service, outcome),
+      : entry_reader(source_kind::train_service, text, records, outcome),
         watch_(source_kind::train_service, kWords, outcome.warnings),
         sign_board_cursor_(sign_board_cursor) {}
 
   void read();
 
  private:
-  bool find_general_section();
-  flow entry(const std::string& keyword);
-  flow train_entry(const std::string& keyword);
-  flow speed_entry(const std::string& keyword);
-  flow adhesion_entry(const std::string& keyword);
-  flow clock_entry(const std::string& keyword);
-  flow sand_entry(const std::string& keyword);
-  void given(std::string_view entry);
-  flow accept(int32_t position, int64_t reach = kEntryReach);
-  flow profile_entry(int64_t& cursor, int64_t& current, bool speed);
-  flow signal_entry(const std::string& keyword);
-  void note_signal(const int32_t (&v)[11], const text_position (&at)[11]);
-  flow slowdown_entry(const std::string& keyword);
-  flow slowdown_conflict(int32_t code, int32_t x, const slowdown_segments& cells);
-  void note_slowdown(const int32_t (&v)[6], const text_position (&at)[6]);
+  entry_flow entry(const std::string& keyword);
+  entry_flow train_entry(const std::string& keyword);
+  entry_flow speed_entry(const std::string& keyword);
+  entry_flow adhesion_entry(const std::string& keyword);
+  entry_flow clock_entry(const std::string& keyword);
+  entry_flow sand_entry(const std::string& keyword);
+  entry_flow profile_entry(int64_t& cursor, int64_t& current, bool speed);
+  entry_flow signal_entry(const std::string& keyword);
+  void note_signal(const signal_values& s, const text_position (&at)[11]);
+  entry_flow slowdown_entry(const std::string& keyword);
+  entry_flow slowdown_conflict(const slowdown_values& slowdown, const taken_cell& taken,
+                               const slowdown_segments& cells);
+  void note_slowdown(const slowdown_values& slowdown, const text_position (&at)[6]);
   void place_slowdown(int32_t x, const slowdown_segments& cells, bool lead_in);
-  flow abbattimento_entry(const std::string& keyword);
-  flow station_entry(const std::string& keyword);
-  flow station_extent(general_entry& station, int32_t p, int32_t n);
-  flow station_marks(const general_entry& station);
+  entry_flow abbattimento_entry(const std::string& keyword);
+  entry_flow station_entry(const std::string& keyword);
+  entry_flow station_extent(general_entry& station, int32_t p, int32_t n);
+  entry_flow station_marks(const general_entry& station);
   void end_of_reading();
   void check_progressives();
 
-  flow quit(int32_t code, std::optional<int32_t> position = std::nullopt);
-  flow stopped_by_earlier(int32_t position, std::string_view entry);
-  // The same for an entry refused on a taken segment, saying what holds it.
-  flow refuse(int32_t code, int32_t position, std::string detail) {
-    outcome_.detail = std::move(detail);
-    return quit(code, position);
-  }
-  std::string taken(int64_t index) const {
-    return "segment " + std::to_string(index) + " already holds " + notes_.holder(index, r_);
-  }
-  void note_site() { outcome_.site = failure_site{source_kind::train_service, entry_start_}; }
+  entry_flow stopped_by_earlier(int32_t position, std::string_view entry);
   void note_position(text_position where, std::string_view what, int64_t position, int64_t offset) {
     notes_.snapped(where, what, position, offset);
     notes_.beyond_end(where, what, position, r_);
   }
   uint8_t speed_step(int64_t speed) const;
 
-  field_reader fields_;
-  scenario_records& r_;
-  reading_outcome& outcome_;
-  entry_notes notes_;
   entry_watch watch_;
-  field_fate fate_ = field_fate::unknown;
   int32_t sign_board_cursor_;
-  text_position entry_start_;
-  int32_t entry_value_ = 0;
   int32_t station_number_ = 1;
   int64_t speed_cursor_ = 0;
   int64_t adhesion_cursor_ = 0;
@@ -106,17 +78,9 @@ class service_reader {
   int32_t inherited_position_ = 0;
 };
 
-flow service_reader::quit(int32_t code, std::optional<int32_t> position) {
-  r_.failure_code = code;
-  if (position) r_.failure_position = *position;
-  outcome_.delete_train_service = true;
-  note_site();
-  return flow::quit;
-}
-
 // A failure 15 the line description left ends the reading at the first
 // signal or slowdown, far from its cause: say where it came from.
-flow service_reader::stopped_by_earlier(int32_t position, std::string_view entry) {
+entry_flow service_reader::stopped_by_earlier(int32_t position, std::string_view entry) {
   if (r_.failure_code == 15 && inherited_site_)
     outcome_.detail = std::string(entry) + at_metres(position) +
                       " ends the reading: failure 15 of the line description, its entry at " +
@@ -131,64 +95,36 @@ void service_reader::read() {
     inherited_site_ = outcome_.site;
     inherited_position_ = r_.failure_position;
   }
-  try {
+  reporting_failures([&] {
     // Everything before the general section is the author's own.
-    if (!find_general_section()) return end_of_reading();
-    while (const std::optional<std::string> field = next_keyword_field(fields_)) {
-      entry_start_ = fields_.field_start();
-      const flow next = watch_examination(
-          watch_, fields_, *field, fate_, [] { return std::string_view(); },
-          [&] { return entry(*field); });
-      if (next == flow::quit) return;
-      if (next == flow::end_of_reading) break;
-    }
+    auto no_hint = [](const std::string&) { return std::string_view(); };
+    auto examine = [this](const std::string& f) { return entry(f); };
+    if (find_general_section() && !read_entries(watch_, no_hint, examine)) return;
     end_of_reading();
-  } catch (const run_time_failure& failure) {
-    throw reading_failure{fields_.field_start(), failure.what};
-  }
-}
-
-bool service_reader::find_general_section() {
-  for (;;) {
-    std::string field = fields_.read_text();
-    if (fields_.at_end()) return false;
-    if (contains_ignoring_case(field, "[generale]")) return true;
-  }
+  });
 }
 
 // Every test is made, so a field holding two keywords is handled by both.
-flow service_reader::entry(const std::string& f) {
+entry_flow service_reader::entry(const std::string& f) {
   auto has = [&f](std::string_view word) { return contains_ignoring_case(f, word); };
-  using handler = flow (service_reader::*)(const std::string&);
-  const std::pair<bool, handler> handlers[] = {
-      {(has("frenata") && has("massa")) || has("vetture"), &service_reader::train_entry},
-      {has("velocit"), &service_reader::speed_entry},
-      {has("aderenza"), &service_reader::adhesion_entry},
-      {has("orologio"), &service_reader::clock_entry},
-      {has("sabbia"), &service_reader::sand_entry},
-      {has("segnale"), &service_reader::signal_entry},
-      {has("rallentamento"), &service_reader::slowdown_entry},
-      {has("abbattimento"), &service_reader::abbattimento_entry},
-      {has("stazione"), &service_reader::station_entry},
-  };
-  try {
-    for (const auto& [matches, handle] : handlers) {
-      if (!matches) continue;
-      fate_ = field_fate::taken;
-      if (flow next = (this->*handle)(f); next != flow::next) return next;
-    }
-    return flow::next;
-  } catch (const outside_array& outside) {
-    outcome_.detail = outside_line(f, entry_value_, outside, r_);
-    return quit(30, entry_value_);
-  }
+  return dispatch(
+      *this, f,
+      {
+          {(has("frenata") && has("massa")) || has("vetture"), &service_reader::train_entry},
+          {has("velocit"), &service_reader::speed_entry},
+          {has("aderenza"), &service_reader::adhesion_entry},
+          {has("orologio"), &service_reader::clock_entry},
+          {has("sabbia"), &service_reader::sand_entry},
+          {has("segnale"), &service_reader::signal_entry},
+          {has("rallentamento"), &service_reader::slowdown_entry},
+          {has("abbattimento"), &service_reader::abbattimento_entry},
+          {has("stazione"), &service_reader::station_entry},
+      });
 }
-
-void service_reader::given(std::string_view entry) { notes_.given(entry, entry_start_); }
 
 // Braked mass first, then the number of coaches, as a field holding both
 // keywords reads them.
-flow service_reader::train_entry(const std::string& f) {
+entry_flow service_reader::train_entry(const std::string& f) {
   general_entry& train = r_.general_table[kSlotTrainAndLength];
   if (contains_ignoring_case(f, "frenata") && contains_ignoring_case(f, "massa")) {
     given("percentuale massa frenata");
@@ -198,37 +134,22 @@ flow service_reader::train_entry(const std::string& f) {
     given("numero vetture");
     train.value_c = fields_.read_i32();
   }
-  return flow::next;
+  return entry_flow::next;
 }
 
-flow service_reader::clock_entry(const std::string&) {
+entry_flow service_reader::clock_entry(const std::string&) {
   given("orologio");
   general_entry& clock = r_.general_table[kSlotSignallingAndTrain];
   clock.number_c = fields_.read_i16();
   clock.number_d = fields_.read_i16();
   clock.number_e = fields_.read_i16();
-  return flow::next;
+  return entry_flow::next;
 }
 
-flow service_reader::sand_entry(const std::string&) {
+entry_flow service_reader::sand_entry(const std::string&) {
   given("sabbia");
   r_.general_table[kSlotSignallingAndTrain].number_a = fields_.read_i16();
-  return flow::next;
-}
-
-flow service_reader::accept(int32_t position, int64_t reach) {
-  entry_value_ = position;
-  if (int64_t{r_.segment_last} * 50 < position + reach) {
-    r_.failure_code = 15;
-    r_.failure_position = position;
-    note_site();
-    return flow::end_of_reading;
-  }
-  if (position < 0) {
-    outcome_.detail = before_line_start(position);
-    return quit(30, position);
-  }
-  return flow::next;
+  return entry_flow::next;
 }
 
 uint8_t service_reader::speed_step(int64_t speed) const {
@@ -241,22 +162,22 @@ uint8_t service_reader::speed_step(int64_t speed) const {
   return static_cast<uint8_t>(step);
 }
 
-flow service_reader::speed_entry(const std::string&) {
+entry_flow service_reader::speed_entry(const std::string&) {
   return profile_entry(speed_cursor_, current_speed_, true);
 }
 
-flow service_reader::adhesion_entry(const std::string&) {
+entry_flow service_reader::adhesion_entry(const std::string&) {
   return profile_entry(adhesion_cursor_, current_adhesion_, false);
 }
 
 // A profile value holds from its position to the next entry's; the cells up
 // to the new position take the value in force before it.
-flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool speed) {
+entry_flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool speed) {
   const int32_t position = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (flow f = accept(position); f != flow::next) return f;
+  if (entry_flow f = accept(position); f != entry_flow::next) return f;
   const std::string_view what = speed ? "\"velocita\"" : "\"aderenza\"";
   note_position(position_at, what, position, 0);
   notes_.in_order(position_at, what, position, speed ? last_speed_ : last_adhesion_);
@@ -278,39 +199,39 @@ flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool speed
   }
   current = value;
   if (speed) current_speed_at_ = value_at;
-  return flow::next;
+  return entry_flow::next;
 }
 
-flow service_reader::signal_entry(const std::string&) {
-  int32_t v[11];
-  text_position at[11];
-  for (int i = 0; i < 11; ++i) {
-    v[i] = fields_.read_i32();
+entry_flow service_reader::signal_entry(const std::string&) {
+  signal_values s;
+  text_position at[kSignalFields.size()];
+  for (size_t i = 0; i < kSignalFields.size(); ++i) {
+    s.*kSignalFields[i] = fields_.read_i32();
     at[i] = fields_.field_start();
   }
-  if (flow f = accept(v[0]); f != flow::next) return f;
-  const int64_t i = signal_segment(v[0]);
+  if (entry_flow f = accept(s.position); f != entry_flow::next) return f;
+  const int64_t i = signal_segment(s.position);
   // The signal's own cell is written before its approach marks, which may
   // then fall outside the line: it stays, and its entry is named for it.
   const bool writes_cell =
       i >= 0 && i <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(i)]);
-  if (writes_cell) notes_.place(i, entry_start_, mark_role::signal, v[0]);
-  memo_segnale(r_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  if (r_.failure_code == 16)
-    return refuse(16, v[0], "\"segnale\"" + at_metres(v[0]) + ": " + taken(i));
-  if (r_.failure_code > 0) return stopped_by_earlier(v[0], "\"segnale\"");
-  note_signal(v, at);
+  if (writes_cell) notes_.place(i, entry_start_, mark_role::signal, s.position);
+  if (const std::optional<taken_cell> taken = memo_segnale(r_, s))
+    return refuse(taken->failure, s.position, "\"segnale\"", taken->cell);
+  if (r_.failure_code > 0) return stopped_by_earlier(s.position, "\"segnale\"");
+  note_signal(s, at);
   const int64_t approach[] = {i - 2, i - 4, i - 6, i - 8};
-  notes_.place_approach_marks(approach, entry_start_, mark_role::signal, v[0], 0, r_.general_table);
-  return flow::next;
+  notes_.place_approach_marks(approach, entry_start_, mark_role::signal, s.position, 0,
+                              r_.general_table);
+  return entry_flow::next;
 }
 
 // The signal's values are combined into 16-bit fields, its time and
 // approach marks into 8-bit ones; each keeps only its low bits.
-void service_reader::note_signal(const int32_t (&v)[11], const text_position (&at)[11]) {
-  note_position(at[0], "\"segnale\"", v[0], kMarkOffset);
-  const int64_t sx = v[1], s1 = v[2], s2 = v[3], s3 = v[4], rapp = v[5], dx = v[6];
-  const int64_t d1 = v[7], d2 = v[8], d3 = v[9];
+void service_reader::note_signal(const signal_values& s, const text_position (&at)[11]) {
+  note_position(at[0], "\"segnale\"", s.position, kMarkOffset);
+  const int64_t sx = s.sx, s1 = s.s1, s2 = s.s2, s3 = s.s3, rapp = s.rapp, dx = s.dx;
+  const int64_t d1 = s.d1, d2 = s.d2, d3 = s.d3;
   notes_.wrapped(at[2], "s1 x 10 + d1 =", s1 * 10 + d1, 16);
   notes_.wrapped(at[3], "s2 x 10 + d2 =", s2 * 10 + d2, 16);
   notes_.wrapped(at[4], "s3 x 10 + d3 =", s3 * 10 + d3, 16);
@@ -319,32 +240,32 @@ void service_reader::note_signal(const int32_t (&v)[11], const text_position (&a
   if (low8(mark + 1) != mark + 1 || low8(mark + 4) != mark + 4)
     notes_.wrapped(at[1], "approach mark (sx x 3 + dx) x 10 + 4 =", mark + 4, 8);
   // tempo has already been raised to 101 when it was 1 to 100.
-  if (sx == 2) notes_.wrapped(at[10], "tempo", v[10], 8);
+  if (sx == 2) notes_.wrapped(at[10], "tempo", s.tempo, 8);
 }
 
-flow service_reader::slowdown_entry(const std::string&) {
-  int32_t v[6];
-  text_position at[6];
-  for (int i = 0; i < 6; ++i) {
-    v[i] = fields_.read_i32();
+entry_flow service_reader::slowdown_entry(const std::string&) {
+  slowdown_values slowdown;
+  text_position at[kSlowdownFields.size()];
+  for (size_t i = 0; i < kSlowdownFields.size(); ++i) {
+    slowdown.*kSlowdownFields[i] = fields_.read_i32();
     at[i] = fields_.field_start();
   }
-  if (flow f = accept(v[0]); f != flow::next) return f;
-  const slowdown_segments cells = slowdown_cells(v[0], v[2]);
+  const int32_t x = slowdown.x;
+  if (entry_flow f = accept(x); f != entry_flow::next) return f;
+  const slowdown_segments cells = slowdown_cells(x, slowdown.l);
   auto usable = [this](int64_t c) {
     return c >= 0 && c <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(c)]);
   };
   // With all three free, the marks are written even when the lead-in then
   // fails: name the entry for them.
   if ((!cells.warned || usable(cells.warning)) && usable(cells.start) && usable(cells.end))
-    place_slowdown(v[0], cells, false);
-  memo_rallentamento(r_, v[0], v[1], v[2], v[3], v[4], v[5]);
-  if (r_.failure_code >= 17 && r_.failure_code <= 20)
-    return slowdown_conflict(r_.failure_code, v[0], cells);
-  if (r_.failure_code > 0) return stopped_by_earlier(v[0], "\"rallentamento\"");
-  if (v[4] != 0 && cells.warned) place_slowdown(v[0], cells, true);
-  note_slowdown(v, at);
-  return flow::next;
+    place_slowdown(x, cells, false);
+  if (const std::optional<taken_cell> taken = memo_rallentamento(r_, slowdown))
+    return slowdown_conflict(slowdown, *taken, cells);
+  if (r_.failure_code > 0) return stopped_by_earlier(x, "\"rallentamento\"");
+  if (slowdown.f_ta != 0 && cells.warned) place_slowdown(x, cells, true);
+  note_slowdown(slowdown, at);
+  return entry_flow::next;
 }
 
 void service_reader::place_slowdown(int32_t x, const slowdown_segments& cells, bool lead_in) {
@@ -358,27 +279,37 @@ void service_reader::place_slowdown(int32_t x, const slowdown_segments& cells, b
   notes_.place(cells.start, entry_start_, mark_role::slowdown_start, x);
 }
 
-flow service_reader::slowdown_conflict(int32_t code, int32_t x, const slowdown_segments& cells) {
-  const std::string entry = "\"rallentamento\"" + at_metres(x) + ": ";
-  if (code == 17) return refuse(code, x, entry + "its warning point: " + taken(cells.warning));
-  if (code == 18) return refuse(code, x, entry + "its start: " + taken(cells.start));
-  if (code == 19) return refuse(code, x, entry + "its end: " + taken(cells.end));
-  int64_t held = cells.lead_in;
-  while (held > cells.lead_in - 3 && is_free(r_.segments[static_cast<size_t>(held)])) --held;
-  return refuse(code, x,
-                entry + "its lead-in, segments " + std::to_string(cells.lead_in - 3) + " to " +
-                    std::to_string(cells.lead_in) + ": " + taken(held));
+// The failure tells which of the slowdown's marks found its cell taken.
+entry_flow service_reader::slowdown_conflict(const slowdown_values& slowdown,
+                                             const taken_cell& taken,
+                                             const slowdown_segments& cells) {
+  std::string part;
+  switch (taken.failure) {
+    case 17:
+      part = "its warning point";
+      break;
+    case 18:
+      part = "its start";
+      break;
+    case 19:
+      part = "its end";
+      break;
+    default:
+      part = "its lead-in, segments " + std::to_string(cells.lead_in - 3) + " to " +
+             std::to_string(cells.lead_in);
+  }
+  return refuse(taken.failure, slowdown.x, "\"rallentamento\"", taken.cell, part);
 }
 
-void service_reader::note_slowdown(const int32_t (&v)[6], const text_position (&at)[6]) {
-  const int64_t x = v[0], l = v[2];
+void service_reader::note_slowdown(const slowdown_values& slowdown, const text_position (&at)[6]) {
+  const int64_t x = slowdown.x, l = slowdown.l;
   note_position(at[0], "\"rallentamento\"", x, kMarkOffset);
   if ((x + l) % kSegmentMetres != 0) notes_.snapped(at[2], "its end", x + l, kMarkOffset);
-  notes_.wrapped(at[1], "speed", v[1], 16);
-  notes_.wrapped(at[3], "f_tt", v[3], 16);
-  if (v[5] != 0) notes_.wrapped(at[5], "d_v", v[5], 16);
-  const slowdown_segments cells = slowdown_cells(v[0], v[2]);
-  if (v[4] != 0 && !cells.warned)
+  notes_.wrapped(at[1], "speed", slowdown.v, 16);
+  notes_.wrapped(at[3], "f_tt", slowdown.f_tt, 16);
+  if (slowdown.d_v != 0) notes_.wrapped(at[5], "d_v", slowdown.d_v, 16);
+  const slowdown_segments cells = slowdown_cells(slowdown.x, slowdown.l);
+  if (slowdown.f_ta != 0 && !cells.warned)
     notes_.warn(warning_id::kLeadInIgnored, at[4],
                 "lead-in marks are asked for, but a slowdown starting at 1500 m or less has no "
                 "warning point and no lead-in: f_ta is ignored");
@@ -386,23 +317,22 @@ void service_reader::note_slowdown(const int32_t (&v)[6], const text_position (&
   std::string message = "\"rallentamento\"" + at_metres(x) + " over " + std::to_string(l) +
                         " m ends in its start segment " + std::to_string(cells.start) +
                         ": it is stored with its start mark only, and has no end of its own";
-  if (low16(v[1]) < kWalkedSpeed)
+  if (low16(slowdown.v) < kWalkedSpeed)
     message +=
         "; the track-code pass then walks on to the next slowdown's end or to the end of the "
         "line, placing a code point every 8 segments";
   notes_.warn(warning_id::kSlowdownInOneSegment, entry_start_, message);
 }
 
-flow service_reader::abbattimento_entry(const std::string&) {
+entry_flow service_reader::abbattimento_entry(const std::string&) {
   const int32_t position = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (flow f = accept(position); f != flow::next) return f;
+  if (entry_flow f = accept(position); f != entry_flow::next) return f;
   const int64_t index = segment_index(position, 0);
   track_segment& cell = segment_at(r_, index);
-  if (!is_free(cell))
-    return refuse(7, position, "\"abbattimento\"" + at_metres(position) + ": " + taken(index));
+  if (!is_free(cell)) return refuse(7, position, "\"abbattimento\"", index);
   note_position(position_at, "\"abbattimento\"", position, 0);
   notes_.place(index, entry_start_, mark_role::abbattimento, position);
   if (value > 0) {
@@ -412,17 +342,17 @@ flow service_reader::abbattimento_entry(const std::string&) {
   } else {
     cell.kind = kCodePointWithoutValue;
   }
-  return flow::next;
+  return entry_flow::next;
 }
 
-flow service_reader::station_entry(const std::string&) {
+entry_flow service_reader::station_entry(const std::string&) {
   // Eighty sign boards leave no slot at all for a station.
   if (station_number_ > sign_board_cursor_) return quit(10);
   general_entry& station = r_.general_table[static_cast<size_t>(station_number_)];
   const int32_t p = station.value_c = fields_.read_i32();
   const text_position position_at = fields_.field_start();
-  if (flow f = accept(p, kStationReach); f != flow::next) return f;
-  if (p % 50 != 0) return quit(8, p);
+  if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
+  if (p % kSegmentMetres != 0) return quit(8, p);
   station.kind = fields_.read_u8();
   const int32_t n = fields_.read_i32();
   if (n % 100 != 0) return quit(9, p);
@@ -442,18 +372,18 @@ flow service_reader::station_entry(const std::string&) {
   station.text = checked_text(fields_, fields_.read_text());
   const text_position name_at = fields_.field_start();
   station.time_s = checked<int32_t>(fields_, (hours * 60 + minutes) * 60 + seconds);
-  if (flow f = station_extent(station, p, n); f != flow::next) return f;
+  if (entry_flow f = station_extent(station, p, n); f != entry_flow::next) return f;
   notes_.beyond_end(position_at, "\"stazione\"", p, r_);
   notes_.encoding(name_at, "the station name", station.text);
-  if (flow f = station_marks(station); f != flow::next) return f;
+  if (entry_flow f = station_marks(station); f != entry_flow::next) return f;
   if (station_number_ > 1 &&
       station.value_a - kStationSpacing < r_.general_table[station_number_ - 1].value_b)
     return quit(22, station.value_c);
   if (++station_number_ >= sign_board_cursor_) return quit(10);
-  return flow::next;
+  return entry_flow::next;
 }
 
-flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n) {
+entry_flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n) {
   const uint8_t type = station.kind;
   if (type == 5 || type == 6) {
     station.value_b = checked<int32_t>(fields_, int64_t{p} + 150);
@@ -473,19 +403,19 @@ flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n
     station.option_d = 0;
     station.option_e = 0;
   }
-  return flow::next;
+  return entry_flow::next;
 }
 
 // Approach marks on the four cells from two to five before the end cell,
 // then the stop mark on the cell before the end.
-flow service_reader::station_marks(const general_entry& station) {
+entry_flow service_reader::station_marks(const general_entry& station) {
   const uint8_t type = station.kind;
   const int64_t end = station.value_b;
   if (type <= kLastMarkedStationType && type != 5 && type != 6) {
     std::vector<int64_t> marked;
     for (int k = 1; k <= 4; ++k) {
-      // t = end / 50 - k - 1 must be above 1
-      if (end - 50 * (k + 1) <= 50) continue;
+      // The mark's cell, end / 50 - k - 1, must be above 1.
+      if (end - kSegmentMetres * (k + 1) <= kSegmentMetres) continue;
       marked.push_back(segment_index(end, -(k + 1)));
       segment_at(r_, marked.back()).approach_mark = low8(80 + k);
     }
@@ -493,7 +423,7 @@ flow service_reader::station_marks(const general_entry& station) {
                                 station_number_, r_.general_table);
   }
   if (type <= kLastMarkedStationType) {
-    if (end - 50 <= 50) return quit(24);
+    if (end - kSegmentMetres <= kSegmentMetres) return quit(24);
     const int64_t index = segment_index(end, -1);
     track_segment& stop = segment_at(r_, index);
     // The stop mark takes its cell whatever stood there.
@@ -509,7 +439,7 @@ flow service_reader::station_marks(const general_entry& station) {
     stop.value1 = static_cast<int16_t>(station_number_);
     notes_.place(index, entry_start_, mark_role::stop_mark, station.value_c, station_number_);
   }
-  return flow::next;
+  return entry_flow::next;
 }
 
 // The last profile values hold to the end of the line.
@@ -532,13 +462,13 @@ void service_reader::check_progressives() {
   bool misaligned = false;
   for (int slot = kSlotProgressiveTre; slot <= kSlotProgressiveUno; ++slot) {
     const general_entry& e = r_.general_table[slot];
-    if (e.value_a % 50 != 0 || e.value_b % 50 != 0) misaligned = true;
+    if (e.value_a % kSegmentMetres != 0 || e.value_b % kSegmentMetres != 0) misaligned = true;
   }
   if (!misaligned) return;
   r_.failure_code = 2;
   outcome_.site = failure_site{source_kind::train_service, fields_.here()};
   for (const auto& source : outcome_.progressive_sources) {
-    if (source.position % 50 != 0 || source.value % 50 != 0) {
+    if (source.position % kSegmentMetres != 0 || source.value % kSegmentMetres != 0) {
       outcome_.site = failure_site{source_kind::line_description, source.where};
       break;
     }

@@ -14,17 +14,29 @@ namespace scenario {
 
 // The entries of the train service description as its writer spells them;
 // the reader recognises each by words it contains.  The list serves the guide
-// for authors and the suggestions for a misspelt keyword.
+// for authors and the suggestions for a misspelt keyword.  Keywords are the
+// simulator's Italian words; their English meaning stands beside them.
 inline constexpr std::array<std::string_view, 10> kServiceKeywords = {
-    "numero vetture", "percentuale massa frenata",
-    "sabbia",         "orologio",
-    "aderenza",       "velocita",
-    "stazione",       "rallentamento",
-    "segnale",        "abbattimento",
+    "numero vetture",             // number of coaches
+    "percentuale massa frenata",  // braked-mass percentage
+    "sabbia",                     // sand
+    "orologio",                   // clock
+    "aderenza",                   // adhesion
+    "velocita",                   // speed (limit)
+    "stazione",                   // station
+    "rallentamento",              // slowdown
+    "segnale",                    // signal
+    "abbattimento",               // literally "knocking down": a track-code point
 };
 inline constexpr std::array<std::string_view, 8> kServiceSections = {
-    "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
-    "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]",
+    "[generale]",       // general
+    "[aderenze]",       // adhesions
+    "[vel_limite]",     // speed limits
+    "[stazioni]",       // stations
+    "[rallentamenti]",  // slowdowns
+    "[segnali]",        // signals
+    "[codici]",         // codes
+    "[fine]",           // end
 };
 
 // Reads the train service description `text` into the records: train

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/rounding.h"
 #include "tool/decompile/recovery.h"
 
 namespace scenario::tool::recovery {
@@ -109,7 +110,7 @@ std::vector<curve_entry> recover_curves(held_scenario& held) {
   std::vector<curve_entry> curves;
   if (!plan.allocated() || plan.last() < 2) return curves;
   const plan_steps steps(plan);
-  const int64_t max_start = 50 * held.last - 100;
+  const int64_t max_start = kSegmentMetres * held.last - 100;
   int previous = 0;  // the turn of the run being followed
   int64_t run_first = 0;
   bool run_after_curve = false;

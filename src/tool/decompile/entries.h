@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "service/signals_and_slowdowns.h"
+
 namespace scenario::tool::recovery {
 
 // The first line of every recovered text.
@@ -82,14 +84,9 @@ struct station_entry {
   std::string name;
 };
 
-struct slowdown_entry {
-  int64_t x = 0, v = 0, l = 0, f_tt = 0, f_ta = 0, d_v = 0;
-};
-
-struct signal_entry {
-  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
-  std::array<int64_t, 11> values{};
-};
+// A slowdown's and a signal's values, as the train service reader takes them.
+using slowdown_entry = slowdown_values;
+using signal_entry = signal_values;
 
 struct abbattimento_entry {
   int64_t position = 0;

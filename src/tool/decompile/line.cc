@@ -5,6 +5,7 @@
 #include <map>
 
 #include "line/progressive.h"
+#include "model/rounding.h"
 #include "model/segment_access.h"
 #include "tool/decompile/recovery.h"
 
@@ -108,7 +109,8 @@ void recover_sign_boards(held_scenario& held, const service_findings& findings, 
                            " belongs to no cell, and no stop mark can have covered its board");
       cell = held.last - 1;
     }
-    e.sign_boards.push_back({50 * (cell - 1), held.table[static_cast<size_t>(slot)].text});
+    e.sign_boards.push_back(
+        {segment_position(cell, kMarkOffset), held.table[static_cast<size_t>(slot)].text});
     if (!text_field(held.table[static_cast<size_t>(slot)].text))
       held.notes.push_back("sign-board text slot " + std::to_string(slot) +
                            ": no text field can hold a text that needs quotes and holds a quote");
@@ -119,7 +121,7 @@ void recover_sign_boards(held_scenario& held, const service_findings& findings, 
 
 speed_board_entry speed_board_at(int64_t cell, const track_segment& s) {
   speed_board_entry b;
-  b.position = 50 * (cell - 1);
+  b.position = segment_position(cell, kMarkOffset);
   const int16_t packed[] = {s.value1, s.value2, s.value3};
   // vad / 5 + vas * 20: the left speed takes the twenties, the right the rest.
   for (size_t i = 0; i < 3; ++i) {
@@ -151,14 +153,15 @@ std::vector<profile_entry> recover_profile(const std::vector<int64_t>& column,
   int64_t cursor = 0;
   for (int64_t c = 1; c <= std::min(written, last_start); ++c) {
     if (column[static_cast<size_t>(c)] == column[static_cast<size_t>(c - 1)]) continue;
-    steps.push_back({50 * c, value_of(column[static_cast<size_t>(c)])});
+    steps.push_back({segment_position(c, 0), value_of(column[static_cast<size_t>(c)])});
     cursor = c;
   }
   if (written >= last_start && last_start >= 1) {
     if (cursor != last_start)
-      steps.push_back({50 * last_start, value_of(column[static_cast<size_t>(last_start)])});
+      steps.push_back(
+          {segment_position(last_start, 0), value_of(column[static_cast<size_t>(last_start)])});
     for (int64_t c = last_start + 1; c <= written; ++c)
-      steps.push_back({50 * last_start, value_of(column[static_cast<size_t>(c)])});
+      steps.push_back({segment_position(last_start, 0), value_of(column[static_cast<size_t>(c)])});
   }
   return steps;
 }

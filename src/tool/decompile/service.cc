@@ -120,8 +120,11 @@ class service_recovery {
     int64_t value = 0;
     // A positive value is kept to 16 bits: 65536 more gives 0 or a negative.
     if (s.kind == kCodePoint) value = s.value1 > 0 ? s.value1 : s.value1 + 65536;
-    items_.push_back(
-        {abbattimento_entry{50 * cell, value}, {}, {cell}, 3 * kUsualStride + cell, 0});
+    items_.push_back({abbattimento_entry{segment_position(cell, 0), value},
+                      {},
+                      {cell},
+                      3 * kUsualStride + cell,
+                      0});
   }
 
   // The four lead-in cells counting down from `top`, values 1 to 4; a cell
@@ -260,7 +263,11 @@ class service_recovery {
     const bool warned =
         s > 31 || (s == 31 && held_.inside(w) && held_.at(w).kind == kSlowdownWarning &&
                    held_.at(w).value1 == start.value1);
-    slowdown_entry r{50 * (s - 1), start.value1, 0, start.value3, 0, start.value2};
+    slowdown_entry r;
+    r.x = static_cast<int32_t>(segment_position(s, kMarkOffset));
+    r.v = start.value1;
+    r.f_tt = start.value3;
+    r.d_v = start.value2;
     std::vector<int64_t> cells = {s, e};
     if (warned) {
       if (s == 31) r.x = kWarningReach + 1;
@@ -280,7 +287,7 @@ class service_recovery {
         }
       }
     }
-    r.l = 50 * (e - 1) - r.x;
+    r.l = static_cast<int32_t>(segment_position(e, kMarkOffset) - r.x);
     items_.push_back({r, {}, cells, kUsualStride + s, 0});
   }
 
@@ -337,9 +344,9 @@ std::vector<recovered_station> recover_stations(held_scenario& held) {
     const int64_t end = g.value_b;
     if (g.kind <= kLastMarkedStationType && g.kind != 5 && g.kind != 6) {
       for (int64_t k = 1; k <= 4; ++k) {
-        const int64_t ahead = end - 50 * (k + 1);
+        const int64_t ahead = end - kSegmentMetres * (k + 1);
         const int64_t cell = segment_index(ahead, 0);
-        if (ahead > 50 && held.inside(cell))
+        if (ahead > kSegmentMetres && held.inside(cell))
           s.approach.push_back({cell, static_cast<uint8_t>(80 + k)});
       }
     }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "model/rounding.h"
 #include "reading/reading.h"
 
 namespace scenario::tool::recovery {
@@ -186,9 +187,13 @@ signal_entry signal_choice::entry(int64_t cell, const track_segment& s, int64_t 
   const int64_t tempo = st == 0 ? 0 : (st <= 100 ? st + 256 : st);
   // A stop mark took value1: any s1 and d1 will do.
   const int16_t v1 = covered ? 0 : s.value1;
-  e.values = {
-      50 * (cell - 1), sx,      v1 / 10,       s.value2 / 10, s.value3 / 10, (s.value4 - q) / 10,
-      q - 3 * sx,      v1 % 10, s.value2 % 10, s.value3 % 10, tempo};
+  const int64_t position = segment_position(cell, kMarkOffset);
+  const int64_t values[] = {
+      position,   sx,      v1 / 10,       s.value2 / 10, s.value3 / 10, (s.value4 - q) / 10,
+      q - 3 * sx, v1 % 10, s.value2 % 10, s.value3 % 10, tempo};
+  // Each is a value an author's 32-bit field held.
+  for (size_t i = 0; i < kSignalFields.size(); ++i)
+    e.*kSignalFields[i] = static_cast<int32_t>(values[i]);
   return e;
 }
 

@@ -165,7 +165,7 @@ row service_row(const slowdown_entry& s) {
 }
 row service_row(const signal_entry& s) {
   row r{"segnale", {}, false, {}};
-  for (int64_t v : s.values) r.fields.push_back(number(v));
+  for (int32_t signal_entry::*field : kSignalFields) r.fields.push_back(number(s.*field));
   return r;
 }
 row service_row(const abbattimento_entry& a) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "line/tunnels_and_boards.h"
+#include "model/rounding.h"
 #include "tool/decompile/recovery.h"
 
 namespace scenario::tool::recovery {
@@ -150,17 +151,22 @@ class tunnel_recovery {
   }
 
   // Starts and ends as far apart as the rounding of their cells allows.
-  static int64_t latest_start(int64_t first) { return 50 * first + (first % 2 == 0 ? 25 : 24); }
-  static int64_t earliest_end(int64_t last) { return 50 * last + (last % 2 == 0 ? 25 : 26); }
+  static int64_t latest_start(int64_t first) {
+    return kSegmentMetres * first + (first % 2 == 0 ? 25 : 24);
+  }
+  static int64_t earliest_end(int64_t last) {
+    return kSegmentMetres * last + (last % 2 == 0 ? 25 : 26);
+  }
 
   void emit(const paint& p) {
-    tunnel_entry e{50 * p.first, 50 * (p.last + 1), written_type(p.type, p.marked), p.note};
+    tunnel_entry e{segment_position(p.first, 0), segment_position(p.last, -1),
+                   written_type(p.type, p.marked), p.note};
     const bool must_not_join = p.type_matters && p.type != kJoinedType;
     if (must_not_join && !entries_.empty() && e.start - entries_.back().end <= kJoinDistance) {
       const int64_t start = latest_start(p.first);
       const int64_t before_last = last_cells_.back();
       const int64_t end = before_last >= 0 ? earliest_end(before_last) : entries_.back().end;
-      if (start - end > kJoinDistance && start <= 50 * last_ - 100) {
+      if (start - end > kJoinDistance && start <= kSegmentMetres * last_ - 100) {
         e.start = start;
         entries_.back().end = end;
       } else {

@@ -26,7 +26,6 @@ constexpr double kStationBand = 24;  // station numbers and signals above the pr
 constexpr double kTunnelBand = 18;
 constexpr double kBannerHeight = 56;
 constexpr int kMaxPlanPoints = 2500;
-constexpr int32_t kCellMetres = 50;
 
 const char* const kLineColour = "#1f3b73";
 const char* const kStationColour = "#111111";
@@ -312,7 +311,7 @@ double axis_metres(const std::vector<track_segment>& cells, int32_t line_end) {
   for (size_t i = 0; i < cells.size(); ++i)
     if (cells[i].kind != kNothing || cells[i].tunnel_type != 0) last = static_cast<int64_t>(i);
   const int64_t placed = segment_position(last + 1, 0);
-  const int64_t all = static_cast<int64_t>(cells.size()) * kCellMetres;
+  const int64_t all = static_cast<int64_t>(cells.size()) * kSegmentMetres;
   return static_cast<double>(
       std::max<int64_t>(1, placed > line_end ? std::min(placed + 500, all) : line_end));
 }
@@ -397,8 +396,8 @@ std::string draw_profile(const profile_frame& f, const profile& p, double top) {
   std::string points;
   for (size_t i = 0; i < f.cells; ++i) {
     const double y = sy(p.value(cells[i]));
-    points += fmt(f.x(static_cast<double>(i) * kCellMetres)) + "," + fmt(y) + " " +
-              fmt(f.x(static_cast<double>(i + 1) * kCellMetres)) + "," + fmt(y) + " ";
+    points += fmt(f.x(static_cast<double>(i) * kSegmentMetres)) + "," + fmt(y) + " " +
+              fmt(f.x(static_cast<double>(i + 1) * kSegmentMetres)) + "," + fmt(y) + " ";
   }
   s += "<polyline fill=\"none\" stroke=\"" + std::string(p.colour) +
        "\" stroke-width=\"1.8\" points=\"" + points + "\"/>\n";
@@ -562,7 +561,7 @@ std::vector<std::pair<size_t, size_t>> tunnel_cells(const std::vector<track_segm
 
 int32_t line_length(const plot_input& in) {
   const int32_t read = in.table[kSlotTrainAndLength].value_b;
-  const int64_t cells = static_cast<int64_t>(in.segments.size()) * kCellMetres;
+  const int64_t cells = static_cast<int64_t>(in.segments.size()) * kSegmentMetres;
   return read > 0 && read < cells ? read
                                   : static_cast<int32_t>(std::min<int64_t>(cells, INT32_MAX));
 }
@@ -591,7 +590,7 @@ std::string render_svg(const plot_input& in) {
                       slowdowns_of(in.segments)};
   // The readers leave the last three cells without profile values.
   const size_t valued = in.segments.size() > 3 ? in.segments.size() - 3 : in.segments.size();
-  frame.cells = std::min(valued, static_cast<size_t>(std::ceil(frame.metres / kCellMetres)));
+  frame.cells = std::min(valued, static_cast<size_t>(std::ceil(frame.metres / kSegmentMetres)));
   std::string body;
   double y = 80;
   if (in.failure) {
