@@ -13,13 +13,20 @@
 #include <string_view>
 #include <vector>
 
-#include "bench_support.h"
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
+#include "generator/generator.h"
 #include "line/line_reader.h"
+#include "testing/longest_scenario.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::bench {
 namespace {
+
+using testing::compile_or_throw;
+using testing::compiled_files_size;
+using testing::fresh_records;
+using testing::maximum_length_texts;
 
 void BM_CompileBuiltIn(benchmark::State& state) {
   const std::string line = dati_linea();
@@ -33,7 +40,7 @@ void BM_CompileBuiltIn(benchmark::State& state) {
 BENCHMARK(BM_CompileBuiltIn)->Unit(benchmark::kMillisecond);
 
 void BM_CompileMaximumLength(benchmark::State& state) {
-  const synthetic::texts& texts = maximum_length_texts();
+  const testing::scenario_texts& texts = maximum_length_texts();
   for (auto _ : state) {
     scenario_records records = fresh_records();
     compile_or_throw(records, texts.line_description, texts.train_service);
@@ -98,7 +105,7 @@ long peak_kib_of_fresh_run(std::string_view mode, const std::filesystem::path& d
 }
 
 void BM_PeakMemoryMaximumLength(benchmark::State& state) {
-  scratch_directory dir;
+  testing::scratch_dir dir;
   long peak = 0, idle = 0;
   for (auto _ : state) {
     peak = peak_kib_of_fresh_run(kCompileAndWriteInto, dir.path());
@@ -109,7 +116,7 @@ void BM_PeakMemoryMaximumLength(benchmark::State& state) {
     }
   }
   const scenario_records names = fresh_records();
-  const double files = static_cast<double>(compiled_bytes(names, dir.path()));
+  const double files = static_cast<double>(compiled_files_size(names, dir.path()));
   constexpr double kMiB = 1024.0 * 1024.0;
   state.counters["peak_rss_MiB"] = static_cast<double>(peak) / 1024.0;
   state.counters["idle_rss_MiB"] = static_cast<double>(idle) / 1024.0;
@@ -123,12 +130,13 @@ BENCHMARK(BM_PeakMemoryMaximumLength)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char** argv) {
   using namespace scenario::bench;
+  using namespace scenario::testing;
   // The measured runs of BM_PeakMemoryMaximumLength.
   if (argc == 3 && (argv[1] == kCompileAndWriteInto || argv[1] == kIdle)) {
     const std::filesystem::path dir = argv[2];
     if (argv[1] == kCompileAndWriteInto) {
       scenario::scenario_records records = fresh_records();
-      const scenario::synthetic::texts texts = scenario::synthetic::make();
+      const scenario::testing::scenario_texts texts = scenario::testing::dense_texts();
       compile_or_throw(records, texts.line_description, texts.train_service);
       write_compiled_files(records, dir);
     }

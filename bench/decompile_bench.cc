@@ -3,12 +3,15 @@
 // command does it.
 #include <benchmark/benchmark.h>
 
-#include "bench_support.h"
 #include "format/decode.h"
+#include "testing/longest_scenario.h"
 #include "tool/decompile/decompile.h"
 
 namespace scenario::bench {
 namespace {
+
+using testing::fresh_records;
+using testing::maximum_length_files;
 
 void BM_DecompileLargest(benchmark::State& state) {
   const scenario::compiled_bytes& files = maximum_length_files();

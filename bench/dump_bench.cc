@@ -5,12 +5,14 @@
 #include <ostream>
 #include <streambuf>
 
-#include "bench_support.h"
 #include "format/decode.h"
+#include "testing/longest_scenario.h"
 #include "tool/report/dump.h"
 
 namespace scenario::bench {
 namespace {
+
+using testing::maximum_length_files;
 
 class discarding_buffer : public std::streambuf {
  protected:

@@ -9,17 +9,24 @@
 #include <cstdio>
 #include <streambuf>
 
-#include "bench_support.h"
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
+#include "generator/generator.h"
+#include "testing/longest_scenario.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::bench {
 namespace {
 
+using testing::compile_or_throw;
+using testing::compiled_files_size;
+using testing::fresh_records;
+using testing::maximum_length_texts;
+
 const scenario_records& maximum_length_records() {
   static const scenario_records records = [] {
     scenario_records r = fresh_records();
-    const synthetic::texts& texts = maximum_length_texts();
+    const testing::scenario_texts& texts = maximum_length_texts();
     compile_or_throw(r, texts.line_description, texts.train_service);
     return r;
   }();
@@ -28,9 +35,9 @@ const scenario_records& maximum_length_records() {
 
 size_t maximum_length_file_bytes() {
   static const size_t bytes = [] {
-    scratch_directory dir;
+    testing::scratch_dir dir;
     write_compiled_files(maximum_length_records(), dir.path());
-    return compiled_bytes(maximum_length_records(), dir.path());
+    return compiled_files_size(maximum_length_records(), dir.path());
   }();
   return bytes;
 }
@@ -58,22 +65,22 @@ BENCHMARK(BM_EncodeMaximumLength)->Unit(benchmark::kMillisecond);
 void BM_WriteBuiltIn(benchmark::State& state) {
   scenario_records r = fresh_records();
   compile_or_throw(r, dati_linea(), dati_treno());
-  scratch_directory dir;
+  testing::scratch_dir dir;
   for (auto _ : state) write_compiled_files(r, dir.path());
-  state.SetBytesProcessed(state.iterations() * compiled_bytes(r, dir.path()));
+  state.SetBytesProcessed(state.iterations() * compiled_files_size(r, dir.path()));
 }
 BENCHMARK(BM_WriteBuiltIn)->Unit(benchmark::kMillisecond);
 
 void BM_WriteMaximumLength(benchmark::State& state) {
   const scenario_records& r = maximum_length_records();
-  scratch_directory dir;
+  testing::scratch_dir dir;
   for (auto _ : state) write_compiled_files(r, dir.path());
   state.SetBytesProcessed(state.iterations() * maximum_length_file_bytes());
 }
 BENCHMARK(BM_WriteMaximumLength)->Unit(benchmark::kMillisecond);
 
 void compile_and_write(const std::filesystem::path& dir) {
-  const synthetic::texts& texts = maximum_length_texts();
+  const testing::scenario_texts& texts = maximum_length_texts();
   scenario_records r = fresh_records();
   compile_or_throw(r, texts.line_description, texts.train_service);
   write_compiled_files(r, dir);
@@ -99,7 +106,7 @@ void one_large_write(const std::filesystem::path& dir, const std::string& bytes)
 }
 
 void BM_CompileAndWriteMaximumLength(benchmark::State& state) {
-  scratch_directory dir;
+  testing::scratch_dir dir;
   for (auto _ : state) compile_and_write(dir.path());
   state.SetBytesProcessed(state.iterations() * maximum_length_file_bytes());
 }
@@ -107,7 +114,7 @@ BENCHMARK(BM_CompileAndWriteMaximumLength)->Unit(benchmark::kMillisecond);
 
 void BM_OneLargeWriteOfTheSameBytes(benchmark::State& state) {
   const std::string bytes(maximum_length_file_bytes(), '\x5a');
-  scratch_directory dir;
+  testing::scratch_dir dir;
   for (auto _ : state) one_large_write(dir.path(), bytes);
   state.SetBytesProcessed(state.iterations() * bytes.size());
 }
@@ -117,7 +124,7 @@ BENCHMARK(BM_OneLargeWriteOfTheSameBytes)->Unit(benchmark::kMillisecond);
 // both alike; the counter is the ratio of their total times.
 void BM_CompileAndWriteOverOneWrite(benchmark::State& state) {
   const std::string bytes(maximum_length_file_bytes(), '\x5a');
-  scratch_directory dir;
+  testing::scratch_dir dir;
   using clock = std::chrono::steady_clock;
   clock::duration compiled{}, written{};
   for (auto _ : state) {

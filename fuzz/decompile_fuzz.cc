@@ -19,7 +19,7 @@
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
 #include "format/decode.h"
-#include "fuzz/fuzz_input.h"
+#include "testing/fuzz_input.h"
 #include "tool/decompile/decompile.h"
 
 namespace {
@@ -55,7 +55,7 @@ scenario_records decoded(const compiled_bytes& files, int32_t j) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const auto [line, service] = fuzzing::split_texts(input);
+  const auto [line, service] = scenario::testing::split_texts(input);
   const int32_t j = input.starts_with('#') ? 0 : 1;
 
   scenario_records records;

@@ -3,27 +3,24 @@
 // in it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "compile/explanations.h"
 #include "line/line_reader.h"
 #include "service/service_reader.h"
+#include "system/files.h"
 
 namespace scenario {
 namespace {
 
-std::string guide() {
-  std::ifstream in(std::string(SCENARIO_SOURCE_DIR) + "/docs/authoring.md", std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string source_file(const std::string& name) {
+  return read_whole_file(std::string(SCENARIO_SOURCE_DIR) + "/" + name);
 }
 
 TEST(AuthoringGuide, NamesEveryKeywordSectionCodeAndWarning) {
-  const std::string text = guide();
-  ASSERT_FALSE(text.empty()) << "docs/authoring.md is missing";
+  const std::string text = source_file("docs/authoring.md");
+  ASSERT_FALSE(text.empty());
   std::vector<std::string> words;
   words.insert(words.end(), kLineGeneralKeywords.begin(), kLineGeneralKeywords.end());
   words.insert(words.end(), kLineEntryKeywords.begin(), kLineEntryKeywords.end());
@@ -40,10 +37,7 @@ TEST(AuthoringGuide, NamesEveryKeywordSectionCodeAndWarning) {
 }
 
 TEST(AuthoringGuide, TheReadmePointsToIt) {
-  std::ifstream readme(std::string(SCENARIO_SOURCE_DIR) + "/README.md");
-  std::ostringstream text;
-  text << readme.rdbuf();
-  EXPECT_NE(text.str().find("docs/authoring.md"), std::string::npos);
+  EXPECT_NE(source_file("README.md").find("docs/authoring.md"), std::string::npos);
 }
 
 }  // namespace

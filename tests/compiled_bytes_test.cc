@@ -12,10 +12,11 @@
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
 #include "generator/generator.h"
-#include "synthetic_scenario.h"
+#include "system/files.h"
 #include "testing/compilation_runs.h"
 #include "testing/documents.h"
-#include "tool_test_support.h"
+#include "testing/scenario_texts.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario {
 namespace {
@@ -23,9 +24,8 @@ namespace fs = std::filesystem;
 
 using testing::fnv1a64;
 using testing::line_text;
+using testing::scratch_dir;
 using testing::service_text;
-using tool_e2e::scratch_dir;
-using tool_e2e::slurp;
 
 struct pinned_case {
   const char* name;
@@ -38,7 +38,7 @@ struct pinned_case {
 };
 
 std::vector<pinned_case> cases() {
-  const synthetic::texts longest = synthetic::make();
+  const testing::scenario_texts longest = testing::dense_texts();
   return {
       {"built-in scenario", dati_linea(), dati_treno(), 1, 0, 1'219'964, 0x099aa07c89e203cd,
        0x89290bd7b7592abd, 0x297295f047ff1968},
@@ -75,7 +75,7 @@ TEST(CompiledBytesTest, WrittenFilesKeepTheirFingerprints) {
     if (c.j == 0) {
       EXPECT_FALSE(fs::exists(geometry));
     } else {
-      const std::string bytes = slurp(geometry);
+      const std::string bytes = read_whole_file(geometry);
       if (c.geometry_size != 0) {
         EXPECT_EQ(bytes.size(), c.geometry_size);
       }
@@ -83,8 +83,8 @@ TEST(CompiledBytesTest, WrittenFilesKeepTheirFingerprints) {
       // The bytes in memory are those of the file.
       EXPECT_EQ(line_geometry_bytes(records.track_geometry), bytes);
     }
-    const std::string table = slurp(dir.path() / table_file_name("Pinned", "P1"));
-    const std::string segments = slurp(dir.path() / segment_file_name("Pinned", "P1"));
+    const std::string table = read_whole_file(dir.path() / table_file_name("Pinned", "P1"));
+    const std::string segments = read_whole_file(dir.path() / segment_file_name("Pinned", "P1"));
     EXPECT_EQ(fnv1a64(table), c.table);
     EXPECT_EQ(fnv1a64(segments), c.segments);
   }

@@ -4,9 +4,17 @@
 // cannot come back reported difference by difference.
 #include <gtest/gtest.h>
 
-#include "tool_test_support.h"
+#include "system/files.h"
+#include "testing/program_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::built_in_compiled_names;
+using testing::run_result;
+using testing::run_tool;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 class DecompileCli : public ::testing::Test {
@@ -29,9 +37,9 @@ class DecompileCli : public ::testing::Test {
   void expect_same_files(const std::string& a, const std::string& b,
                          const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-      const std::string held = slurp(dir / (a + "/" + name));
+      const std::string held = read_whole_file(dir / (a + "/" + name));
       ASSERT_FALSE(held.empty()) << name;
-      EXPECT_TRUE(slurp(dir / (b + "/" + name)) == held) << name << " differs";
+      EXPECT_TRUE(read_whole_file(dir / (b + "/" + name)) == held) << name << " differs";
     }
   }
 
@@ -67,20 +75,22 @@ TEST_F(DecompileCli, TextsAlreadyThereAreReplacedOnlyWithForce) {
   const run_result refused = run_tool(dir.path(), {"decompile", "bin", "--out", "rec"});
   EXPECT_EQ(refused.status, 3);
   EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
-  EXPECT_EQ(slurp(dir / ("rec/" + service_txt)), "an author's own work\r\n");
+  EXPECT_EQ(read_whole_file(dir / ("rec/" + service_txt)), "an author's own work\r\n");
   EXPECT_FALSE(fs::exists(dir / ("rec/" + line_txt)));
 
   const run_result forced = run_tool(dir.path(), {"decompile", "bin", "--out", "rec", "--force"});
   EXPECT_EQ(forced.status, 0) << forced.err;
-  EXPECT_EQ(slurp(dir / ("rec/" + service_txt)).rfind("- recovered from compiled files", 0), 0u);
+  EXPECT_EQ(
+      read_whole_file(dir / ("rec/" + service_txt)).rfind("- recovered from compiled files", 0),
+      0u);
 }
 
 // One clear error naming the file and the byte offset; no text written.
 TEST_F(DecompileCli, DamagedFilesAreRefusedAndNothingIsWritten) {
   compile("src", "bin");
-  const std::string segments = slurp(dir / "bin/Milano_Lecco_L5244.dat");
-  const std::string geometry = slurp(dir / "bin/Milano_Lecco_linea.dat");
-  const std::string table = slurp(dir / "bin/Milano_Lecco_L5244.sim");
+  const std::string segments = read_whole_file(dir / "bin/Milano_Lecco_L5244.dat");
+  const std::string geometry = read_whole_file(dir / "bin/Milano_Lecco_linea.dat");
+  const std::string table = read_whole_file(dir / "bin/Milano_Lecco_L5244.sim");
   std::string unknown_tag = geometry;
   unknown_tag[4] = 9;  // metre 1's tag in column 0
   struct damage {
@@ -108,7 +118,7 @@ TEST_F(DecompileCli, DamagedFilesAreRefusedAndNothingIsWritten) {
 
 TEST_F(DecompileCli, FilesThatCannotComeBackAreReportedAndExitOne) {
   compile("src", "bin");
-  std::string segments = slurp(dir / "bin/Milano_Lecco_L5244.dat");
+  std::string segments = read_whole_file(dir / "bin/Milano_Lecco_L5244.dat");
   segments[15 * 600 + 3] = 9;  // value2 of cell 600
   spill(dir / "bin/Milano_Lecco_L5244.dat", segments);
   const run_result r = run_tool(dir.path(), {"decompile", "bin", "--out", "rec"});

@@ -24,6 +24,8 @@
 #include "builtin/service_text.h"
 #include "format/compiled_files.h"
 #include "generator/generator.h"
+#include "system/files.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario {
 namespace {
@@ -32,30 +34,7 @@ namespace fs = std::filesystem;
 const std::string kLine = "Milano_Lecco";
 const std::string kTrain = "L5244";
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "file-faults-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing::scratch_dir;
 
 std::vector<std::string> compiled_names() {
   return {line_geometry_file_name(kLine), table_file_name(kLine, kTrain),
@@ -67,7 +46,7 @@ using snapshot = std::map<std::string, std::string>;
 snapshot compiled_files_in(const fs::path& dir) {
   snapshot files;
   for (const std::string& name : compiled_names())
-    if (fs::is_regular_file(dir / name)) files[name] = slurp(dir / name);
+    if (fs::is_regular_file(dir / name)) files[name] = read_whole_file(dir / name);
   return files;
 }
 
@@ -175,7 +154,8 @@ outcome run_copy(const fs::path& dir, const std::string& limits = "") {
   const std::string command =
       limits + "exec '" + exe.string() + "' 2>'" + err.string() + "' </dev/null";
   const int raw = std::system(command.c_str());
-  outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(err)};
+  // Limits that fail stop the shell before it opens the error file.
+  outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fs::exists(err) ? read_whole_file(err) : ""};
   fs::remove(err);
   return o;
 }
@@ -187,7 +167,7 @@ bool make_read_only(const fs::path& dir) {
 }
 
 TEST(FileFaults, FullDiskWhileWritingTheRoutePlanKeepsTheEarlierFiles) {
-  ScratchDir dir;
+  scratch_dir dir;
   const snapshot before = good_run(dir.path());
   // Room for the texts and documents (a few kilobytes), not for the route
   // plan of more than a megabyte.
@@ -199,7 +179,7 @@ TEST(FileFaults, FullDiskWhileWritingTheRoutePlanKeepsTheEarlierFiles) {
 }
 
 TEST(FileFaults, FullDiskAtEachFileLeavesEveryCompiledFileWhole) {
-  ScratchDir dir;
+  scratch_dir dir;
   const snapshot before = good_run(dir.path());
   // From nothing at all to just short of the largest file: whichever write
   // fails first, no file is ever left half written.  The texts and documents
@@ -228,7 +208,7 @@ TEST(FileFaults, FullDiskAtEachFileLeavesEveryCompiledFileWhole) {
 }
 
 TEST(FileFaults, ExecutableOnAFullDiskExitsNonZeroWithOneLine) {
-  ScratchDir dir;
+  scratch_dir dir;
   ASSERT_EQ(run_copy(dir.path()).status, 0);
   const snapshot before = compiled_files_in(dir.path());
   ASSERT_EQ(before.size(), 3u);
@@ -250,7 +230,7 @@ TEST(FileFaults, ExecutableOnAFullDiskExitsNonZeroWithOneLine) {
 // the temporary names an earlier version foresaw (<file>.tmp<pid>): the files
 // they point to stay as they were, and every output is a file of its own.
 TEST(FileFaults, PlantedLinksAreNeverFollowed) {
-  ScratchDir dir, elsewhere;
+  scratch_dir dir, elsewhere;
   const fs::path victim = elsewhere.path() / "victim";
   std::ofstream(victim) << "precious";
   std::vector<std::string> names = compiled_names();
@@ -264,7 +244,7 @@ TEST(FileFaults, PlantedLinksAreNeverFollowed) {
   }
   const outcome o = run_copy(dir.path(), plant);
   EXPECT_EQ(o.status, 0) << o.err;
-  EXPECT_EQ(slurp(victim), "precious");
+  EXPECT_EQ(read_whole_file(victim), "precious");
   for (const std::string& name : compiled_names()) {
     EXPECT_FALSE(fs::is_symlink(dir.path() / name)) << name;
     EXPECT_GT(fs::file_size(dir.path() / name), 3000u) << name;
@@ -280,7 +260,7 @@ TEST(FileFaults, AnyUnwritableNameStopsTheRunBeforeItsFirstFile) {
   names.insert(names.end(), std::begin(kDocuments), std::end(kDocuments));
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
-    ScratchDir dir;
+    scratch_dir dir;
     const snapshot before = good_run(dir.path());
     fs::remove(dir.path() / name);
     fs::create_directory(dir.path() / name);
@@ -295,7 +275,7 @@ TEST(FileFaults, AnyUnwritableNameStopsTheRunBeforeItsFirstFile) {
 }
 
 TEST(FileFaults, ACompiledFileThatCannotBeReplacedStopsTheRun) {
-  ScratchDir dir;
+  scratch_dir dir;
   const snapshot before = good_run(dir.path());
   // A directory has taken the table file's name: no file can be renamed
   // over it, whoever runs the test.
@@ -315,17 +295,17 @@ TEST(FileFaults, ACompiledFileThatCannotBeReplacedStopsTheRun) {
 }
 
 TEST(FileFaults, OutputDirectoryUnderARegularFile) {
-  ScratchDir dir;
+  scratch_dir dir;
   const fs::path file = dir.path() / "not-a-directory";
   std::ofstream(file) << "x";
   std::ostringstream err;
   EXPECT_NE(Form_Load(file / "out", err), 0);
   expect_one_clear_line(err.str(), line_description_file_name(kLine), "Not a directory");
-  EXPECT_EQ(slurp(file), "x");
+  EXPECT_EQ(read_whole_file(file), "x");
 }
 
 TEST(FileFaults, ReadOnlyOutputDirectoryKeepsTheEarlierFiles) {
-  ScratchDir dir;
+  scratch_dir dir;
   ASSERT_EQ(run_copy(dir.path()).status, 0);
   const snapshot before = compiled_files_in(dir.path());
   ASSERT_EQ(before.size(), 3u);
@@ -340,7 +320,7 @@ TEST(FileFaults, TextsThatCannotBeDeletedStopTheRunBeforeAnyCompiledFile) {
   // The texts are in place, but the directory turned read-only: the reader
   // cannot use them up, and nothing compiled may be written over the
   // earlier files.
-  ScratchDir dir;
+  scratch_dir dir;
   const snapshot before = good_run(dir.path());
   std::ofstream(dir.path() / line_description_file_name(kLine), std::ios::binary) << dati_linea();
   std::ofstream(dir.path() / train_service_file_name(kLine, kTrain), std::ios::binary)

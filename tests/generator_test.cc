@@ -14,36 +14,16 @@
 
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
+#include "system/files.h"
 #include "testing/compilation_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario {
 namespace {
 namespace fs = std::filesystem;
 
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary);
-  out << bytes;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "generator-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing::scratch_dir;
+using testing::spill;
 
 struct run_result {
   int status;
@@ -57,7 +37,7 @@ run_result run_generator(const fs::path& dir) {
   const fs::path err = dir.parent_path() / (dir.filename().string() + ".err");
   const std::string command = "'" + exe.string() + "' 2>'" + err.string() + "'";
   const int raw = std::system(command.c_str());
-  run_result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(err)};
+  run_result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_whole_file(err)};
   fs::remove(err);
   return r;
 }
@@ -87,7 +67,7 @@ size_t slot_offset(const std::string& table, int slot) {
 }
 
 TEST(GeneratorTest, OneRunLeavesExactlySixFiles) {
-  TempDir dir;
+  scratch_dir dir;
   const run_result run = run_generator(dir.path());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "Attendere\n");
@@ -96,8 +76,8 @@ TEST(GeneratorTest, OneRunLeavesExactlySixFiles) {
                                    "Milano_Lecco_L5244.dat", "Milano_Lecco_L5244_scheda_treno.txt",
                                    "Milano_Lecco_L5244_rallentamenti.txt",
                                    "Milano_Lecco_L5244_note.txt"}));
-  const std::string table = read_file(dir.path() / "Milano_Lecco_L5244.sim");
-  const std::string segments = read_file(dir.path() / "Milano_Lecco_L5244.dat");
+  const std::string table = read_whole_file(dir.path() / "Milano_Lecco_L5244.sim");
+  const std::string segments = read_whole_file(dir.path() / "Milano_Lecco_L5244.dat");
   EXPECT_EQ(table.size(), 3139u);
   EXPECT_EQ(segments.size(), 18315u);
   EXPECT_EQ(le16(segments, 16), 5121);
@@ -112,15 +92,16 @@ TEST(GeneratorTest, OneRunLeavesExactlySixFiles) {
 }
 
 TEST(GeneratorTest, SecondRunGivesIdenticalBytesAndReplacesLongerFiles) {
-  TempDir dir;
+  scratch_dir dir;
   ASSERT_EQ(run_generator(dir.path()).status, 0);
   std::map<std::string, std::string> first;
-  for (const std::string& name : files_in(dir.path())) first[name] = read_file(dir.path() / name);
+  for (const std::string& name : files_in(dir.path()))
+    first[name] = read_whole_file(dir.path() / name);
   // Longer files of an earlier run must leave nothing behind.
-  for (const auto& [name, bytes] : first)
-    write_file(dir.path() / name, bytes + std::string(5000, 'x'));
+  for (const auto& [name, bytes] : first) spill(dir.path() / name, bytes + std::string(5000, 'x'));
   ASSERT_EQ(run_generator(dir.path()).status, 0);
-  for (const auto& [name, bytes] : first) EXPECT_EQ(read_file(dir.path() / name), bytes) << name;
+  for (const auto& [name, bytes] : first)
+    EXPECT_EQ(read_whole_file(dir.path() / name), bytes) << name;
 }
 
 // memorizza_percorso on texts an author placed in the directory.
@@ -131,8 +112,8 @@ struct percorso_run {
 
 percorso_run compile_in(const fs::path& dir, const std::string& line, const std::string& service,
                         int32_t j = 1) {
-  write_file(dir / line_description_file_name("Milano_Lecco"), line);
-  write_file(dir / train_service_file_name("Milano_Lecco", "L5244"), service);
+  spill(dir / line_description_file_name("Milano_Lecco"), line);
+  spill(dir / train_service_file_name("Milano_Lecco", "L5244"), service);
   scenario_records r;
   r.line_id = "Milano_Lecco";
   r.train_code = "L5244";
@@ -142,11 +123,11 @@ percorso_run compile_in(const fs::path& dir, const std::string& line, const std:
 }
 
 TEST(GeneratorTest, WithoutRoutePlanTheGeometryFileIsLeftAlone) {
-  TempDir dir;
-  write_file(dir.path() / "Milano_Lecco_linea.dat", "earlier plan");
+  scratch_dir dir;
+  spill(dir.path() / "Milano_Lecco_linea.dat", "earlier plan");
   const percorso_run run = compile_in(dir.path(), dati_linea(), dati_treno(), 0);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(read_file(dir.path() / "Milano_Lecco_linea.dat"), "earlier plan");
+  EXPECT_EQ(read_whole_file(dir.path() / "Milano_Lecco_linea.dat"), "earlier plan");
   EXPECT_EQ(fs::file_size(dir.path() / "Milano_Lecco_L5244.dat"), 18315u);
   EXPECT_FALSE(fs::exists(dir.path() / "Milano_Lecco_linea.txt"));
   EXPECT_FALSE(fs::exists(dir.path() / "Milano_Lecco_L5244-.txt"));
@@ -160,21 +141,21 @@ TEST(GeneratorTest, StampErrorStopsBeforeAnyCompiledFile) {
       {testing::service_text("abbattimento, 50, 3\r\n"), " Errore n. 1250\n"},
       {testing::service_text("rallentamento, 0, 0, 500, 0, 0, 4\r\n"), " Errore n. 1251\n"}};
   for (const auto& c : cases) {
-    TempDir dir;
+    scratch_dir dir;
     for (const char* name :
          {"Milano_Lecco_linea.dat", "Milano_Lecco_L5244.sim", "Milano_Lecco_L5244.dat"})
-      write_file(dir.path() / name, std::string("earlier ") + name);
+      spill(dir.path() / name, std::string("earlier ") + name);
     const percorso_run run = compile_in(dir.path(), testing::line_text(""), c.service);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, c.message);
     for (const char* name :
          {"Milano_Lecco_linea.dat", "Milano_Lecco_L5244.sim", "Milano_Lecco_L5244.dat"})
-      EXPECT_EQ(read_file(dir.path() / name), std::string("earlier ") + name);
+      EXPECT_EQ(read_whole_file(dir.path() / name), std::string("earlier ") + name);
   }
 }
 
 TEST(GeneratorTest, ReaderFailureIsReportedAndTheFilesStillWritten) {
-  TempDir dir;
+  scratch_dir dir;
   const percorso_run run = compile_in(dir.path(), testing::line_text("pendenza, 16950, 5\r\n"),
                                       testing::service_text(""));
   EXPECT_EQ(run.status, 1);
@@ -185,7 +166,7 @@ TEST(GeneratorTest, ReaderFailureIsReportedAndTheFilesStillWritten) {
 }
 
 TEST(GeneratorTest, FailureBeforeTheServiceLeavesItsText) {
-  TempDir dir;
+  scratch_dir dir;
   const percorso_run run =
       compile_in(dir.path(), testing::line_text("curvas, 100, 10\r\n"), testing::service_text(""));
   EXPECT_EQ(run.status, 1);
@@ -196,9 +177,9 @@ TEST(GeneratorTest, FailureBeforeTheServiceLeavesItsText) {
 }
 
 TEST(GeneratorTest, UnwritableOutputEndsWithOneClearLine) {
-  TempDir dir;
+  scratch_dir dir;
   const fs::path not_a_directory = dir.path() / "file";
-  write_file(not_a_directory, "x");
+  spill(not_a_directory, "x");
   std::ostringstream err;
   const int status = Form_Load(not_a_directory, err);
   EXPECT_NE(status, 0);
@@ -206,7 +187,7 @@ TEST(GeneratorTest, UnwritableOutputEndsWithOneClearLine) {
   EXPECT_EQ(message.rfind("Attendere\nscenario-generator: cannot write ", 0), 0u) << message;
   EXPECT_NE(message.find("Milano_Lecco_linea.txt"), std::string::npos);
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 2);
-  EXPECT_EQ(read_file(not_a_directory), "x");
+  EXPECT_EQ(read_whole_file(not_a_directory), "x");
 }
 
 }  // namespace

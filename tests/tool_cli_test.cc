@@ -6,9 +6,18 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tool_test_support.h"
+#include "system/files.h"
+#include "testing/program_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::built_in_compiled_names;
+using testing::run_in;
+using testing::run_result;
+using testing::run_tool;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 class ToolCli : public ::testing::Test {
@@ -39,22 +48,23 @@ TEST_F(ToolCli, TemplateThenCompileGivesTheGeneratorsBytes) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   for (const std::string& name : built_in_compiled_names()) {
-    const std::string expected = slurp(generator_dir / name);
+    const std::string expected = read_whole_file(generator_dir / name);
     ASSERT_FALSE(expected.empty()) << name;
-    EXPECT_TRUE(slurp(dir / ("out/" + name)) == expected) << name << " differs";
+    EXPECT_TRUE(read_whole_file(dir / ("out/" + name)) == expected) << name << " differs";
   }
 }
 
 TEST_F(ToolCli, CompileNeverTouchesTheSourceTexts) {
   write_template();
-  const std::string line = slurp(dir / line_txt), service = slurp(dir / service_txt);
+  const std::string line = read_whole_file(dir / line_txt),
+                    service = read_whole_file(dir / service_txt);
   ASSERT_EQ(run_tool(dir.path(), {"compile", line_txt, service_txt}).status, 0);
   // A failing text is used up by the generator's readers; never by the tool.
   spill(dir / service_txt, service + "segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n[fine]\r\n");
-  const std::string failing = slurp(dir / service_txt);
+  const std::string failing = read_whole_file(dir / service_txt);
   EXPECT_EQ(run_tool(dir.path(), {"compile", line_txt, service_txt}).status, 1);
-  EXPECT_EQ(slurp(dir / line_txt), line);
-  EXPECT_EQ(slurp(dir / service_txt), failing);
+  EXPECT_EQ(read_whole_file(dir / line_txt), line);
+  EXPECT_EQ(read_whole_file(dir / service_txt), failing);
 }
 
 TEST_F(ToolCli, CheckWritesNothingAndJsonCarriesTheReport) {
@@ -71,7 +81,7 @@ TEST_F(ToolCli, CheckWritesNothingAndJsonCarriesTheReport) {
 
 TEST_F(ToolCli, CompiledFilesAreStillWrittenWhenAFailureIsRecorded) {
   write_template();
-  std::string service = slurp(dir / service_txt);
+  std::string service = read_whole_file(dir / service_txt);
   // A second signal on the first signal's cell: failure 16 on line 33.
   service.insert(service.find("[codici]"), "segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n");
   spill(dir / service_txt, service);
@@ -178,10 +188,10 @@ TEST_F(ToolCli, TemplateKeepsAnAuthorsTexts) {
   spill(dir / line_txt, "my own line\r\n");
   const run_result r = run_tool(dir.path(), {"template", "."});
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(slurp(dir / line_txt), "my own line\r\n");
+  EXPECT_EQ(read_whole_file(dir / line_txt), "my own line\r\n");
   EXPECT_FALSE(fs::exists(dir / service_txt));
   EXPECT_EQ(run_tool(dir.path(), {"template", ".", "--force"}).status, 0);
-  EXPECT_NE(slurp(dir / line_txt), "my own line\r\n");
+  EXPECT_NE(read_whole_file(dir / line_txt), "my own line\r\n");
 }
 
 TEST_F(ToolCli, HelpForTheToolAndEveryCommand) {
@@ -242,7 +252,7 @@ TEST_F(ToolCli, PlotIsWellFormedSvgNamingEveryStation) {
   ASSERT_EQ(run_tool(dir.path(), {"compile", line_txt, service_txt, "--out", "c"}).status, 0);
   const run_result r = run_tool(dir.path(), {"plot", "c", "-o", "picture.svg"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::string svg = slurp(dir / "picture.svg");
+  const std::string svg = read_whole_file(dir / "picture.svg");
   for (const char* station :
        {"MILANO CENTRALE", "MILANO GRECO PIRELLI", "SESTO SAN GIOVANNI", "MONZA", "ARCORE",
         "CARNATE - USMATE", "OSNAGO", "CERNUSCO - MERATE", "OLGIATE", "AIRUNO",
@@ -258,19 +268,19 @@ TEST_F(ToolCli, ViewWritesOnePageBesideTheScenarioAndNothingForABadFile) {
   ASSERT_EQ(run_tool(dir.path(), {"compile", line_txt, service_txt, "--out", "c"}).status, 0);
   const run_result r = run_tool(dir.path(), {"view", "c"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::string page = slurp(dir / "c/Milano_Lecco_L5244.html");
+  const std::string page = read_whole_file(dir / "c/Milano_Lecco_L5244.html");
   EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(page.find("\"name\":\"CALOLZIOCORTE - OLGINATE\""), std::string::npos);
   EXPECT_EQ(run_tool(dir.path(), {"view", "c", "-o", "page.html"}).status, 0);
-  EXPECT_EQ(slurp(dir / "page.html"), page);
+  EXPECT_EQ(read_whole_file(dir / "page.html"), page);
 
   // A segment file cut short is refused, and the page already there stays.
-  const std::string cells = slurp(dir / "c/Milano_Lecco_L5244.dat");
+  const std::string cells = read_whole_file(dir / "c/Milano_Lecco_L5244.dat");
   spill(dir / "c/Milano_Lecco_L5244.dat", cells.substr(0, cells.size() - 1));
   const run_result bad = run_tool(dir.path(), {"view", "c"});
   EXPECT_EQ(bad.status, 3);
   EXPECT_NE(bad.err.find("Milano_Lecco_L5244.dat"), std::string::npos) << bad.err;
-  EXPECT_EQ(slurp(dir / "c/Milano_Lecco_L5244.html"), page);
+  EXPECT_EQ(read_whole_file(dir / "c/Milano_Lecco_L5244.html"), page);
 }
 
 }  // namespace

@@ -7,9 +7,18 @@
 #include <nlohmann/json.hpp>
 
 #include "compile/explanations.h"
-#include "tool_test_support.h"
+#include "system/files.h"
+#include "testing/program_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::built_in_compiled_names;
+using testing::run_in;
+using testing::run_result;
+using testing::run_tool;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 const std::string kLine =
@@ -51,8 +60,8 @@ TEST_F(ToolDiagnostics, WarningsShowTheLineAndACaretAndKeepTheFiles) {
             " 4 | segnae, 6050, 2, 4, 1, 1, 0, 2, 2,1,1, 0\n"
             "   | ^\n");
   for (const char* name : {"X_linea.dat", "X_T.sim", "X_T.dat"})
-    EXPECT_TRUE(slurp(dir / (std::string("w/") + name)) ==
-                slurp(dir / (std::string("plain/") + name)))
+    EXPECT_TRUE(read_whole_file(dir / (std::string("w/") + name)) ==
+                read_whole_file(dir / (std::string("plain/") + name)))
         << name;
 }
 
@@ -154,7 +163,8 @@ TEST_F(ToolDiagnostics, AnnotatedTemplateCompilesToTheSameBytesWithoutAWarning) 
   ASSERT_EQ(run_tool(dir.path(), {"template", "plain"}).status, 0);
   ASSERT_EQ(run_tool(dir.path(), {"template", "annotated", "--annotated"}).status, 0);
   const std::string line = "Milano_Lecco_linea.txt", service = "Milano_Lecco_L5244-.txt";
-  EXPECT_GT(slurp(dir / ("annotated/" + line)).size(), slurp(dir / ("plain/" + line)).size());
+  EXPECT_GT(read_whole_file(dir / ("annotated/" + line)).size(),
+            read_whole_file(dir / ("plain/" + line)).size());
   for (const char* texts : {"plain", "annotated"}) {
     const std::string at = std::string(texts) + "/";
     for (const char* geometry : {"", "--no-geometry"}) {
@@ -167,25 +177,26 @@ TEST_F(ToolDiagnostics, AnnotatedTemplateCompilesToTheSameBytesWithoutAWarning) 
     }
   }
   for (const std::string& name : built_in_compiled_names())
-    EXPECT_TRUE(slurp(dir / ("annotated/out/" + name)) == slurp(dir / ("plain/out/" + name)))
+    EXPECT_TRUE(read_whole_file(dir / ("annotated/out/" + name)) ==
+                read_whole_file(dir / ("plain/out/" + name)))
         << name;
 }
 
 TEST_F(ToolDiagnostics, PlotSaysAScenarioWasCompiledWithAFailure) {
   ASSERT_EQ(run_tool(dir.path(), {"template", "."}).status, 0);
   const std::string line = "Milano_Lecco_linea.txt", service = "Milano_Lecco_L5244-.txt";
-  const std::string good = slurp(dir / service);
+  const std::string good = read_whole_file(dir / service);
   std::string failing = good;
   failing.insert(failing.find("[codici]"), "segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n");
   auto plot = [this] {
     EXPECT_EQ(run_tool(dir.path(), {"plot", "c", "-o", "picture.svg"}).status, 0);
-    return slurp(dir / "picture.svg");
+    return read_whole_file(dir / "picture.svg");
   };
   spill(dir / service, failing);
   EXPECT_EQ(run_tool(dir.path(), {"compile", line, service, "--out", "c"}).status, 1);
   EXPECT_NE(plot().find(">Compiled with failure 16 at 1450 m: &quot;segnale&quot; at 1450 m"),
             std::string::npos);
-  const std::string failed_record = slurp(dir / "c/Milano_Lecco_L5244.report.json");
+  const std::string failed_record = read_whole_file(dir / "c/Milano_Lecco_L5244.report.json");
 
   spill(dir / service, good);
   EXPECT_EQ(run_tool(dir.path(), {"compile", line, service, "--out", "c"}).status, 0);

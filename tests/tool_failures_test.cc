@@ -8,9 +8,16 @@
 #include <set>
 #include <sstream>
 
-#include "tool_test_support.h"
+#include "system/files.h"
+#include "testing/program_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::run_result;
+using testing::run_tool;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 // A line of 5 000 m (segments 0..240) and a service that only sets the
@@ -149,8 +156,8 @@ TEST_F(ToolFailures, EachFailureNamesItsEntry) {
     EXPECT_EQ(m[6].matched, names_a_position(c.code)) << error_line;
     EXPECT_FALSE(m[4].str().empty());
     // The author's texts stay as they were.
-    EXPECT_EQ(slurp(dir / "X_linea.txt"), c.line_text);
-    EXPECT_EQ(slurp(dir / "X_T-.txt"), c.service_text);
+    EXPECT_EQ(read_whole_file(dir / "X_linea.txt"), c.line_text);
+    EXPECT_EQ(read_whole_file(dir / "X_T-.txt"), c.service_text);
   }
 }
 

@@ -10,14 +10,25 @@
 #include <bit>
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "system/files.h"
 #include "system/terminal_text.h"
-#include "tool_test_support.h"
+#include "testing/program_runs.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::quoted;
+using testing::run_in;
+using testing::run_result;
+using testing::run_tool;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -38,7 +49,8 @@ const std::string kServiceTxt = "Milano_Lecco_L5244-.txt";
 std::map<std::string, std::string> regular_files_in(const fs::path& dir) {
   std::map<std::string, std::string> files;
   for (const auto& e : fs::directory_iterator(dir))
-    if (e.is_regular_file() && !e.is_symlink()) files[e.path().filename().string()] = slurp(e);
+    if (e.is_regular_file() && !e.is_symlink())
+      files[e.path().filename().string()] = read_whole_file(e);
   return files;
 }
 
@@ -135,7 +147,7 @@ TEST_F(ToolFileSafety, PlantedLinksAreNeverFollowed) {
     }
     const run_result r = run_tool(dir.path(), c.args, plant);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(slurp(victim) == "precious");
+    EXPECT_TRUE(read_whole_file(victim) == "precious");
     for (const std::string& out : c.outputs) {
       EXPECT_FALSE(fs::is_symlink(dir / out)) << out;
       EXPECT_GT(fs::file_size(dir / out), 100u) << out;
@@ -163,12 +175,12 @@ TEST_F(ToolFileSafety, IdentifiersWhoseNamesCollideAreRefused) {
   }
   // An output that is one of the inputs.
   fs::copy_file(dir / kServiceTxt, dir / "out/A_T.dat");
-  const std::string service = slurp(dir / "out/A_T.dat");
+  const std::string service = read_whole_file(dir / "out/A_T.dat");
   for (const char* command : {"compile", "check"}) {
     const run_result r = run_tool(dir.path(), {command, kLineTxt, "out/A_T.dat", "--line-id", "A",
                                                "--train-code", "T", "--out", "out"});
     EXPECT_EQ(r.status, 2) << command << "\n" << r.err;
-    EXPECT_EQ(slurp(dir / "out/A_T.dat"), service);
+    EXPECT_EQ(read_whole_file(dir / "out/A_T.dat"), service);
   }
 }
 
@@ -177,7 +189,7 @@ TEST_F(ToolFileSafety, AllCompiledFilesAreReplacedOrNone) {
   const auto before = regular_files_in(dir / "out");
   ASSERT_EQ(before.size(), 4u);  // the three compiled files and the compile record
   // A shorter line: every compiled file would change.
-  std::string line = slurp(dir / kLineTxt);
+  std::string line = read_whole_file(dir / kLineTxt);
   line.replace(line.find("54000"), 5, "53000");
   spill(dir / kLineTxt, line);
 
@@ -272,12 +284,20 @@ TEST_F(ToolFileSafety, PlotNeverWritesOverItsOwnInputs) {
   EXPECT_TRUE(fs::is_symlink(dir / "segments-link"));
 }
 
+// The bytes a plain read of `path` gives, whatever size the file claims:
+// the probe must not be the reader under test.
+std::uintmax_t bytes_read_from(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<std::uintmax_t>(
+      std::distance(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
+
 // A virtual file that says it is 4096 bytes long and holds fewer.
 TEST_F(ToolFileSafety, AShortReadIsAFileError) {
   const fs::path virtual_file = "/sys/kernel/mm/transparent_hugepage/enabled";
   std::error_code ec;
   if (!fs::is_regular_file(virtual_file, ec) || fs::file_size(virtual_file, ec) <= 100 ||
-      slurp(virtual_file).size() >= fs::file_size(virtual_file, ec))
+      bytes_read_from(virtual_file) >= fs::file_size(virtual_file, ec))
     GTEST_SKIP() << "no virtual file that reads short on this machine";
   const run_result r = run_tool(dir.path(), {"compile", virtual_file.string(), kServiceTxt,
                                              "--line-id", "X", "--train-code", "T"});
@@ -292,11 +312,11 @@ TEST_F(ToolFileSafety, AShortReadIsAFileError) {
 TEST_F(ToolFileSafety, MemoryExhaustionIsOneLineAndStatusThree) {
   if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
   sparse_file(dir / "Big_linea.txt", 600u << 20);
-  spill(dir / "Big_T-.txt", slurp(dir / kServiceTxt));
-  std::string longest = slurp(dir / kLineTxt);
+  spill(dir / "Big_T-.txt", read_whole_file(dir / kServiceTxt));
+  std::string longest = read_whole_file(dir / kLineTxt);
   longest.replace(longest.find("54000"), 5, "1000000");
   spill(dir / "Long_linea.txt", longest);
-  spill(dir / "Long_T-.txt", slurp(dir / kServiceTxt));
+  spill(dir / "Long_T-.txt", read_whole_file(dir / kServiceTxt));
   struct limited_case {
     std::vector<std::string> args;
     const char* limit;
@@ -410,7 +430,7 @@ TEST_F(ToolFileSafety, ExtremeDoublesAreShownExactly) {
                           "finite number"),
             std::string::npos)
       << plot.err;
-  const std::string svg = slurp(dir / "extreme.svg");
+  const std::string svg = read_whole_file(dir / "extreme.svg");
   EXPECT_NE(svg.find("4 metres of the route plan"), std::string::npos);
   // No coordinate, length or label is anything but a number.
   std::smatch bad;
@@ -423,7 +443,7 @@ TEST_F(ToolFileSafety, ExtremeDoublesAreShownExactly) {
 
 TEST_F(ToolFileSafety, DecodeErrorsInJsonAreAnErrorObject) {
   compile_into("c");
-  std::string table = slurp(dir / "c/Milano_Lecco_L5244.sim");
+  std::string table = read_whole_file(dir / "c/Milano_Lecco_L5244.sim");
   spill(dir / "cut.sim", table.substr(0, table.size() - 1));
   spill(dir / "tag.dat", std::string("\x07\x00", 2));
   for (const auto& args : std::vector<std::vector<std::string>>{
@@ -475,7 +495,7 @@ TEST_F(ToolFileSafety, ControlBytesNeverReachTheTerminal) {
   };
   for (const field_case& c : fields) {
     SCOPED_TRACE(c.what);
-    std::string line = slurp(dir / kLineTxt);
+    std::string line = read_whole_file(dir / kLineTxt);
     line.replace(line.find("54000"), 5, c.field);
     spill(dir / "F_linea.txt", line);
     const run_result r =

@@ -231,7 +231,7 @@ TEST(TrackCodeTest, ApproachPointMovesAwayFromTakenCells) {
     int32_t point;
   } cases[] = {{{}, 35}, {{35}, 34}, {{35, 34}, 33}, {{34, 33}, 35}, {{35, 33}, 34}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.taken));
+    SCOPED_TRACE(::testing::PrintToString(c.taken));
     test_line line(100);
     line.put(40, kSlowdownStart, 120).put(41, kSlowdownEnd, 120);
     for (int32_t t : c.taken) line.put(t, kSignBoard, 1);

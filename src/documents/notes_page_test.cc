@@ -11,6 +11,8 @@
 namespace scenario {
 namespace {
 
+using testing::document_case;
+using testing::DocumentTest;
 using testing::split_crlf;
 
 // Lines whose wording belongs to the scenario's author: introduction, author
@@ -18,40 +20,24 @@ using testing::split_crlf;
 constexpr int kProseSlots[] = {17, 18, 19, 20, 21, 22, 37, 38, 39,
                                40, 44, 45, 46, 47, 48, 49, 50, 52};
 
-bool is_prose(int slot) {
-  return std::find(std::begin(kProseSlots), std::end(kProseSlots), slot) != std::end(kProseSlots);
-}
-
 class NotesPage : public ::testing::Test {
  protected:
   const std::string text = dati_note();
   const std::vector<std::string> lines = split_crlf(text);
 };
 
-TEST_F(NotesPage, HasItsLinesEachClosedByCrLf) {
-  ASSERT_GE(text.size(), 2u);
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-  EXPECT_EQ(lines.size(), 53u);
-  EXPECT_EQ(text.find(testing::kEndSentinel), std::string::npos);
-  testing::expect_document_bytes_only(lines);
-}
-
-TEST_F(NotesPage, FixedLinesAreTheApprovedText) {
-  testing::expect_line_lengths(
-      lines,
-      {{0, 21},  {1, 0},   {2, 45},  {3, 0},   {4, 44},  {5, 39},  {6, 28},  {7, 27},  {8, 22},
-       {9, 21},  {10, 22}, {11, 56}, {12, 24}, {13, 45}, {14, 0},  {15, 6},  {16, 0},  {23, 0},
-       {24, 23}, {25, 0},  {26, 97}, {27, 91}, {28, 97}, {29, 97}, {30, 97}, {31, 97}, {32, 91},
-       {33, 19}, {34, 0},  {35, 14}, {36, 0},  {41, 0},  {42, 10}, {43, 0},  {51, 0}});
-  ASSERT_EQ(lines.size(), 53u);
-  // Fingerprint of the approved fixed lines (each followed by CR LF, prose
-  // lines left out), taken from the reference text, not from this code.
-  std::string fixed;
-  for (int slot = 0; slot < 53; ++slot) {
-    if (!is_prose(slot)) fixed += lines[slot] + "\r\n";
-  }
-  EXPECT_EQ(testing::fnv1a64(fixed), 0x7463afcb43f7efd5ULL);
-}
+INSTANTIATE_TEST_SUITE_P(
+    NotesPage, DocumentTest,
+    ::testing::Values(document_case{
+        dati_note(),
+        53,
+        0,
+        std::vector<int>(std::begin(kProseSlots), std::end(kProseSlots)),
+        0x7463afcb43f7efd5ULL,
+        {{0, 21},  {1, 0},   {2, 45},  {3, 0},   {4, 44},  {5, 39},  {6, 28},  {7, 27},  {8, 22},
+         {9, 21},  {10, 22}, {11, 56}, {12, 24}, {13, 45}, {14, 0},  {15, 6},  {16, 0},  {23, 0},
+         {24, 23}, {25, 0},  {26, 97}, {27, 91}, {28, 97}, {29, 97}, {30, 97}, {31, 97}, {32, 91},
+         {33, 19}, {34, 0},  {35, 14}, {36, 0},  {41, 0},  {42, 10}, {43, 0},  {51, 0}}}));
 
 TEST_F(NotesPage, AccentsAreSingleWindows1252Bytes) {
   ASSERT_EQ(lines.size(), 53u);

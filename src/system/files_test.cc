@@ -1,22 +1,18 @@
 #include "system/files.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <set>
-#include <sstream>
+
+#include "testing/scratch_dir.h"
 
 namespace scenario {
 namespace {
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string message_of(const std::function<void()>& action) {
   try {
@@ -77,23 +73,17 @@ TEST(ReadAll, EveryByteOrAnError) {
 
 class FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::set<std::string> names() const {
     std::set<std::string> found;
     for (const auto& e : fs::directory_iterator(dir_)) found.insert(e.path().filename().string());
     return found;
   }
   void spill(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    testing::spill(dir_ / name, bytes);
   }
 
-  fs::path dir_;
+  const testing::scratch_dir scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(FilesTest, ReadsAWholeFileAndRefusesADirectory) {
@@ -112,9 +102,9 @@ TEST_F(FilesTest, ASetReplacesEveryFileWholeAndLeavesNothingElse) {
   spill("b.sim", "an earlier b");
   const output_file files[] = {{dir_ / "a.dat", "A"}, {dir_ / "b.sim", "B"}, {dir_ / "c.dat", ""}};
   replace_files(files);
-  EXPECT_EQ(slurp(dir_ / "a.dat"), "A");
-  EXPECT_EQ(slurp(dir_ / "b.sim"), "B");
-  EXPECT_EQ(slurp(dir_ / "c.dat"), "");
+  EXPECT_EQ(read_whole_file(dir_ / "a.dat"), "A");
+  EXPECT_EQ(read_whole_file(dir_ / "b.sim"), "B");
+  EXPECT_EQ(read_whole_file(dir_ / "c.dat"), "");
   EXPECT_EQ(names(), (std::set<std::string>{"a.dat", "b.sim", "c.dat"}));
 }
 
@@ -145,8 +135,8 @@ TEST_F(FilesTest, ASetThatCannotBeWrittenWholeReplacesNothing) {
     EXPECT_NE(message.find(c.error), std::string::npos) << message;
     EXPECT_NE(message.find(c.names.back()), std::string::npos) << message;
     EXPECT_NE(message.find("no file was replaced"), std::string::npos) << message;
-    EXPECT_EQ(slurp(dir_ / "a.dat"), "earlier a");
-    EXPECT_EQ(slurp(dir_ / "b.sim"), "earlier b");
+    EXPECT_EQ(read_whole_file(dir_ / "a.dat"), "earlier a");
+    EXPECT_EQ(read_whole_file(dir_ / "b.sim"), "earlier b");
     EXPECT_EQ(names(), before);
   }
 }
@@ -155,9 +145,9 @@ TEST_F(FilesTest, ALinkAtTheFinalNameIsReplacedNotFollowed) {
   spill("victim", "precious");
   fs::create_symlink(dir_ / "victim", dir_ / "out.dat");
   replace_file(dir_ / "out.dat", "compiled");
-  EXPECT_EQ(slurp(dir_ / "victim"), "precious");
+  EXPECT_EQ(read_whole_file(dir_ / "victim"), "precious");
   EXPECT_FALSE(fs::is_symlink(dir_ / "out.dat"));
-  EXPECT_EQ(slurp(dir_ / "out.dat"), "compiled");
+  EXPECT_EQ(read_whole_file(dir_ / "out.dat"), "compiled");
 }
 
 TEST_F(FilesTest, TemporaryFilesHaveUnforeseeableNamesAndGoWhateverStopsThem) {

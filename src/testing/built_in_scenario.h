@@ -1,6 +1,6 @@
-// What the tool's unit tests share: the built-in scenario, compiled.
-#ifndef SCENARIO_TOOL_TOOL_TEST_SUPPORT_H_
-#define SCENARIO_TOOL_TOOL_TEST_SUPPORT_H_
+// The built-in scenario compiled, as the tool's pictures take it.
+#ifndef SCENARIO_TESTING_BUILT_IN_SCENARIO_H_
+#define SCENARIO_TESTING_BUILT_IN_SCENARIO_H_
 
 #include <string>
 
@@ -9,10 +9,10 @@
 #include "compile/compilation.h"
 #include "tool/picture/plot.h"
 
-namespace scenario::tool {
+namespace scenario::testing {
 
 // The built-in texts compiled as the generator compiles them.
-inline plot_input built_in_scenario() {
+inline tool::plot_input built_in_scenario() {
   scenario_records r;
   r.line_id = "Milano_Lecco";
   r.train_code = "L5244";
@@ -21,6 +21,6 @@ inline plot_input built_in_scenario() {
   return {r.line_id, r.train_code, r.track_geometry, r.general_table, r.segments};
 }
 
-}  // namespace scenario::tool
+}  // namespace scenario::testing
 
-#endif  // SCENARIO_TOOL_TOOL_TEST_SUPPORT_H_
+#endif  // SCENARIO_TESTING_BUILT_IN_SCENARIO_H_

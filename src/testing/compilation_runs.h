@@ -1,6 +1,6 @@
 // Helpers for tests that compile small source texts from memory.
-#ifndef SCENARIO_APP_COMPILATION_TEST_SUPPORT_H_
-#define SCENARIO_APP_COMPILATION_TEST_SUPPORT_H_
+#ifndef SCENARIO_TESTING_COMPILATION_RUNS_H_
+#define SCENARIO_TESTING_COMPILATION_RUNS_H_
 
 #include <gtest/gtest.h>
 
@@ -65,4 +65,4 @@ class built_in_reading : public ::testing::Test {
 
 }  // namespace scenario::testing
 
-#endif  // SCENARIO_APP_COMPILATION_TEST_SUPPORT_H_
+#endif  // SCENARIO_TESTING_COMPILATION_RUNS_H_

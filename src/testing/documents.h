@@ -1,6 +1,6 @@
 // Helpers shared by the driver-document tests.
-#ifndef SCENARIO_DOCUMENTS_DOCUMENT_TEST_UTIL_H_
-#define SCENARIO_DOCUMENTS_DOCUMENT_TEST_UTIL_H_
+#ifndef SCENARIO_TESTING_DOCUMENTS_H_
+#define SCENARIO_TESTING_DOCUMENTS_H_
 
 #include <gtest/gtest.h>
 
@@ -74,6 +74,24 @@ inline void expect_document_bytes_only(const std::vector<std::string>& lines) {
 
 inline constexpr std::string_view kEndSentinel = "riferimento fine del file";
 
+// What every driver document must be, checked by the tests of
+// documents/documents_test.cc; each document's own test file instantiates
+// them with its case (INSTANTIATE_TEST_SUITE_P(Name, DocumentTest, ...)).
+struct document_case {
+  std::string text;
+  std::size_t lines = 0;
+  std::size_t bytes = 0;         // 0 where the author's wording sets the size
+  std::vector<int> prose_lines;  // the author's wording, left out of the fingerprint
+  uint64_t fingerprint = 0;      // of the other lines, each closed by CR LF
+  std::vector<line_length> widths;
+};
+
+class DocumentTest : public ::testing::TestWithParam<document_case> {
+ protected:
+  const std::string& text() const { return GetParam().text; }
+  std::vector<std::string> lines() const { return split_crlf(GetParam().text); }
+};
+
 }  // namespace scenario::testing
 
-#endif  // SCENARIO_DOCUMENTS_DOCUMENT_TEST_UTIL_H_
+#endif  // SCENARIO_TESTING_DOCUMENTS_H_

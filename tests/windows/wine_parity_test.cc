@@ -18,12 +18,21 @@
 #include <thread>
 #include <vector>
 
-#include "bench/synthetic_scenario.h"
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
-#include "tool_test_support.h"
+#include "system/files.h"
+#include "testing/program_runs.h"
+#include "testing/scenario_texts.h"
+#include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
+namespace fs = std::filesystem;
+using testing::built_in_compiled_names;
+using testing::quoted;
+using testing::run_in;
+using testing::run_result;
+using testing::scratch_dir;
+using testing::spill;
 namespace {
 
 fs::path windows_build() {
@@ -44,7 +53,8 @@ using tree = std::map<std::string, std::string>;
 tree files_under(const fs::path& dir) {
   tree files;
   for (const auto& e : fs::recursive_directory_iterator(dir))
-    if (e.is_regular_file()) files[fs::relative(e.path(), dir).generic_string()] = slurp(e.path());
+    if (e.is_regular_file())
+      files[fs::relative(e.path(), dir).generic_string()] = read_whole_file(e.path());
   return files;
 }
 
@@ -233,7 +243,7 @@ void expect_replacement_refused(const run_result& r, const fs::path& dir, const 
   EXPECT_NE(lines[1].find(sub), std::string::npos) << r.err;
   EXPECT_NE(lines[1].find(name), std::string::npos) << r.err;
   if (!earlier.empty()) {
-    EXPECT_TRUE(slurp(dir / name) == earlier) << name << " changed";
+    EXPECT_TRUE(read_whole_file(dir / name) == earlier) << name << " changed";
   }
   for (const auto& e : fs::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
@@ -307,7 +317,7 @@ std::string replaced(std::string text, const std::string& what, const std::strin
 std::vector<text_pair> fuzz_seeds() {
   std::vector<text_pair> pairs;
   for (const auto& e : fs::directory_iterator(fs::path(SOURCE_DIR) / "fuzz/corpus/compile_fuzz")) {
-    const std::string bytes = slurp(e.path());
+    const std::string bytes = read_whole_file(e.path());
     const size_t nul = bytes.find('\0');
     if (nul == std::string::npos) continue;  // no train service to name
     pairs.push_back({e.path().filename().string(), bytes.substr(0, nul), bytes.substr(nul + 1)});
@@ -333,7 +343,7 @@ std::vector<text_pair> varied_texts() {
                    replaced(service, "LECCO",
                             "L\xC8"
                             "CCO \x8A\x9F")});
-  const synthetic::texts longest = synthetic::make(synthetic::kMaximumLength);
+  const testing::scenario_texts longest = testing::dense_texts(testing::kLongestLine);
   pairs.push_back({"longest line", longest.line_description, longest.train_service});
   return pairs;
 }
@@ -354,7 +364,7 @@ class WineTool : public WineParity {
 TEST_F(WineTool, TemplateWritesTheSameTexts) {
   expect_same_run("scenario-tool", {"template", "texts"}, true);
   expect_same_files();
-  EXPECT_TRUE(slurp(windows_dir / "texts/Milano_Lecco_linea.txt") == dati_linea());
+  EXPECT_TRUE(read_whole_file(windows_dir / "texts/Milano_Lecco_linea.txt") == dati_linea());
 }
 
 TEST_F(WineTool, CompileCheckDumpAndDecompileAgreeOnTheBuiltInTexts) {

@@ -8,20 +8,19 @@
 
 #include <sstream>
 
-#include "bench/synthetic_scenario.h"
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
 #include "testing/compilation_runs.h"
-#include "testing/varied_scenario.h"
+#include "testing/scenario_texts.h"
 #include "tool/decompile/entries.h"
 
 namespace scenario::tool {
 namespace {
 
-using scenario::testing::line_text;
-using scenario::testing::service_text;
+using testing::line_text;
+using testing::service_text;
 
 struct compiled_run {
   scenario_records records;
@@ -100,14 +99,14 @@ TEST(Decompile, BuiltInEntriesAreTheBuiltInTexts) {
 }
 
 TEST(Decompile, MaximumLengthScenarioComesBackExactly) {
-  const synthetic::texts t = synthetic::make(synthetic::kMaximumLength);
+  const testing::scenario_texts t = testing::dense_texts(testing::kLongestLine);
   EXPECT_TRUE(round_trips(compile_texts(t.line_description, t.train_service)));
 }
 
 // Every scenario the generator makes compiles cleanly and comes back.
 TEST(Decompile, VariedScenariosComeBackExactly) {
   for (uint64_t seed = 1; seed <= 300; ++seed) {
-    const varied::texts t = varied::make(seed);
+    const testing::scenario_texts t = testing::varied_texts(seed);
     const compiled_run run = compile_texts(t.line_description, t.train_service);
     ASSERT_TRUE(round_trips(run)) << "seed " << seed << ", " << t.length << " m\n"
                                   << t.line_description << t.train_service;
@@ -293,7 +292,7 @@ TEST(Decompile, ManyDifferencesAreCountedAfterTheFirstFew) {
 
 // One edit an author's tool might make: any field of a cell, a table slot
 // or a route-plan point, or a segment file cut short or lengthened.
-void edit_at_random(scenario_records& r, varied::random& random) {
+void edit_at_random(scenario_records& r, testing::random& random) {
   auto any = [&](int64_t lo, int64_t hi) { return random.between(lo, hi); };
   auto small_or_any = [&] {
     return static_cast<int16_t>(random.chance(50) ? any(-3, 30) : any(-32768, 32767));
@@ -351,10 +350,11 @@ void edit_at_random(scenario_records& r, varied::random& random) {
 TEST(Decompile, HandEditedFilesComeBackOnlyWhereTheTextsGiveThem) {
   int exact = 0, reported = 0;
   for (uint64_t seed = 1; seed <= 150; ++seed) {
-    const varied::texts t = varied::make(seed, 3000 + 9000 * static_cast<int64_t>(seed % 7));
+    const testing::scenario_texts t =
+        testing::varied_texts(seed, 3000 + 9000 * static_cast<int64_t>(seed % 7));
     compiled_run run = compile_texts(t.line_description, t.train_service, seed % 5 == 0 ? 0 : 1);
     ASSERT_TRUE(run.clean()) << "seed " << seed;
-    varied::random random(seed);
+    testing::random random(seed);
     for (int64_t e = random.between(1, 3); e > 0; --e) edit_at_random(run.records, random);
     const recovered_texts texts = decompile(run.records);
     if (!texts.exact()) {

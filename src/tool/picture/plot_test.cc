@@ -8,6 +8,8 @@
 namespace scenario::tool {
 namespace {
 
+using testing::built_in_scenario;
+
 TEST(Plot, StationsAreTheTablesStationSlots) {
   const plot_input in = built_in_scenario();
   const std::vector<plotted_station> stations = stations_of(in.table, in.segments);

@@ -11,6 +11,8 @@
 namespace scenario::tool {
 namespace {
 
+using testing::built_in_scenario;
+
 // A column of metres; nullopt is an empty cell, the first two hold integers
 // when they are whole, as the compiler writes them.
 route_plan column_of(const std::vector<std::optional<double>>& values) {

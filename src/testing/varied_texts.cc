@@ -1,4 +1,4 @@
-// Varied, valid source texts for property tests: from a seed, a line of a few
+// The varied layout of the made-up scenarios: from a seed, a line of a few
 // kilometres up to 1 000 000 m holding every kind of entry in its variants.
 //
 //  - curves of all six classes both ways, straight runs between them,
@@ -22,58 +22,23 @@
 //
 // Every point object gets a cell of its own (or is placed where it is meant
 // to be covered), so the texts compile without a numbered failure.
-#ifndef SCENARIO_TOOL_VARIED_SCENARIO_TEST_SUPPORT_H_
-#define SCENARIO_TOOL_VARIED_SCENARIO_TEST_SUPPORT_H_
-
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/rounding.h"
+#include "testing/scenario_texts.h"
 
-namespace scenario::varied {
+namespace scenario::testing {
+namespace {
 
-inline constexpr int64_t kMaximumLength = 1'000'000;
-
-struct texts {
-  std::string line_description;
-  std::string train_service;
-  int64_t length = 0;
-};
-
-// A small, portable generator (splitmix64): the same seed gives the same
-// texts with every compiler and library.
-class random {
- public:
-  explicit random(uint64_t seed) : state_(seed) {}
-  uint64_t next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  int64_t between(int64_t lo, int64_t hi) {
-    return lo + static_cast<int64_t>(next() % static_cast<uint64_t>(hi - lo + 1));
-  }
-  bool chance(int percent) { return between(0, 99) < percent; }
-  template <typename T>
-  T pick(std::initializer_list<T> values) {
-    return *(values.begin() + between(0, static_cast<int64_t>(values.size()) - 1));
-  }
-
- private:
-  uint64_t state_;
-};
-
-namespace detail {
-
-inline std::string n(int64_t v) { return std::to_string(v); }
+std::string n(int64_t v) { return std::to_string(v); }
 
 // A text field that reads back as `t`: quoted when it must be (`t` holds no
 // quote then).
-inline std::string field(const std::string& t) {
+std::string field(const std::string& t) {
   const bool plain = !t.empty() && t.front() != ' ' && t.front() != '"' && t.back() != ' ' &&
                      t.find(',') == std::string::npos;
   return plain ? t : "\"" + t + "\"";
@@ -86,9 +51,9 @@ class builder {
         length_(length),
         metres_(length + 7000),
         last_(segment_index(metres_, 0)),
-        taken_(static_cast<size_t>(last_) + 1, false) {}
+        claims_(last_) {}
 
-  texts make() {
+  scenario_texts make() {
     general();
     curves();
     gradients();
@@ -109,8 +74,8 @@ class builder {
   static void line(const std::string& text, std::string& out) { out += text + "\r\n"; }
   void l(const std::string& text) { line(text, line_); }
 
-  bool free(int64_t c) const { return c >= 0 && c <= last_ && !taken_[static_cast<size_t>(c)]; }
-  void take(int64_t c) { taken_[static_cast<size_t>(c)] = true; }
+  bool free(int64_t c) const { return claims_.free(c); }
+  void take(int64_t c) { claims_.claim(c); }
 
   // A position whose cell, with `offset`, is `cell`: mostly a multiple of 50,
   // sometimes a half cell or any metre that rounds there.
@@ -170,13 +135,13 @@ class builder {
       if (r_.chance(20)) start = end;                                             // back to back
       if (r_.chance(10)) start = std::max<int64_t>(0, end - r_.between(1, 400));  // overlapping
       const int64_t len = r_.chance(8) ? 1 : r_.between(20, 2500);
-      if (start > reach() || start + len > metres_ || start + len >= kMaximumLength) break;
+      if (start > reach() || start + len > metres_ || start + len >= kLongestLine) break;
       curve(start, len);
       end = std::max(end, start + len);
     }
     // A curve up to the last metre of the plan.
     const int64_t start = std::max<int64_t>(end, reach() - r_.between(0, 300));
-    if (metres_ < kMaximumLength && start <= reach() && r_.chance(30))
+    if (metres_ < kLongestLine && start <= reach() && r_.chance(30))
       curve(start, metres_ - start);
   }
   void curve(int64_t start, int64_t len) {
@@ -421,29 +386,26 @@ class builder {
 
   random r_;
   int64_t length_, metres_, last_;
-  std::vector<bool> taken_;
+  segment_claims claims_;
   std::string line_, service_;
   int sign_boards_ = 0;
   std::vector<std::string> stations_, slowdown_lines_, signal_lines_, code_lines_;
   std::vector<std::pair<std::string, size_t>> hidden_signals_;  // before station #
 };
 
-}  // namespace detail
+}  // namespace
 
-// A scenario `length` metres long.
-inline texts make(uint64_t seed, int64_t length) { return detail::builder(seed, length).make(); }
-
-// A scenario whose length the seed chooses too: mostly a few to sixty
-// kilometres, sometimes a few hundred, now and then the maximum.
-inline texts make(uint64_t seed) {
-  random r(seed ^ 0x5DEECE66Dull);
-  const int64_t roll = r.between(0, 99);
-  const int64_t length = roll < 1   ? kMaximumLength
-                         : roll < 8 ? r.between(100'000, 400'000)
-                                    : r.between(3'000, 60'000);
-  return make(seed, length);
+scenario_texts varied_texts(uint64_t seed, int64_t length) {
+  return builder(seed, length).make();
 }
 
-}  // namespace scenario::varied
+scenario_texts varied_texts(uint64_t seed) {
+  random r(seed ^ 0x5DEECE66Dull);
+  const int64_t roll = r.between(0, 99);
+  const int64_t length = roll < 1   ? kLongestLine
+                         : roll < 8 ? r.between(100'000, 400'000)
+                                    : r.between(3'000, 60'000);
+  return varied_texts(seed, length);
+}
 
-#endif  // SCENARIO_TOOL_VARIED_SCENARIO_TEST_SUPPORT_H_
+}  // namespace scenario::testing

@@ -1,14 +1,14 @@
 // The input of the fuzz targets that compile: the line description, a NUL
 // byte, the train service description.  Without a NUL the train service
 // description is missing (its file does not exist).
-#ifndef SCENARIO_FUZZ_FUZZ_INPUT_H_
-#define SCENARIO_FUZZ_FUZZ_INPUT_H_
+#ifndef SCENARIO_TESTING_FUZZ_INPUT_H_
+#define SCENARIO_TESTING_FUZZ_INPUT_H_
 
 #include <string_view>
 
 #include "compile/compilation.h"
 
-namespace scenario::fuzzing {
+namespace scenario::testing {
 
 struct source_texts {
   source_text line;
@@ -21,6 +21,6 @@ inline source_texts split_texts(std::string_view input) {
   return {input.substr(0, nul), input.substr(nul + 1)};
 }
 
-}  // namespace scenario::fuzzing
+}  // namespace scenario::testing
 
-#endif  // SCENARIO_FUZZ_FUZZ_INPUT_H_
+#endif  // SCENARIO_TESTING_FUZZ_INPUT_H_
