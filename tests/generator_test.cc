@@ -14,6 +14,7 @@
 
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
+#include "format/scenario_names.h"
 #include "testing/compilation_runs.h"
 
 namespace scenario {

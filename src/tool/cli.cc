@@ -7,10 +7,13 @@
 #include "system/platform.h"
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
-#include "tool/commands/compiled_commands.h"
+#include "tool/commands/decompile_command.h"
+#include "tool/commands/dump_command.h"
 #include "tool/commands/explain_command.h"
 #include "tool/commands/identifiers.h"
-#include "tool/decompile/decompile.h"
+#include "tool/commands/plot_command.h"
+#include "tool/commands/template_command.h"
+#include "tool/commands/view_command.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
