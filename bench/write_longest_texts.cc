@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "format/scenario_names.h"
 #include "synthetic_scenario.h"
 
 namespace {
@@ -27,8 +28,9 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path dir = argv[1];
   const scenario::synthetic::texts texts = scenario::synthetic::make();
-  return write(dir / "Sintetica_linea.txt", texts.line_description) &&
-                 write(dir / "Sintetica_S1-.txt", texts.train_service)
+  return write(dir / scenario::line_description_file_name("Sintetica"), texts.line_description) &&
+                 write(dir / scenario::train_service_file_name("Sintetica", "S1"),
+                       texts.train_service)
              ? 0
              : 1;
 }
