@@ -23,7 +23,7 @@ class discarding_buffer : public std::streambuf {
 void BM_DecodeLargest(benchmark::State& state) {
   const std::string& bytes = maximum_length_files().geometry;
   for (auto _ : state) {
-    const route_plan plan = tool::decode_line_geometry(bytes);
+    const route_plan plan = decode_line_geometry(bytes);
     benchmark::DoNotOptimize(plan.last());
   }
   state.SetBytesProcessed(state.iterations() * bytes.size());
@@ -34,7 +34,7 @@ void BM_DumpLargestAsText(benchmark::State& state) {
   const std::string& bytes = maximum_length_files().geometry;
   discarding_buffer sink;
   std::ostream out(&sink);
-  for (auto _ : state) tool::list_line_geometry(out, tool::decode_line_geometry(bytes));
+  for (auto _ : state) tool::list_line_geometry(out, decode_line_geometry(bytes));
   state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 BENCHMARK(BM_DumpLargestAsText)->Unit(benchmark::kMillisecond);
@@ -42,7 +42,7 @@ BENCHMARK(BM_DumpLargestAsText)->Unit(benchmark::kMillisecond);
 void BM_DumpLargestAsJson(benchmark::State& state) {
   const std::string& bytes = maximum_length_files().geometry;
   for (auto _ : state) {
-    const std::string json = tool::line_geometry_json(tool::decode_line_geometry(bytes));
+    const std::string json = tool::line_geometry_json(decode_line_geometry(bytes));
     benchmark::DoNotOptimize(json.data());
   }
   state.SetBytesProcessed(state.iterations() * bytes.size());

@@ -18,7 +18,7 @@
 
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
-#include "format/decode.h"
+#include "format/load_scenario.h"
 #include "testing/fuzz_input.h"
 #include "tool/decompile/decompile.h"
 
@@ -27,20 +27,6 @@ namespace {
 using namespace scenario;
 
 constexpr int32_t kLongestCells = 200'000 / 50;
-
-// The records the tool decodes from the files, as `decompile` reads them.
-scenario_records decoded(const compiled_bytes& files, int32_t j) {
-  scenario_records r;
-  r.line_id = "Fuzz_Line";
-  r.train_code = "F1";
-  r.build_geometry = j;
-  if (j != 0) r.track_geometry = tool::decode_line_geometry(files.geometry);
-  r.general_table = tool::decode_general_table(files.table);
-  r.segments = tool::decode_segments(files.segments);
-  r.segment_last = static_cast<int32_t>(r.segments.size()) - 1;
-  r.geometry_last = r.track_geometry.last();
-  return r;
-}
 
 [[noreturn]] void fail(const tool::recovered_texts& texts) {
   std::fprintf(stderr, "decompiled texts do not compile to the same bytes\n");
@@ -66,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (records.segment_last > kLongestCells) return 0;
   const compiled_bytes files = compiled_files_bytes(records);
 
-  const tool::recovered_texts texts = tool::decompile(decoded(files, j));
+  // The records decoded from the files, as `decompile` loads them.
+  const tool::recovered_texts texts =
+      tool::decompile(decode_scenario({records.line_id, records.train_code}, files));
   scenario_records again;
   again.line_id = records.line_id;
   again.train_code = records.train_code;

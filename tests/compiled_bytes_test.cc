@@ -11,6 +11,7 @@
 
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "generator/generator.h"
 #include "system/files.h"
 #include "testing/compilation_runs.h"

@@ -23,6 +23,7 @@
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "generator/generator.h"
 #include "system/files.h"
 #include "testing/scratch_dir.h"

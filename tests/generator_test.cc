@@ -14,6 +14,7 @@
 
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
+#include "format/scenario_names.h"
 #include "system/files.h"
 #include "testing/compilation_runs.h"
 #include "testing/scratch_dir.h"

@@ -56,8 +56,4 @@ std::string dati_linea() {
   return join_crlf(kLines);
 }
 
-std::string line_description_file_name(std::string_view line_id) {
-  return std::string(line_id) + "_linea.txt";
-}
-
 }  // namespace scenario

@@ -24,9 +24,5 @@ TEST(LineTextTest, FortyFourLinesEndedByCrLf) {
             std::string::npos);
 }
 
-TEST(LineTextTest, FileName) {
-  EXPECT_EQ(line_description_file_name("Milano_Lecco"), "Milano_Lecco_linea.txt");
-}
-
 }  // namespace
 }  // namespace scenario

@@ -69,8 +69,4 @@ std::string dati_treno() {
   return join_crlf(kLines);
 }
 
-std::string train_service_file_name(std::string_view line_id, std::string_view train_code) {
-  return std::string(line_id) + "_" + std::string(train_code) + "-.txt";
-}
-
 }  // namespace scenario

@@ -38,9 +38,5 @@ TEST(ServiceTextTest, FiftyFourLinesAsWritten) {
   EXPECT_EQ(dati_treno().find("riferimento fine del file"), std::string::npos);
 }
 
-TEST(ServiceTextTest, FileName) {
-  EXPECT_EQ(train_service_file_name("Milano_Lecco", "L5244"), "Milano_Lecco_L5244-.txt");
-}
-
 }  // namespace
 }  // namespace scenario

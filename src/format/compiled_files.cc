@@ -54,18 +54,6 @@ std::string encode_cell_by_cell(const route_plan& plan) {
 
 }  // namespace
 
-std::string line_geometry_file_name(std::string_view line_id) {
-  return std::string(line_id) + "_linea.dat";
-}
-
-std::string table_file_name(std::string_view line_id, std::string_view train_code) {
-  return std::string(line_id) + "_" + std::string(train_code) + ".sim";
-}
-
-std::string segment_file_name(std::string_view line_id, std::string_view train_code) {
-  return std::string(line_id) + "_" + std::string(train_code) + ".dat";
-}
-
 std::string_view line_geometry_file(const route_plan& plan, std::string& encoded) {
   if (const std::optional<std::string_view> bytes = plan.file_bytes()) return *bytes;
   encoded = encode_cell_by_cell(plan);

@@ -2,8 +2,8 @@
 // geometry file (route plan), the table file (general table) and the segment
 // file (segment array).  Every field is written one by one, little-endian and
 // packed, so the bytes never depend on the host's layout of the records.
-#ifndef SCENARIO_MODEL_COMPILED_FILES_H_
-#define SCENARIO_MODEL_COMPILED_FILES_H_
+#ifndef SCENARIO_FORMAT_COMPILED_FILES_H_
+#define SCENARIO_FORMAT_COMPILED_FILES_H_
 
 #include <cstdint>
 #include <ostream>
@@ -18,11 +18,6 @@ namespace scenario {
 // Bytes of one cell of the segment file and of a table slot without text.
 inline constexpr size_t kSegmentCellBytes = 15;
 inline constexpr size_t kGeneralEntryFixedBytes = 34;
-
-// File names inside the output directory.
-std::string line_geometry_file_name(std::string_view line_id);
-std::string table_file_name(std::string_view line_id, std::string_view train_code);
-std::string segment_file_name(std::string_view line_id, std::string_view train_code);
 
 // Each file's bytes come whole, in one buffer; the stream writers write
 // those same bytes.
@@ -55,4 +50,4 @@ compiled_bytes compiled_files_bytes(const scenario_records& records);
 
 }  // namespace scenario
 
-#endif  // SCENARIO_MODEL_COMPILED_FILES_H_
+#endif  // SCENARIO_FORMAT_COMPILED_FILES_H_

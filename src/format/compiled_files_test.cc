@@ -150,11 +150,5 @@ TEST(LineGeometryFileTest, FullyDrawnBuiltInLengthHasTheKnownSize) {
   EXPECT_EQ(cell_at(file, column1 + 8 + 10 * 998).value, 1000 * 0.5);
 }
 
-TEST(FileNamesTest, BuiltFromTheIdentifiers) {
-  EXPECT_EQ(line_geometry_file_name("Milano_Lecco"), "Milano_Lecco_linea.dat");
-  EXPECT_EQ(table_file_name("Milano_Lecco", "L5244"), "Milano_Lecco_L5244.sim");
-  EXPECT_EQ(segment_file_name("Milano_Lecco", "L5244"), "Milano_Lecco_L5244.dat");
-}
-
 }  // namespace
 }  // namespace scenario

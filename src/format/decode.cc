@@ -4,7 +4,7 @@
 
 #include "format/compiled_files.h"
 
-namespace scenario::tool {
+namespace scenario {
 namespace {
 
 // A cursor over the bytes that refuses to read past their end.
@@ -116,10 +116,6 @@ void refuse_oversized(std::string_view bytes, file_kind kind) {
                                  std::string(kind_word(kind)) + " file the compilation writes");
 }
 
-bool ends_with(std::string_view s, std::string_view end) {
-  return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
-}
-
 }  // namespace
 
 decode_error::decode_error(size_t offset, const std::string& what)
@@ -175,19 +171,6 @@ std::vector<track_segment> decode_segments(std::string_view bytes) {
   return cells;
 }
 
-bool kind_from_name(std::string_view name, file_kind& kind) {
-  if (ends_with(name, "_linea.dat")) {
-    kind = file_kind::geometry;
-  } else if (ends_with(name, ".sim")) {
-    kind = file_kind::table;
-  } else if (ends_with(name, ".dat")) {
-    kind = file_kind::segments;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 bool kind_from_word(std::string_view word, file_kind& kind) {
   for (file_kind k : {file_kind::geometry, file_kind::table, file_kind::segments}) {
     if (word == kind_word(k)) {
@@ -222,4 +205,4 @@ std::string_view kind_word(file_kind kind) {
   return "segments";
 }
 
-}  // namespace scenario::tool
+}  // namespace scenario

@@ -4,8 +4,8 @@
 // decode_error that names the byte offset, never with a crash.  A file larger
 // than any the compilation writes is refused before it is decoded, and every
 // decoder takes time and memory in proportion to its file.
-#ifndef SCENARIO_TOOL_DECODE_H_
-#define SCENARIO_TOOL_DECODE_H_
+#ifndef SCENARIO_FORMAT_DECODE_H_
+#define SCENARIO_FORMAT_DECODE_H_
 
 #include <cstdint>
 #include <stdexcept>
@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "model/records.h"
 
-namespace scenario::tool {
+namespace scenario {
 
 // Bytes that are not a compiled file of the kind asked for.
 class decode_error : public std::runtime_error {
@@ -47,15 +48,13 @@ general_table_t decode_general_table(std::string_view bytes);
 // The segment file: one or more cells of 15 bytes.
 std::vector<track_segment> decode_segments(std::string_view bytes);
 
-// Which compiled file a name stands for, by its ending.
-enum class file_kind { geometry, table, segments };
-bool kind_from_name(std::string_view file_name, file_kind& kind);
+// The kind a word names ("geometry", "table", "segments"), and back.
 bool kind_from_word(std::string_view word, file_kind& kind);
 std::string_view kind_word(file_kind kind);
 
 // The size of the largest file of a kind that the compilation writes.
 size_t most_bytes(file_kind kind);
 
-}  // namespace scenario::tool
+}  // namespace scenario
 
-#endif  // SCENARIO_TOOL_DECODE_H_
+#endif  // SCENARIO_FORMAT_DECODE_H_

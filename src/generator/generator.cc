@@ -13,6 +13,7 @@
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "generator/exit_status.h"
 #include "system/platform.h"
 
@@ -26,11 +27,6 @@ std::optional<std::string> read_if_present(const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) return std::nullopt;
   return read_whole_file(path);
-}
-
-std::string document_name(std::string_view line_id, std::string_view train_code,
-                          std::string_view ending) {
-  return std::string(line_id) + "_" + std::string(train_code) + "_" + std::string(ending);
 }
 
 // The two source texts are the run's own workings: the readers delete them
@@ -60,11 +56,12 @@ class own_texts {
 void write_texts(const scenario_records& r, const fs::path& dir, own_texts& texts) {
   const std::string& line = r.line_id;
   const std::string& train = r.train_code;
-  std::vector<fs::path> names = {dir / line_description_file_name(line),
-                                 dir / train_service_file_name(line, train),
-                                 dir / document_name(line, train, "note.txt"),
-                                 dir / document_name(line, train, "rallentamenti.txt"),
-                                 dir / document_name(line, train, "scheda_treno.txt")};
+  std::vector<fs::path> names = {
+      path_in(dir, line_description_file_name(line)),
+      path_in(dir, train_service_file_name(line, train)),
+      path_in(dir, document_file_name(line, train, document::notes)),
+      path_in(dir, document_file_name(line, train, document::slow_orders)),
+      path_in(dir, document_file_name(line, train, document::train_sheet))};
   const std::vector<fs::path> compiled = compiled_file_paths(line, train, true, dir);
   names.insert(names.end(), compiled.begin(), compiled.end());
   check_output_names(names);
@@ -85,16 +82,6 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
 }
 
 }  // namespace
-
-std::vector<fs::path> compiled_file_paths(std::string_view line_id, std::string_view train_code,
-                                          bool geometry, const fs::path& dir) {
-  std::vector<fs::path> paths;
-  // Identifiers are UTF-8 text (an author's file names give them).
-  if (geometry) paths.push_back(dir / platform::path_from_utf8(line_geometry_file_name(line_id)));
-  paths.push_back(dir / platform::path_from_utf8(table_file_name(line_id, train_code)));
-  paths.push_back(dir / platform::path_from_utf8(segment_file_name(line_id, train_code)));
-  return paths;
-}
 
 void write_compiled_files(const scenario_records& r, const fs::path& dir) {
   const bool geometry = r.build_geometry;
@@ -119,8 +106,9 @@ int errore(std::string_view a, std::ostream& err) {
 
 int memorizza_percorso(scenario_records& records, bool build_geometry, const fs::path& dir,
                        std::ostream& err) {
-  const fs::path line_path = dir / line_description_file_name(records.line_id);
-  const fs::path service_path = dir / train_service_file_name(records.line_id, records.train_code);
+  const fs::path line_path = path_in(dir, line_description_file_name(records.line_id));
+  const fs::path service_path =
+      path_in(dir, train_service_file_name(records.line_id, records.train_code));
   const std::optional<std::string> line = read_if_present(line_path);
   const std::optional<std::string> service = read_if_present(service_path);
   const compilation result = compile_scenario(records, build_geometry, line, service);

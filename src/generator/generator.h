@@ -14,12 +14,6 @@
 
 namespace scenario {
 
-// The compiled files of a scenario in `dir`, in the order they are written:
-// the line geometry file (when `geometry`), the table file, the segment file.
-std::vector<std::filesystem::path> compiled_file_paths(std::string_view line_id,
-                                                       std::string_view train_code, bool geometry,
-                                                       const std::filesystem::path& dir);
-
 // Writes the compiled files of `records` into `dir`, all replacing the
 // earlier ones or none.
 void write_compiled_files(const scenario_records& records, const std::filesystem::path& dir);

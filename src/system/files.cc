@@ -151,4 +151,10 @@ void replace_file(const fs::path& path, std::string_view bytes) {
   replace_files({&file, 1});
 }
 
+void make_directories(const fs::path& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
+}
+
 }  // namespace scenario

@@ -74,6 +74,10 @@ void replace_files(std::span<const output_file> files);
 // One file alone.
 void replace_file(const std::filesystem::path& path, std::string_view bytes);
 
+// Creates `dir` and the directories above it that are missing (file_error
+// when it cannot).
+void make_directories(const std::filesystem::path& dir);
+
 }  // namespace scenario
 
 #endif  // SCENARIO_APP_FILES_H_

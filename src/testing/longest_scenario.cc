@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compile/compilation.h"
+#include "format/scenario_names.h"
 
 namespace scenario::testing {
 

@@ -141,8 +141,7 @@ class builder {
     }
     // A curve up to the last metre of the plan.
     const int64_t start = std::max<int64_t>(end, reach() - r_.between(0, 300));
-    if (metres_ < kLongestLine && start <= reach() && r_.chance(30))
-      curve(start, metres_ - start);
+    if (metres_ < kLongestLine && start <= reach() && r_.chance(30)) curve(start, metres_ - start);
   }
   void curve(int64_t start, int64_t len) {
     l(std::string("curva") + (r_.chance(50) ? "s" : "d") + n(r_.between(1, 6)) + ",  " + n(start) +
@@ -395,9 +394,7 @@ class builder {
 
 }  // namespace
 
-scenario_texts varied_texts(uint64_t seed, int64_t length) {
-  return builder(seed, length).make();
-}
+scenario_texts varied_texts(uint64_t seed, int64_t length) { return builder(seed, length).make(); }
 
 scenario_texts varied_texts(uint64_t seed) {
   random r(seed ^ 0x5DEECE66Dull);

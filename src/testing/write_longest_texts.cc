@@ -13,6 +13,7 @@
 #include <iostream>
 #include <string>
 
+#include "format/scenario_names.h"
 #include "testing/scenario_texts.h"
 #include "testing/scratch_dir.h"
 
@@ -44,8 +45,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = argv[1];
   const scenario::testing::scenario_texts texts = scenario::testing::dense_texts(length);
   try {
-    scenario::testing::spill(dir / "Sintetica_linea.txt", texts.line_description);
-    scenario::testing::spill(dir / "Sintetica_S1-.txt", texts.train_service);
+    scenario::testing::spill(dir / scenario::line_description_file_name("Sintetica"),
+                             texts.line_description);
+    scenario::testing::spill(dir / scenario::train_service_file_name("Sintetica", "S1"),
+                             texts.train_service);
   } catch (const std::exception& e) {
     std::cerr << "write_longest_texts: " << e.what() << '\n';
     return 1;

@@ -7,10 +7,13 @@
 #include "system/platform.h"
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
-#include "tool/commands/compiled_commands.h"
+#include "tool/commands/decompile_command.h"
+#include "tool/commands/dump_command.h"
 #include "tool/commands/explain_command.h"
 #include "tool/commands/identifiers.h"
-#include "tool/decompile/decompile.h"
+#include "tool/commands/plot_command.h"
+#include "tool/commands/template_command.h"
+#include "tool/commands/view_command.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
@@ -108,7 +111,7 @@ struct explain_command {
 // `decompile DIR`: which compiled scenario, and where its texts go.
 struct decompile_flags {
   decompile_options options;
-  std::string line_id, train_code;
+  std::string dir, line_id, train_code, out_dir = ".";
   CLI::App* command = nullptr;
   CLI::Option* line_flag = nullptr;
   CLI::Option* train_flag = nullptr;
@@ -116,13 +119,15 @@ struct decompile_flags {
   void add_to(CLI::App& tool) {
     command = tool.add_subcommand(
         "decompile", "recover the two source texts of a compiled scenario, exactly where possible");
-    command->add_option("DIR", options.dir, "directory of the compiled files")->required();
+    command->add_option("DIR", dir, "directory of the compiled files")->required();
     line_flag = command->add_option("--line-id", line_id, "line identifier");
     train_flag = command->add_option("--train-code", train_code, "train code");
-    command->add_option("--out", options.out_dir, "directory for the two texts (default: .)");
+    command->add_option("--out", out_dir, "directory for the two texts (default: .)");
     command->add_flag("--force", options.force, "replace texts already there");
   }
   decompile_options finish() {
+    options.dir = platform::path_from_utf8(dir);
+    options.out_dir = platform::path_from_utf8(out_dir);
     if (line_flag->count() > 0) options.line_id = line_id;
     if (train_flag->count() > 0) options.train_code = train_code;
     return options;

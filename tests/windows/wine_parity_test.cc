@@ -404,8 +404,9 @@ TEST_F(WineTool, CompileCheckDumpAndDecompileAgreeOnVariedTexts) {
 }
 
 // Folders and identifiers beyond ASCII: the identifiers come from the
-// texts' names, make the compiled files' names, and `plot` finds them again
-// by listing the folder.
+// texts' names, make the compiled files' names, and `plot` and `decompile`
+// find them again by listing the folder (`decompile` from the table file's
+// name when there is no line geometry file).
 TEST_F(WineTool, PathsWithNonAsciiNamesWork) {
   const std::string texts = "Testi \xC3\xA8 \xE2\x82\xAC \xE6\x97\xA5";
   const std::string out = "Uscita \xC3\xA7 \xCE\xA9";
@@ -421,6 +422,17 @@ TEST_F(WineTool, PathsWithNonAsciiNamesWork) {
   expect_same_run("scenario-tool", {"plot", out}, true);
   expect_same_files();
   EXPECT_TRUE(fs::exists(windows_dir / out / (line + "_" + train + ".svg")));
+  const std::string back = "Ritorno \xC3\xB9 \xE6\x97\xA5";
+  expect_same_run("scenario-tool", {"decompile", out, "--out", back}, true);
+  expect_same_files();
+  EXPECT_TRUE(fs::exists(windows_dir / back / (line + "_linea.txt")));
+  const std::string flat = "Senza \xC3\xA8 percorso";
+  expect_same_run("scenario-tool",
+                  {"compile", texts + "/" + line + "_linea.txt",
+                   texts + "/" + line + "_" + train + "-.txt", "--no-geometry", "--out", flat},
+                  true);
+  expect_same_run("scenario-tool", {"decompile", flat, "--out", back, "--force"}, true);
+  expect_same_files();
 
   // A diagnostic names its text by the path given.
   const std::string service = texts + "/" + line + "_" + train + "-.txt";

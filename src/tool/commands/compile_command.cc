@@ -4,11 +4,9 @@
 #include <system_error>
 #include <vector>
 
-#include "builtin/annotated_texts.h"
-#include "builtin/line_text.h"
-#include "builtin/service_text.h"
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "generator/generator.h"
 #include "system/files.h"
 #include "system/platform.h"
@@ -26,7 +24,7 @@ namespace {
 // scenario compiled with a recorded failure.
 void write_compile_record(const scenario_records& r, const fs::path& dir,
                           const compile_report& report) {
-  replace_file(dir / platform::path_from_utf8(compile_record_name(r.line_id, r.train_code)),
+  replace_file(path_in(dir, compile_record_name(r.line_id, r.train_code)),
                compile_record_json(report, general_table_bytes(r.general_table),
                                    segments_bytes(r.segments)));
 }
@@ -61,12 +59,6 @@ void refuse_colliding_names(const std::vector<fs::path>& files, const identifier
                           "; choose another train code");
 }
 
-void make_directory(const fs::path& dir) {
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec) throw file_error("cannot create directory " + shown(dir) + ": " + ec.message());
-}
-
 void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
           std::ostream& out, std::ostream& err) {
   if (options.json) {
@@ -98,8 +90,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
   refuse_colliding_names(paths, ids);
   std::vector<fs::path> written = paths;
-  written.push_back(options.out_dir /
-                    platform::path_from_utf8(compile_record_name(ids.line_id, ids.train_code)));
+  written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
   refuse_replacing_inputs(
       written, "compiled file",
       {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},
@@ -126,7 +117,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   if (result.compiled) {
     check_table_texts(records.general_table, paths[paths.size() - 2]);
     if (options.write) {
-      make_directory(options.out_dir);
+      make_directories(options.out_dir);
       write_compiled_files(records, options.out_dir);
       for (const fs::path& p : paths) report.files.push_back(p.string());
       write_compile_record(records, options.out_dir, report);
@@ -143,30 +134,6 @@ void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_v
       if (same_file(output, input))
         throw usage_error("the " + std::string(output_noun) + " " + shown(output) +
                           " would replace the " + std::string(input_noun) + " " + shown(input));
-}
-
-int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
-  check_identifier("line identifier", options.line_id);
-  check_identifier("train code", options.train_code);
-  const std::string line = options.annotated ? annotated_line_description() : dati_linea();
-  const std::string service = options.annotated ? annotated_train_service() : dati_treno();
-  const std::vector<output_file> texts = {
-      {options.dir / platform::path_from_utf8(line_description_file_name(options.line_id)), line},
-      {options.dir /
-           platform::path_from_utf8(train_service_file_name(options.line_id, options.train_code)),
-       service}};
-  std::error_code ec;
-  for (const auto& text : texts) {
-    if (!options.force && fs::exists(text.path, ec)) {
-      err << "scenario-tool: error: " << shown(text.path)
-          << " already exists; it may hold an author's work (--force replaces it)\n";
-      return kExitFile;
-    }
-  }
-  make_directory(options.dir);
-  replace_files(texts);
-  for (const auto& text : texts) out << "wrote " << shown(text.path) << '\n';
-  return kExitOk;
 }
 
 }  // namespace scenario::tool

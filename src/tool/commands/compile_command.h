@@ -1,6 +1,5 @@
-// The commands that work on an author's source texts: `template` writes the
-// built-in texts as a starting point, `compile` and `check` compile texts
-// exactly as the generator does.
+// `compile` and `check`: an author's source texts compiled exactly as the
+// generator does, the compiled files written (`compile`) or not (`check`).
 #ifndef SCENARIO_TOOL_COMPILE_COMMAND_H_
 #define SCENARIO_TOOL_COMPILE_COMMAND_H_
 
@@ -39,16 +38,6 @@ void refuse_replacing_inputs(const std::vector<std::filesystem::path>& outputs,
                              std::string_view output_noun,
                              const std::vector<std::filesystem::path>& inputs,
                              std::string_view input_noun);
-
-struct template_options {
-  std::filesystem::path dir;
-  std::string line_id = "Milano_Lecco";
-  std::string train_code = "L5244";
-  bool force = false;      // replace texts already there
-  bool annotated = false;  // with comment lines explaining every entry
-};
-
-int run_template(const template_options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tool
 

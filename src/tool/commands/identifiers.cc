@@ -2,35 +2,42 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
+#include <system_error>
 
+#include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
 
 namespace scenario::tool {
+namespace fs = std::filesystem;
 namespace {
-
-constexpr std::string_view kLineEnding = "_linea.txt";
-constexpr std::string_view kServiceEnding = "-.txt";
 
 std::string last_component(std::string_view path) {
   return platform::utf8_of(platform::path_from_utf8(path).filename());
 }
 
-}  // namespace
-
-std::optional<std::string> line_id_from_name(std::string_view name) {
-  if (name.size() <= kLineEnding.size() ||
-      name.substr(name.size() - kLineEnding.size()) != kLineEnding)
-    return std::nullopt;
-  return std::string(name.substr(0, name.size() - kLineEnding.size()));
+std::string only_one(const std::set<std::string>& found, const fs::path& dir, std::string_view what,
+                     std::string_view flag) {
+  if (found.size() == 1) return *found.begin();
+  if (found.empty())
+    throw usage_error("no " + std::string(what) + " in " + shown(dir) + ": give " +
+                      std::string(flag));
+  std::string names;
+  for (const std::string& f : found) names += (names.empty() ? "" : ", ") + f;
+  throw usage_error("more than one " + std::string(what) + " in " + shown(dir) + " (" +
+                    shortened(names, 2 * kQuotedBytes) + "): give " + std::string(flag));
 }
 
-std::optional<std::string> train_code_from_name(std::string_view name, std::string_view line_id) {
-  const size_t prefix = line_id.size() + 1;
-  if (name.size() <= prefix + kServiceEnding.size()) return std::nullopt;
-  if (name.substr(0, line_id.size()) != line_id || name[line_id.size()] != '_') return std::nullopt;
-  if (name.substr(name.size() - kServiceEnding.size()) != kServiceEnding) return std::nullopt;
-  return std::string(name.substr(prefix, name.size() - prefix - kServiceEnding.size()));
+}  // namespace
+
+std::set<std::string> file_names_in(const fs::path& dir) {
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  if (ec) throw file_error("cannot read directory " + shown(dir) + ": " + ec.message());
+  std::set<std::string> names;
+  for (const fs::directory_entry& e : it) names.insert(platform::utf8_of(e.path().filename()));
+  return names;
 }
 
 void check_identifier(std::string_view what, std::string_view id) {
@@ -61,7 +68,7 @@ identifiers resolve_identifiers(std::string_view line_path, std::string_view ser
   identifiers ids;
   if (line_flag) {
     ids.line_id = *line_flag;
-  } else if (auto id = line_id_from_name(last_component(line_path))) {
+  } else if (auto id = line_id_of_description_name(last_component(line_path))) {
     ids.line_id = *id;
   } else {
     throw usage_error("cannot tell the line identifier from \"" + shortened(line_path) +
@@ -70,12 +77,40 @@ identifiers resolve_identifiers(std::string_view line_path, std::string_view ser
   check_identifier("line identifier", ids.line_id);
   if (train_flag) {
     ids.train_code = *train_flag;
-  } else if (auto code = train_code_from_name(last_component(service_path), ids.line_id)) {
+  } else if (auto code = train_code_of_service_name(last_component(service_path), ids.line_id)) {
     ids.train_code = *code;
   } else {
     throw usage_error("cannot tell the train code from \"" + shortened(service_path) +
                       "\" (not named " + shortened(ids.line_id) +
                       "_<train>-.txt): give --train-code");
+  }
+  check_identifier("train code", ids.train_code);
+  return ids;
+}
+
+identifiers find_scenario(const fs::path& dir, const std::optional<std::string>& line_id,
+                          const std::optional<std::string>& train_code) {
+  std::set<std::string> names;
+  if (!line_id || !train_code) names = file_names_in(dir);
+  identifiers ids;
+  if (line_id) {
+    ids.line_id = *line_id;
+  } else {
+    std::set<std::string> lines;
+    for (const std::string& n : names)
+      if (std::optional<std::string> line = line_id_of_geometry_name(n)) lines.insert(*line);
+    ids.line_id = only_one(lines, dir, "line geometry file (<line>_linea.dat)", "--line-id");
+  }
+  check_identifier("line identifier", ids.line_id);
+  if (train_code) {
+    ids.train_code = *train_code;
+  } else {
+    std::set<std::string> trains;
+    for (const std::string& n : names)
+      if (std::optional<std::string> train = train_code_of_table_name(n, ids.line_id))
+        trains.insert(*train);
+    ids.train_code =
+        only_one(trains, dir, "table file (" + ids.line_id + "_<train>.sim)", "--train-code");
   }
   check_identifier("train code", ids.train_code);
   return ids;

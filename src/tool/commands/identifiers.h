@@ -1,13 +1,18 @@
 // The line identifier and the train code of an author's scenario: taken
-// from the command line or from the names of the source texts, and checked
-// so that every file name built from them stays inside its directory.
+// from the command line, from the names of the source texts or from those of
+// the compiled files in a directory, and checked so that every file name
+// built from them stays inside its directory.
 #ifndef SCENARIO_TOOL_IDENTIFIERS_H_
 #define SCENARIO_TOOL_IDENTIFIERS_H_
 
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "format/scenario_names.h"
 
 namespace scenario::tool {
 
@@ -17,17 +22,7 @@ class usage_error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct identifiers {
-  std::string line_id;
-  std::string train_code;
-};
-
-// "<line>_linea.txt" gives <line>; any other name gives nothing.
-std::optional<std::string> line_id_from_name(std::string_view file_name);
-
-// "<line>_<train>-.txt" gives <train> for the given <line>.
-std::optional<std::string> train_code_from_name(std::string_view file_name,
-                                                std::string_view line_id);
+using identifiers = scenario_ids;
 
 // Refuses (usage_error) an identifier that is empty, that would take a file
 // name out of its directory (a slash, a backslash, ".."), or that carries a
@@ -39,6 +34,17 @@ void check_identifier(std::string_view what, std::string_view id);
 identifiers resolve_identifiers(std::string_view line_path, std::string_view service_path,
                                 const std::optional<std::string>& line_flag,
                                 const std::optional<std::string>& train_flag);
+
+// The names of the files in `dir`, as UTF-8 text (file_error when it cannot
+// be read).
+std::set<std::string> file_names_in(const std::filesystem::path& dir);
+
+// The identifiers of the compiled scenario in `dir`: the flags, else the
+// only line geometry file and the only table file of that line there.
+// Throws usage_error when there is none or more than one to choose from.
+identifiers find_scenario(const std::filesystem::path& dir,
+                          const std::optional<std::string>& line_id,
+                          const std::optional<std::string>& train_code);
 
 }  // namespace scenario::tool
 

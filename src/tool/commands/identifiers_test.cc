@@ -1,6 +1,9 @@
 #include "tool/commands/identifiers.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
 
 namespace scenario::tool {
 namespace {
@@ -41,6 +44,42 @@ TEST(Identifiers, ThoseThatLeaveTheDirectoryAreRefused) {
   }
   EXPECT_THROW(check_identifier("train code", std::string("a\0b", 3)), usage_error);
   EXPECT_NO_THROW(check_identifier("line identifier", "Milano_Lecco.2"));
+}
+
+// The scenario in a directory of compiled files, told by their names alone.
+TEST(Identifiers, FoundByTheCompiledFilesNames) {
+  struct found {
+    std::vector<std::string> files;
+    std::string line_id, train_code;  // empty: refused
+  };
+  const std::vector<found> cases = {
+      {{"A_linea.dat", "A_T.sim", "A_T.dat", "A_T.svg"}, "A", "T"},
+      {{"A_B_linea.dat", "A_B_C_D.sim"}, "A_B", "C_D"},   // '_' inside both
+      {{"A_linea.dat", "A_T.sim", "B_U.sim"}, "A", "T"},  // another line's table
+      {{"A_linea.dat", "A_T.sim", "A_U.sim"}, "", ""},    // two tables
+      {{"A_linea.dat", "B_linea.dat", "A_T.sim"}, "", ""},
+      {{"_linea.dat", "A_T.sim"}, "", ""},  // names no line
+      {{"A_linea.dat", "A_.sim", ".sim"}, "", ""},
+      {{"A_T.sim", "A_T.dat"}, "", ""},
+  };
+  for (const found& c : cases) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ids-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path dir = pattern;
+    for (const std::string& f : c.files) std::ofstream(dir / f) << "x";
+    const std::string listed = c.files[0] + " " + c.files[1];
+    if (c.line_id.empty()) {
+      EXPECT_THROW(find_scenario(dir, {}, {}), usage_error) << listed;
+    } else {
+      const identifiers ids = find_scenario(dir, {}, {});
+      EXPECT_EQ(ids.line_id, c.line_id) << listed;
+      EXPECT_EQ(ids.train_code, c.train_code) << listed;
+    }
+    // The flags need no look at the directory.
+    EXPECT_EQ(find_scenario(dir, "L", "T").line_id, "L");
+    EXPECT_EQ(find_scenario(dir / "missing", "L", "T").train_code, "T");
+    std::filesystem::remove_all(dir);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "compile/compilation.h"
 #include "compile/failure_messages.h"
 #include "format/compiled_files.h"
+#include "format/scenario_names.h"
 #include "model/rounding.h"
 #include "system/terminal_text.h"
 #include "tool/decompile/recovery.h"

@@ -6,9 +6,6 @@
 #ifndef SCENARIO_TOOL_DECOMPILE_H_
 #define SCENARIO_TOOL_DECOMPILE_H_
 
-#include <filesystem>
-#include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,19 +29,6 @@ struct recovered_texts {
 // line_id and train_code set and build_geometry 1 when the line geometry
 // file was there.  The texts are compiled again and compared with the files.
 recovered_texts decompile(const scenario_records& compiled);
-
-struct decompile_options {
-  std::filesystem::path dir;
-  std::optional<std::string> line_id;
-  std::optional<std::string> train_code;
-  std::filesystem::path out_dir = ".";
-  bool force = false;  // replace texts already in out_dir
-};
-
-// `scenario-tool decompile`: 0 when the texts give the files back exactly,
-// 1 when they cannot (every difference reported), 3 for files that cannot
-// be read or decoded (nothing written).
-int run_decompile(const decompile_options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tool
 

@@ -23,10 +23,6 @@ std::string fingerprint(std::string_view bytes) {
 
 }  // namespace
 
-std::string compile_record_name(std::string_view line_id, std::string_view train_code) {
-  return std::string(line_id) + "_" + std::string(train_code) + ".report.json";
-}
-
 std::string compile_record_json(const compile_report& report, std::string_view table_bytes,
                                 std::string_view segment_bytes) {
   json record = json::parse(report_json(report));

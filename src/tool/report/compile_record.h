@@ -10,12 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "format/scenario_names.h"  // compile_record_name
 #include "tool/report/report.h"
 
 namespace scenario::tool {
-
-// "<line>_<train>.report.json".
-std::string compile_record_name(std::string_view line_id, std::string_view train_code);
 
 // The report as `--format json` gives it, with the fingerprints of the two
 // files.

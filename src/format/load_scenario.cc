@@ -1,0 +1,79 @@
+#include "format/load_scenario.h"
+
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "system/files.h"
+
+namespace scenario {
+namespace fs = std::filesystem;
+namespace {
+
+// Decodes the files in their order; `bytes_of(kind)` gives a file's bytes,
+// or nothing for a line geometry file that is not there.
+template <class BytesOf>
+scenario_records decode_in_order(const fs::path& dir, const scenario_ids& ids, BytesOf bytes_of) {
+  scenario_records r;
+  r.line_id = ids.line_id;
+  r.train_code = ids.train_code;
+  file_kind current = file_kind::table;
+  try {
+    r.general_table = decode_general_table(*bytes_of(file_kind::table));
+    current = file_kind::segments;
+    r.segments = decode_segments(*bytes_of(file_kind::segments));
+    r.segment_last = static_cast<int32_t>(r.segments.size()) - 1;
+    current = file_kind::geometry;
+    if (const std::optional<std::string_view> plan = bytes_of(file_kind::geometry)) {
+      r.track_geometry = decode_line_geometry(*plan);
+      r.build_geometry = 1;
+      r.geometry_last = r.track_geometry.last();
+    }
+  } catch (const decode_error& e) {
+    throw compiled_file_error(path_in(dir, compiled_file_name(current, ids)), e);
+  }
+  return r;
+}
+
+bool present(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+}  // namespace
+
+compiled_file_error::compiled_file_error(fs::path file, const decode_error& cause)
+    : std::runtime_error(cause.what()), file_(std::move(file)) {}
+
+loaded_scenario load_scenario(const fs::path& dir, const scenario_ids& ids) {
+  loaded_scenario loaded;
+  std::string plan;
+  auto bytes_of = [&](file_kind kind) -> std::optional<std::string_view> {
+    const fs::path path = path_in(dir, compiled_file_name(kind, ids));
+    std::string& bytes = kind == file_kind::table      ? loaded.table_bytes
+                         : kind == file_kind::segments ? loaded.segment_bytes
+                                                       : plan;
+    if (kind == file_kind::geometry && !present(path)) return std::nullopt;
+    bytes = read_whole_file(path, most_bytes(kind));
+    return bytes;
+  };
+  loaded.records = decode_in_order(dir, ids, bytes_of);
+  return loaded;
+}
+
+scenario_records decode_scenario(const scenario_ids& ids, const compiled_bytes& files) {
+  return decode_in_order({}, ids, [&](file_kind kind) -> std::optional<std::string_view> {
+    switch (kind) {
+      case file_kind::table:
+        return files.table;
+      case file_kind::segments:
+        return files.segments;
+      case file_kind::geometry:
+        break;
+    }
+    if (files.geometry.empty()) return std::nullopt;
+    return files.geometry;
+  });
+}
+
+}  // namespace scenario
