@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "tool/picture/view_assets.h"
 #include "tool/report/dump.h"
@@ -87,7 +88,7 @@ class token_writer {
 
 // Every cell whose point fields are not all zero, as one array per field.
 json point_columns(const std::vector<track_segment>& cells) {
-  const auto& fields = segment_fields();
+  const auto& fields = kSegmentFieldList;
   json columns = {{"cell", json::array()}};
   for (size_t f = 0; f < kPointFields; ++f) columns[std::string(fields[f].name)] = json::array();
   for (size_t i = 0; i < cells.size(); ++i) {
@@ -103,7 +104,7 @@ json point_columns(const std::vector<track_segment>& cells) {
 
 // The per-cell properties as runs: the first cell of each run and its value.
 json property_runs(const std::vector<track_segment>& cells) {
-  const auto& fields = segment_fields();
+  const auto& fields = kSegmentFieldList;
   json runs = json::object();
   for (size_t f = kPointFields; f < fields.size(); ++f) {
     json starts = json::array(), values = json::array();
@@ -120,29 +121,19 @@ json property_runs(const std::vector<track_segment>& cells) {
 
 // The names the listings give kinds and values, for the kinds there are.
 json naming(const std::vector<track_segment>& cells) {
-  std::set<int> kinds = {kNothing,
-                         kSignal,
-                         kSlowdownEnd,
-                         kSlowdownStart,
-                         kSlowdownWarning,
-                         kSlowdownLeadIn,
-                         kSpeedBoard,
-                         kStopMark,
-                         kTunnelMarker,
-                         kCodePoint,
-                         kCodePointWithoutValue,
-                         kSignBoard};
+  std::set<int> kinds;
+  for (const segment_kind_meaning& k : kSegmentKinds) kinds.insert(k.kind);
   for (const track_segment& c : cells) kinds.insert(c.kind);
   json kind_names = json::object(), value_meanings = json::object();
   for (int kind : kinds) {
     const auto k = static_cast<uint8_t>(kind);
     kind_names[std::to_string(kind)] = segment_kind_name(k);
     json meanings = json::array();
-    for (std::string_view name : value_names(k)) meanings.push_back(name);
+    for (std::string_view name : segment_value_names(k)) meanings.push_back(name);
     value_meanings[std::to_string(kind)] = meanings;
   }
   json fields = json::array();
-  for (const segment_field& f : segment_fields()) fields.push_back(f.name);
+  for (const segment_field& f : kSegmentFieldList) fields.push_back(f.name);
   return {{"fields", fields}, {"kind_names", kind_names}, {"value_names", value_meanings}};
 }
 
@@ -180,7 +171,7 @@ json general_json(const general_table_t& table) {
     json fields = json::array();
     for (const slot_field& f : slot_fields(slot, e))
       if (!f.meaning.empty()) fields.push_back({f.name, f.meaning, f.value});
-    slots.push_back({{"slot", slot}, {"role", slot_role(slot, e)}, {"fields", fields}});
+    slots.push_back({{"slot", slot}, {"role", role_of_slot(slot, e).name}, {"fields", fields}});
   }
   return slots;
 }
