@@ -21,7 +21,7 @@ constexpr meanings_t meanings_of(const Fields&... used) {
 constexpr meanings_t kStation = std::apply(
     [](const auto&... numbers) {
       using namespace station_slot;
-      return meanings_of(type, extent_start, extent_end, position, name, time, numbers...);
+      return meanings_of(type, extent_start, extent_end, position, name, time_of_day, numbers...);
     },
     station_slot::entry_numbers);
 

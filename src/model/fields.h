@@ -203,7 +203,7 @@ inline constexpr named_field<&general_entry::value_b> extent_end{"extent end m"}
 inline constexpr named_field<&general_entry::value_c> position{"position m"};
 inline constexpr named_field<&general_entry::text> name{"name"};
 // The entry's time of day, hours*3600 + minutes*60 + seconds.
-inline constexpr named_field<&general_entry::time_s> time{"time s"};
+inline constexpr named_field<&general_entry::time_s> time_of_day{"time s"};
 inline constexpr named_field<&general_entry::option_c> stop_time{"stop time s"};
 // Numbers 4 to 13 of the station entry, in the entry's order; the last is
 // the stop time.

@@ -203,7 +203,7 @@ TEST(SlotAccessorTest, StationSlotsHoldTheirEntries) {
     for_each_field(station_slot::entry_numbers,
                    [&](const auto& f) { EXPECT_EQ(f.of(e), n[k++]) << line << " #" << k; });
     EXPECT_EQ(station_slot::stop_time.of(e), n[12]) << line;
-    EXPECT_EQ(station_slot::time.of(e), (n[13] * 60 + n[14]) * 60 + n[15]) << line;
+    EXPECT_EQ(station_slot::time_of_day.of(e), (n[13] * 60 + n[14]) * 60 + n[15]) << line;
     EXPECT_NE(line.find(station_slot::name.of(e).substr(0, 5)), std::string::npos) << line;
     // The stop mark stands in the cell before the extent's end.
     const track_segment& stop =

@@ -21,8 +21,8 @@ held_scenario::held_scenario(const scenario_records& compiled)
   last = static_cast<int64_t>(cells.size()) - 1;
   // The stamps and check codes come after reading: the readers left zeros.
   if (cells.size() > 1) cells[1].value1 = cells[1].value2 = 0;
-  table[kSlotSceneryAndLine].number_a = 0;
-  table[kSlotSceneryAndLine].time_s = 0;
+  scenery_and_line_slot::stamp.in(table) = 0;
+  scenery_and_line_slot::check_code.in(table) = 0;
 }
 
 }  // namespace recovery

@@ -140,14 +140,15 @@ json naming(const std::vector<track_segment>& cells) {
 json stations_json(const plot_input& in) {
   json stations = json::array();
   for (const plotted_station& st : stations_of(in.table, in.segments)) {
+    using namespace station_slot;
     const general_entry& e = in.table[static_cast<size_t>(st.slot)];
     stations.push_back({{"slot", st.slot},
                         {"name", st.name},
                         {"position", st.position},
                         {"segment", segment_index(st.position, 0)},
-                        {"extent", {e.value_a, e.value_b}},
-                        {"time_s", e.time_s},
-                        {"stop_s", e.option_c}});
+                        {"extent", {extent_start.of(e), extent_end.of(e)}},
+                        {"time_s", time_of_day.of(e)},
+                        {"stop_s", stop_time.of(e)}});
   }
   return stations;
 }
