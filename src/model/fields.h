@@ -141,6 +141,18 @@ inline constexpr std::array<segment_field, kSegmentFieldCount> kSegmentFieldList
     },
     kSegmentFields);
 
+// A segment field's row in the run-time list.
+template <auto Member>
+constexpr const segment_field& segment_field_of() {
+  return kSegmentFieldList[field_index<Member>(kSegmentFields)];
+}
+
+// The fields a point object writes (kind, value1..value4, signal_time,
+// approach_mark) come first; the rest are the properties every cell of a
+// span carries whatever stands in it.
+inline constexpr size_t kPointFieldCount = 7;
+static_assert(field_index<&track_segment::approach_mark>(kSegmentFields) + 1 == kPointFieldCount);
+
 // --- What the values of a segment cell mean, by its kind ---
 
 // The name of a kind ("signal", "slowdown start", ...; "unknown" for a kind

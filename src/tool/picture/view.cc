@@ -17,10 +17,6 @@ namespace {
 
 using nlohmann::json;
 
-// The stored fields of a cell run kind, value1..value4, signal_time,
-// approach_mark (what a point object writes), then the four properties that
-// every cell of a span carries.
-constexpr size_t kPointFields = 7;
 // No railway's coordinates come near 10^12 m (a thousand million km); a
 // value beyond that is kept off the drawing, which also keeps every
 // millimetre count exact in the page's doubles (below 2^53).
@@ -90,13 +86,14 @@ class token_writer {
 json point_columns(const std::vector<track_segment>& cells) {
   const auto& fields = kSegmentFieldList;
   json columns = {{"cell", json::array()}};
-  for (size_t f = 0; f < kPointFields; ++f) columns[std::string(fields[f].name)] = json::array();
+  for (size_t f = 0; f < kPointFieldCount; ++f)
+    columns[std::string(fields[f].name)] = json::array();
   for (size_t i = 0; i < cells.size(); ++i) {
     bool set = false;
-    for (size_t f = 0; f < kPointFields; ++f) set = set || fields[f].value(cells[i]) != 0;
+    for (size_t f = 0; f < kPointFieldCount; ++f) set = set || fields[f].value(cells[i]) != 0;
     if (!set) continue;
     columns["cell"].push_back(i);
-    for (size_t f = 0; f < kPointFields; ++f)
+    for (size_t f = 0; f < kPointFieldCount; ++f)
       columns[std::string(fields[f].name)].push_back(fields[f].value(cells[i]));
   }
   return columns;
@@ -106,7 +103,7 @@ json point_columns(const std::vector<track_segment>& cells) {
 json property_runs(const std::vector<track_segment>& cells) {
   const auto& fields = kSegmentFieldList;
   json runs = json::object();
-  for (size_t f = kPointFields; f < fields.size(); ++f) {
+  for (size_t f = kPointFieldCount; f < fields.size(); ++f) {
     json starts = json::array(), values = json::array();
     for (size_t i = 0; i < cells.size(); ++i) {
       const int v = fields[f].value(cells[i]);

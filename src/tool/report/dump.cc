@@ -25,17 +25,23 @@ json cell_json(size_t index, const track_segment& s) {
 nlohmann::json field_json(int value) { return value; }
 nlohmann::json field_json(const std::string& text) { return cp1252_to_utf8(text); }
 
-// Runs of equal values of one per-cell property, "cells a..b: v".
-void list_runs(std::ostream& out, const std::vector<track_segment>& cells, std::string_view title,
-               const std::function<int(const track_segment&)>& value,
-               const std::function<std::string(int)>& describe) {
-  out << title << ":\n";
+// Runs of equal values of one per-cell property, "cells a..b: v", under the
+// field's name and what its stored number counts.
+void list_runs(std::ostream& out, const std::vector<track_segment>& cells, const segment_field& f,
+               std::string_view counts, const std::function<std::string(int)>& describe) {
+  out << f.name << (counts.empty() ? "" : " (" + std::string(counts) + ")") << ":\n";
   size_t start = 0;
   for (size_t i = 1; i <= cells.size(); ++i) {
-    if (i < cells.size() && value(cells[i]) == value(cells[start])) continue;
-    out << "  cells " << start << ".." << i - 1 << ": " << describe(value(cells[start])) << '\n';
+    if (i < cells.size() && f.value(cells[i]) == f.value(cells[start])) continue;
+    out << "  cells " << start << ".." << i - 1 << ": " << describe(f.value(cells[start])) << '\n';
     start = i;
   }
+}
+
+bool holds_point_object(const track_segment& s) {
+  for (size_t f = 0; f < kPointFieldCount; ++f)
+    if (kSegmentFieldList[f].value(s) != 0) return true;
+  return false;
 }
 
 }  // namespace
@@ -90,37 +96,35 @@ void list_general_table(std::ostream& out, const general_table_t& table) {
 void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
   out << "segment array: " << cells.size() << " cells of 50 m (0.." << cells.size() - 1 << ")\n";
   out << "objects:\n";
+  constexpr size_t kValue1 = field_index<&track_segment::value1>(kSegmentFields);
+  const segment_field& signal_time = segment_field_of<&track_segment::signal_time>();
+  const segment_field& approach_mark = segment_field_of<&track_segment::approach_mark>();
   for (size_t i = 0; i < cells.size(); ++i) {
     const track_segment& s = cells[i];
-    if (s.kind == 0 && s.value1 == 0 && s.value2 == 0 && s.value3 == 0 && s.value4 == 0 &&
-        s.signal_time == 0 && s.approach_mark == 0)
-      continue;
+    if (!holds_point_object(s)) continue;
     out << "  cell " << i << " (" << segment_position(static_cast<int64_t>(i), 0)
         << " m): " << segment_kind_name(s.kind) << " [" << int{s.kind} << "]";
     if (i == 1) out << " (cell 1 carries the scenario stamp: value1 5121, value2 the check code)";
     const auto names = segment_value_names(s.kind);
-    const std::array<int16_t, 4> values = {s.value1, s.value2, s.value3, s.value4};
-    for (size_t v = 0; v < 4; ++v)
-      if (values[v] != 0 || !names[v].empty())
-        out << " value" << v + 1 << (names[v].empty() ? "" : " (" + std::string(names[v]) + ")")
-            << "=" << values[v];
-    if (s.signal_time != 0 || s.kind == kSignal) out << " signal_time=" << int{s.signal_time};
-    if (s.approach_mark != 0) out << " approach_mark=" << int{s.approach_mark};
+    for (size_t v = 0; v < 4; ++v) {
+      const segment_field& f = kSegmentFieldList[kValue1 + v];
+      if (f.value(s) != 0 || !names[v].empty())
+        out << " " << f.name << (names[v].empty() ? "" : " (" + std::string(names[v]) + ")") << "="
+            << f.value(s);
+    }
+    if (s.signal_time != 0 || s.kind == kSignal)
+      out << " " << signal_time.name << "=" << signal_time.value(s);
+    if (s.approach_mark != 0) out << " " << approach_mark.name << "=" << approach_mark.value(s);
     out << '\n';
   }
-  list_runs(
-      out, cells, "speed_limit (steps of 5 km/h)",
-      [](const track_segment& s) { return s.speed_limit; },
-      [](int v) { return std::to_string(v) + " (" + std::to_string(v * 5) + " km/h)"; });
-  list_runs(
-      out, cells, "gradient (plus 100)", [](const track_segment& s) { return s.gradient; },
-      [](int v) { return std::to_string(v) + " (" + std::to_string(v - 100) + ")"; });
-  list_runs(
-      out, cells, "adhesion", [](const track_segment& s) { return s.adhesion; },
-      [](int v) { return std::to_string(v); });
-  list_runs(
-      out, cells, "tunnel_type", [](const track_segment& s) { return s.tunnel_type; },
-      [](int v) { return v == 0 ? std::string("0 (open line)") : std::to_string(v); });
+  list_runs(out, cells, segment_field_of<&track_segment::speed_limit>(), "steps of 5 km/h",
+            [](int v) { return std::to_string(v) + " (" + std::to_string(v * 5) + " km/h)"; });
+  list_runs(out, cells, segment_field_of<&track_segment::gradient>(), "plus 100",
+            [](int v) { return std::to_string(v) + " (" + std::to_string(v - 100) + ")"; });
+  list_runs(out, cells, segment_field_of<&track_segment::adhesion>(), "",
+            [](int v) { return std::to_string(v); });
+  list_runs(out, cells, segment_field_of<&track_segment::tunnel_type>(), "",
+            [](int v) { return v == 0 ? std::string("0 (open line)") : std::to_string(v); });
 }
 
 std::string exact_number(double v, cell_tag tag) {
