@@ -1,5 +1,6 @@
 // `scenario-tool dump` of the largest compiled file: the route plan of the
-// maximum-length scenario, decoded and listed.
+// maximum-length scenario, decoded and listed; and the decoding of its other
+// two files.
 #include <benchmark/benchmark.h>
 
 #include <ostream>
@@ -29,6 +30,20 @@ void BM_DecodeLargest(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 BENCHMARK(BM_DecodeLargest)->Unit(benchmark::kMillisecond);
+
+// The table and segment files of the same scenario: the decoders walk each
+// record's fields.
+void BM_DecodeTableAndSegments(benchmark::State& state) {
+  const scenario::compiled_bytes& files = maximum_length_files();
+  for (auto _ : state) {
+    const general_table_t table = tool::decode_general_table(files.table);
+    const std::vector<track_segment> cells = tool::decode_segments(files.segments);
+    benchmark::DoNotOptimize(table.data());
+    benchmark::DoNotOptimize(cells.data());
+  }
+  state.SetBytesProcessed(state.iterations() * (files.table.size() + files.segments.size()));
+}
+BENCHMARK(BM_DecodeTableAndSegments)->Unit(benchmark::kMicrosecond);
 
 void BM_DumpLargestAsText(benchmark::State& state) {
   const std::string& bytes = maximum_length_files().geometry;

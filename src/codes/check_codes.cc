@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "model/fields.h"
+
 namespace scenario {
 namespace {
 
@@ -26,8 +28,8 @@ unsigned char lower_byte(unsigned char c) {
 
 // The train code before the line identifier, lower-cased, then the filler.
 std::string work_text(const general_table_t& table) {
-  std::string text =
-      lower_cp1252(table[kSlotSignallingAndTrain].text + table[kSlotSceneryAndLine].text);
+  std::string text = lower_cp1252(signalling_and_train_slot::train_code.in(table) +
+                                  scenery_and_line_slot::line_id.in(table));
   text += kFiller;
   return text;
 }

@@ -3,6 +3,7 @@
 #include "codes/check_codes.h"
 #include "codes/track_codes.h"
 #include "line/line_reader.h"
+#include "model/fields.h"
 #include "service/service_reader.h"
 
 namespace scenario {
@@ -10,8 +11,8 @@ namespace scenario {
 reading_outcome memorizza_dati(scenario_records& records, source_text line_description,
                                source_text train_service) {
   reading_outcome outcome;
-  records.general_table[kSlotSceneryAndLine].text = records.line_id;
-  records.general_table[kSlotSignallingAndTrain].text = records.train_code;
+  scenery_and_line_slot::line_id.in(records.general_table) = records.line_id;
+  signalling_and_train_slot::train_code.in(records.general_table) = records.train_code;
   if (!line_description) {
     records.failure_code = 101;
     return outcome;
@@ -45,19 +46,20 @@ compilation compile_scenario(scenario_records& records, bool build_geometry,
   if (!records.segments_allocated()) return result;
 
   assign_track_codes(records);
-  general_entry& stamped = records.general_table[kSlotSceneryAndLine];
+  int16_t& stamp = scenery_and_line_slot::stamp.in(records.general_table);
+  int32_t& check_code = scenery_and_line_slot::check_code.in(records.general_table);
   track_segment& cell = records.segments[1];
-  if (stamped.number_a != 0 || cell.value1 != 0) {
+  if (stamp != 0 || cell.value1 != 0) {
     result.stamp_error = kStampTaken;
     return result;
   }
-  stamped.number_a = kTableStamp;
+  stamp = kTableStamp;
   cell.value1 = kSegmentStamp;
-  if (stamped.time_s != 0 || cell.value2 != 0) {
+  if (check_code != 0 || cell.value2 != 0) {
     result.stamp_error = kCheckCodeTaken;
     return result;
   }
-  stamped.time_s = codice_gara_st(records.general_table);
+  check_code = codice_gara_st(records.general_table);
   cell.value2 = codice_gara_og(records.general_table);
   result.compiled = true;
   return result;

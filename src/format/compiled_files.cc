@@ -2,25 +2,38 @@
 
 #include <optional>
 
+#include "model/fields.h"
 #include "model/little_endian.h"
 
 namespace scenario {
 namespace {
 
-void put_u8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
+static_assert(packed_bytes(kSegmentFields) == kSegmentCellBytes);
+static_assert(packed_bytes(kEntryFields) == kGeneralEntryFixedBytes);
 
-void put_u16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
+// One field at its place: a number little-endian, a text as the u16 count
+// of its bytes and the bytes.
+template <typename T>
+void store_field(char* p, const T& v) {
+  little_endian::store_int(p, v);
+}
+void store_field(char* p, const std::string& text) {
+  little_endian::store_int(p, static_cast<uint16_t>(text.size()));
+  text.copy(p + 2, text.size());
 }
 
-void put_i16(std::string& out, int16_t v) { put_u16(out, static_cast<uint16_t>(v)); }
-
-void put_u32(std::string& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+// A cell into the 15 bytes at `p`.
+void store_segment(char* p, const track_segment& s) {
+  for_each_field(kSegmentFields, [&](const auto& f) { store_field(p + f.offset, s.*f.member); });
 }
 
-void put_i32(std::string& out, int32_t v) { put_u32(out, static_cast<uint32_t>(v)); }
+// A slot into the bytes at `p`, as many as entry_bytes() counts.
+size_t entry_bytes(const general_entry& e) { return kGeneralEntryFixedBytes + e.text.size(); }
+void store_entry(char* p, const general_entry& e) {
+  const size_t text_bytes = e.text.size();
+  for_each_field(kEntryFields,
+                 [&](const auto& f) { store_field(p + entry_offset(f, text_bytes), e.*f.member); });
+}
 
 // Bytes of a route plan cell with its tag.
 size_t cell_bytes(cell_tag tag) {
@@ -72,31 +85,20 @@ void write_line_geometry(std::ostream& out, const route_plan& plan) {
 }
 
 void append_general_entry(std::string& out, const general_entry& e) {
-  put_u8(out, e.kind);
-  put_i32(out, e.value_a);
-  put_i32(out, e.value_b);
-  put_i32(out, e.value_c);
-  put_u8(out, e.option_a);
-  put_u16(out, static_cast<uint16_t>(e.text.size()));
-  out += e.text;
-  put_i16(out, e.number_a);
-  put_i16(out, e.number_b);
-  put_i16(out, e.number_c);
-  put_i16(out, e.number_d);
-  put_i16(out, e.number_e);
-  put_u8(out, e.option_b);
-  put_u8(out, e.option_c);
-  put_u8(out, e.option_d);
-  put_u8(out, e.option_e);
-  put_i32(out, e.time_s);
+  const size_t at = out.size();
+  out.resize(at + entry_bytes(e));
+  store_entry(out.data() + at, e);
 }
 
 std::string general_table_bytes(const general_table_t& table) {
   size_t size = 0;
-  for (const general_entry& entry : table) size += kGeneralEntryFixedBytes + entry.text.size();
-  std::string bytes;
-  bytes.reserve(size);
-  for (const general_entry& entry : table) append_general_entry(bytes, entry);
+  for (const general_entry& entry : table) size += entry_bytes(entry);
+  std::string bytes(size, '\0');
+  char* p = bytes.data();
+  for (const general_entry& entry : table) {
+    store_entry(p, entry);
+    p += entry_bytes(entry);
+  }
   return bytes;
 }
 
@@ -106,23 +108,18 @@ void write_general_table(std::ostream& out, const general_table_t& table) {
 }
 
 void append_track_segment(std::string& out, const track_segment& s) {
-  put_u8(out, s.kind);
-  put_i16(out, s.value1);
-  put_i16(out, s.value2);
-  put_i16(out, s.value3);
-  put_i16(out, s.value4);
-  put_u8(out, s.signal_time);
-  put_u8(out, s.approach_mark);
-  put_u8(out, s.tunnel_type);
-  put_u8(out, s.speed_limit);
-  put_u8(out, s.gradient);
-  put_u8(out, s.adhesion);
+  const size_t at = out.size();
+  out.resize(at + kSegmentCellBytes);
+  store_segment(out.data() + at, s);
 }
 
 std::string segments_bytes(const std::vector<track_segment>& segments) {
-  std::string bytes;
-  bytes.reserve(segments.size() * kSegmentCellBytes);
-  for (const track_segment& segment : segments) append_track_segment(bytes, segment);
+  std::string bytes(segments.size() * kSegmentCellBytes, '\0');
+  char* p = bytes.data();
+  for (const track_segment& segment : segments) {
+    store_segment(p, segment);
+    p += kSegmentCellBytes;
+  }
   return bytes;
 }
 

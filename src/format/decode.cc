@@ -3,6 +3,8 @@
 #include <bit>
 
 #include "format/compiled_files.h"
+#include "model/fields.h"
+#include "model/little_endian.h"
 
 namespace scenario {
 namespace {
@@ -16,9 +18,9 @@ class byte_reader {
   bool at_end() const { return pos_ == bytes_.size(); }
   size_t left() const { return bytes_.size() - pos_; }
 
-  uint64_t unsigned_le(size_t size, const char* what) {
+  uint64_t unsigned_le(size_t size, std::string_view what) {
     if (left() < size)
-      throw decode_error(pos_, std::string("truncated: ") + what + " needs " +
+      throw decode_error(pos_, "truncated: " + std::string(what) + " needs " +
                                    std::to_string(size) + " bytes, " + std::to_string(left()) +
                                    " left");
     uint64_t v = 0;
@@ -27,11 +29,18 @@ class byte_reader {
     pos_ += size;
     return v;
   }
-  uint8_t u8(const char* what) { return static_cast<uint8_t>(unsigned_le(1, what)); }
-  uint16_t u16(const char* what) { return static_cast<uint16_t>(unsigned_le(2, what)); }
-  int16_t i16(const char* what) { return static_cast<int16_t>(u16(what)); }
-  int32_t i32(const char* what) { return static_cast<int32_t>(unsigned_le(4, what)); }
-  double f64(const char* what) { return std::bit_cast<double>(unsigned_le(8, what)); }
+  uint16_t u16(std::string_view what) { return static_cast<uint16_t>(unsigned_le(2, what)); }
+  int16_t i16(std::string_view what) { return static_cast<int16_t>(u16(what)); }
+  double f64(std::string_view what) { return std::bit_cast<double>(unsigned_le(8, what)); }
+
+  // A field of a record, named in the message should the bytes end first.
+  template <typename T>
+  void field(T& v, std::string_view name) {
+    v = static_cast<T>(unsigned_le(sizeof(T), name));
+  }
+  void field(std::string& text, std::string_view) {
+    text = this->text(u16("the text's byte count"), "the text");
+  }
 
   std::string text(size_t size, const char* what) {
     if (left() < size)
@@ -72,38 +81,17 @@ void read_cell(byte_reader& in, route_plan* plan, int32_t metre, int column) {
 
 general_entry read_entry(byte_reader& in) {
   general_entry e;
-  e.kind = in.u8("kind");
-  e.value_a = in.i32("value_a");
-  e.value_b = in.i32("value_b");
-  e.value_c = in.i32("value_c");
-  e.option_a = in.u8("option_a");
-  e.text = in.text(in.u16("the text's byte count"), "the text");
-  e.number_a = in.i16("number_a");
-  e.number_b = in.i16("number_b");
-  e.number_c = in.i16("number_c");
-  e.number_d = in.i16("number_d");
-  e.number_e = in.i16("number_e");
-  e.option_b = in.u8("option_b");
-  e.option_c = in.u8("option_c");
-  e.option_d = in.u8("option_d");
-  e.option_e = in.u8("option_e");
-  e.time_s = in.i32("time_s");
+  for_each_field(kEntryFields, [&](const auto& f) { in.field(e.*f.member, f.name); });
   return e;
 }
 
-track_segment read_segment(byte_reader& in) {
+// A cell from the 15 bytes at `p`, which the caller has counted.
+track_segment load_segment(const char* p) {
   track_segment s;
-  s.kind = in.u8("kind");
-  s.value1 = in.i16("value1");
-  s.value2 = in.i16("value2");
-  s.value3 = in.i16("value3");
-  s.value4 = in.i16("value4");
-  s.signal_time = in.u8("signal_time");
-  s.approach_mark = in.u8("approach_mark");
-  s.tunnel_type = in.u8("tunnel_type");
-  s.speed_limit = in.u8("speed_limit");
-  s.gradient = in.u8("gradient");
-  s.adhesion = in.u8("adhesion");
+  for_each_field(kSegmentFields, [&](const auto& f) {
+    using type = typename std::remove_cvref_t<decltype(f)>::type;
+    s.*f.member = little_endian::load_int<type>(p + f.offset);
+  });
   return s;
 }
 
@@ -164,10 +152,12 @@ std::vector<track_segment> decode_segments(std::string_view bytes) {
     throw decode_error(bytes.size() - bytes.size() % kSegmentCellBytes,
                        "truncated: " + std::to_string(bytes.size()) +
                            " bytes is not a whole number of 15-byte cells");
-  std::vector<track_segment> cells;
-  cells.reserve(bytes.size() / kSegmentCellBytes);
-  byte_reader in(bytes);
-  while (!in.at_end()) cells.push_back(read_segment(in));
+  std::vector<track_segment> cells(bytes.size() / kSegmentCellBytes);
+  const char* p = bytes.data();
+  for (track_segment& cell : cells) {
+    cell = load_segment(p);
+    p += kSegmentCellBytes;
+  }
   return cells;
 }
 

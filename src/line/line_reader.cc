@@ -5,6 +5,7 @@
 
 #include "line/progressive.h"
 #include "line/tunnels_and_boards.h"
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
@@ -113,9 +114,13 @@ void line_reader::order_progressives() {
     // The flags apply to slots 81, 82, 83 in turn: the first that overflows.
     for (int i = kSlotProgressiveTre; i <= kSlotProgressiveUno; ++i) {
       const general_entry& slot = r_.general_table[static_cast<size_t>(i)];
-      if (slot.value_c != 1 || slot.value_b <= std::numeric_limits<int32_t>::max() - 100) continue;
+      const int32_t value = progressive_slot::value.of(slot);
+      if (progressive_slot::flag.of(slot) != 1 ||
+          value <= std::numeric_limits<int32_t>::max() - 100)
+        continue;
       for (const auto& source : outcome_.progressive_sources)
-        if (source.position == slot.value_a && source.value == slot.value_b && source.flag == 1)
+        if (source.position == progressive_slot::position.of(slot) && source.value == value &&
+            source.flag == 1)
           throw reading_failure{source.value_at,
                                 "progressive value " + std::to_string(source.value) +
                                     " with flag 1: adding 100 passes the largest value a 32-bit "
@@ -150,18 +155,18 @@ entry_flow line_reader::general_section_entry(const std::string& f) {
     if (read_route_length() == entry_flow::quit) return entry_flow::quit;
   }
   progressive_entries(f);
-  general_entry& scenery = r_.general_table[kSlotSceneryAndLine];
+  using namespace scenery_and_line_slot;
   if (contains(f, "sfondo") && contains(f, "uno")) {
     given("sfondo uno");
-    scenery.value_a = fields_.read_i32();
+    scenery_one.in(r_.general_table) = fields_.read_i32();
   }
   if (contains(f, "sfondo") && contains(f, "due")) {
     given("sfondo due");
-    scenery.value_c = fields_.read_i32();
+    scenery_two.in(r_.general_table) = fields_.read_i32();
   }
   if (contains(f, "sfondo") && contains(f, "tre")) {
     given("sfondo tre");
-    scenery.value_b = fields_.read_i32();
+    scenery_three.in(r_.general_table) = fields_.read_i32();
   }
   if (contains(f, "segnali") && contains(f, "ripetizione")) {
     given("ripetizione segnali");
@@ -184,18 +189,17 @@ void line_reader::progressive_entries(const std::string& f) {
     if (!contains(f, p.word) || !contains(f, "progressiva")) continue;
     given(p.entry);
     general_entry& slot = t[static_cast<size_t>(p.slot)];
-    slot.value_a = fields_.read_i32();
-    slot.value_b = fields_.read_i32();
+    const int32_t position = progressive_slot::position.of(slot) = fields_.read_i32();
+    const int32_t value = progressive_slot::value.of(slot) = fields_.read_i32();
     const text_position value_at = fields_.field_start();
-    slot.value_c = fields_.read_i32();
-    outcome_.progressive_sources.push_back(
-        {entry_start_, slot.value_a, slot.value_b, slot.value_c, value_at});
+    const int32_t flag = progressive_slot::flag.of(slot) = fields_.read_i32();
+    outcome_.progressive_sources.push_back({entry_start_, position, value, flag, value_at});
   }
 }
 
 entry_flow line_reader::read_route_length() {
   const int32_t length = fields_.read_i32();
-  r_.general_table[kSlotTrainAndLength].value_b = length;
+  train_and_length_slot::route_length.in(r_.general_table) = length;
   if (length > kMaxRouteLength) return quit(1);
   const int64_t last_metre = int64_t{length} + kExtraMetres;
   // Cell 1 carries the scenario stamp, so even the shortest array needs it.
@@ -209,18 +213,20 @@ entry_flow line_reader::read_route_length() {
 }
 
 entry_flow line_reader::read_signal_repetition(const std::string& keyword) {
-  general_entry& slot = r_.general_table[kSlotSignallingAndTrain];
-  slot.value_a = fields_.read_i32();
-  slot.value_b = fields_.read_i32();
-  if (slot.value_a % kSegmentMetres != 0) return quit(3);
-  if (slot.value_b % kSegmentMetres != 0) return quit(4);
+  using namespace signalling_and_train_slot;
+  general_table_t& t = r_.general_table;
+  const int32_t from = repetition_from.in(t) = fields_.read_i32();
+  const int32_t to = repetition_to.in(t) = fields_.read_i32();
+  if (from % kSegmentMetres != 0) return quit(3);
+  if (to % kSegmentMetres != 0) return quit(4);
+  int32_t& codes = repetition_codes.in(t);
   if (contains(keyword, "4"))
-    slot.value_c = 4;
+    codes = 4;
   else if (contains(keyword, "9"))
-    slot.value_c = 9;
+    codes = 9;
   else
     return quit(5);
-  if (slot.value_b == 0) slot.value_c = 0;
+  if (to == 0) codes = 0;
   return entry_flow::next;
 }
 

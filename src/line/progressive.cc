@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 
+#include "model/fields.h"
 #include "reading/reading.h"
 
 namespace scenario {
@@ -14,12 +15,16 @@ struct progressive {
   int32_t flag = 0;
 };
 
-progressive take(const general_entry& e) { return {e.value_a, e.value_b, e.value_c}; }
+progressive take(const general_entry& e) {
+  using namespace progressive_slot;
+  return {position.of(e), value.of(e), flag.of(e)};
+}
 
 void put(general_entry& e, const progressive& p) {
-  e.value_a = p.position;
-  e.value_b = p.value;
-  e.value_c = p.flag;
+  using namespace progressive_slot;
+  position.of(e) = p.position;
+  value.of(e) = p.value;
+  flag.of(e) = p.flag;
 }
 
 // Slots 81, 82, 83 in the order given.
@@ -62,10 +67,11 @@ void progressive_ordina(general_table_t& table) {
   for (int i = 0; i < 3; ++i) put(table[kSlotProgressiveTre + i], sorted[i]);
   for (int i = 0; i < 3; ++i) {
     general_entry& slot = table[kSlotProgressiveTre + i];
-    if (slot.value_c != 1) continue;
-    if (slot.value_b > std::numeric_limits<int32_t>::max() - 100)
+    if (progressive_slot::flag.of(slot) != 1) continue;
+    int32_t& value = progressive_slot::value.of(slot);
+    if (value > std::numeric_limits<int32_t>::max() - 100)
       throw run_time_failure{"progressive value too large"};
-    slot.value_b += 100;
+    value += 100;
   }
 }
 

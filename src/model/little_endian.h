@@ -4,9 +4,11 @@
 #define SCENARIO_MODEL_LITTLE_ENDIAN_H_
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace scenario::little_endian {
 
@@ -20,6 +22,24 @@ inline char* store_u16(char* p, uint16_t v) {
 
 inline uint16_t load_u16(const char* p) {
   return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+}
+
+// An integer of any width, byte by byte: the compiler merges the bytes into
+// one move where the host allows it.
+template <typename T>
+inline void store_int(char* p, T v) {
+  using U = std::make_unsigned_t<T>;
+  const U u = static_cast<U>(v);
+  for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+template <typename T>
+inline T load_int(const char* p) {
+  using U = std::make_unsigned_t<T>;
+  U u = 0;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    u = static_cast<U>(u | static_cast<U>(static_cast<U>(static_cast<uint8_t>(p[i])) << (8 * i)));
+  return static_cast<T>(u);
 }
 
 // On a little-endian host a double's bytes are already in file order, and

@@ -1,5 +1,6 @@
 #include "reading/entry_notes.h"
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "reading/warning_ids.h"
 
@@ -38,7 +39,7 @@ void entry_notes::snapped(text_position where, std::string_view what, int64_t po
 
 void entry_notes::beyond_end(text_position where, std::string_view what, int64_t position,
                              const scenario_records& records) {
-  const int32_t length = records.general_table[kSlotTrainAndLength].value_b;
+  const int32_t length = train_and_length_slot::route_length.in(records.general_table);
   if (position <= length) return;
   warn(warning_id::kBeyondLineEnd, where,
        std::string(what) + " at " + metres(position) + " lies past the end of the line (" +

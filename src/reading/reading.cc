@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/fields.h"
+
 namespace scenario {
 namespace {
 
@@ -33,8 +35,8 @@ std::string describe(const placed_mark& mark, const general_table_t& table) {
   auto station = [&] {
     const size_t n = static_cast<size_t>(mark.number);
     const general_entry& e = table[n < table.size() ? n : 0];
-    return "station " + std::to_string(mark.number) + " (" + e.text + ", " +
-           std::to_string(e.value_c) + " m)";
+    return "station " + std::to_string(mark.number) + " (" + station_slot::name.of(e) + ", " +
+           std::to_string(station_slot::position.of(e)) + " m)";
   };
   switch (mark.role) {
     case mark_role::signal:

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
@@ -9,6 +10,17 @@
 
 namespace scenario {
 namespace {
+
+// The next field as a number of the width of T, refused when it does not fit.
+template <typename T>
+T read_as(field_reader& fields) {
+  if constexpr (std::is_same_v<T, uint8_t>)
+    return fields.read_u8();
+  else if constexpr (std::is_same_v<T, int16_t>)
+    return fields.read_i16();
+  else
+    return fields.read_i32();
+}
 
 // A station is accepted when its position leaves room for its platform.
 constexpr int64_t kStationReach = 800;
@@ -125,30 +137,30 @@ entry_flow service_reader::entry(const std::string& f) {
 // Braked mass first, then the number of coaches, as a field holding both
 // keywords reads them.
 entry_flow service_reader::train_entry(const std::string& f) {
-  general_entry& train = r_.general_table[kSlotTrainAndLength];
+  using namespace train_and_length_slot;
   if (contains_ignoring_case(f, "frenata") && contains_ignoring_case(f, "massa")) {
     given("percentuale massa frenata");
-    train.value_a = fields_.read_i32();
+    braking_mass.in(r_.general_table) = fields_.read_i32();
   }
   if (contains_ignoring_case(f, "vetture")) {
     given("numero vetture");
-    train.value_c = fields_.read_i32();
+    cars.in(r_.general_table) = fields_.read_i32();
   }
   return entry_flow::next;
 }
 
 entry_flow service_reader::clock_entry(const std::string&) {
   given("orologio");
-  general_entry& clock = r_.general_table[kSlotSignallingAndTrain];
-  clock.number_c = fields_.read_i16();
-  clock.number_d = fields_.read_i16();
-  clock.number_e = fields_.read_i16();
+  using namespace signalling_and_train_slot;
+  clock_hours.in(r_.general_table) = fields_.read_i16();
+  clock_minutes.in(r_.general_table) = fields_.read_i16();
+  clock_seconds.in(r_.general_table) = fields_.read_i16();
   return entry_flow::next;
 }
 
 entry_flow service_reader::sand_entry(const std::string&) {
   given("sabbia");
-  r_.general_table[kSlotSignallingAndTrain].number_a = fields_.read_i16();
+  signalling_and_train_slot::sand.in(r_.general_table) = fields_.read_i16();
   return entry_flow::next;
 }
 
@@ -348,54 +360,52 @@ entry_flow service_reader::abbattimento_entry(const std::string&) {
 entry_flow service_reader::station_entry(const std::string&) {
   // Eighty sign boards leave no slot at all for a station.
   if (station_number_ > sign_board_cursor_) return quit(10);
+  using namespace station_slot;
   general_entry& station = r_.general_table[static_cast<size_t>(station_number_)];
-  const int32_t p = station.value_c = fields_.read_i32();
+  const int32_t p = position.of(station) = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
   if (p % kSegmentMetres != 0) return quit(8, p);
-  station.kind = fields_.read_u8();
+  type.of(station) = fields_.read_u8();
   const int32_t n = fields_.read_i32();
   if (n % 100 != 0) return quit(9, p);
-  station.option_a = fields_.read_u8();
-  station.option_e = fields_.read_u8();
-  station.option_d = fields_.read_u8();
-  station.number_a = fields_.read_i16();
-  station.number_b = fields_.read_i16();
-  station.option_b = fields_.read_u8();
-  station.number_c = fields_.read_i16();
-  station.number_d = fields_.read_i16();
-  station.number_e = fields_.read_i16();
-  station.option_c = fields_.read_u8();
+  for_each_field(station_slot::entry_numbers, [&](const auto& number) {
+    auto& stored = number.of(station);
+    stored = read_as<std::remove_reference_t<decltype(stored)>>(fields_);
+  });
   const int64_t hours = fields_.read_i32();
   const int64_t minutes = fields_.read_i32();
   const int64_t seconds = fields_.read_i32();
-  station.text = checked_text(fields_, fields_.read_text());
+  name.of(station) = checked_text(fields_, fields_.read_text());
   const text_position name_at = fields_.field_start();
-  station.time_s = checked<int32_t>(fields_, (hours * 60 + minutes) * 60 + seconds);
+  time_of_day.of(station) = checked<int32_t>(fields_, (hours * 60 + minutes) * 60 + seconds);
   if (entry_flow f = station_extent(station, p, n); f != entry_flow::next) return f;
   notes_.beyond_end(position_at, "\"stazione\"", p, r_);
-  notes_.encoding(name_at, "the station name", station.text);
+  notes_.encoding(name_at, "the station name", name.of(station));
   if (entry_flow f = station_marks(station); f != entry_flow::next) return f;
-  if (station_number_ > 1 &&
-      station.value_a - kStationSpacing < r_.general_table[station_number_ - 1].value_b)
-    return quit(22, station.value_c);
+  if (station_number_ > 1 && extent_start.of(station) - kStationSpacing <
+                                 extent_end.of(r_.general_table[station_number_ - 1]))
+    return quit(22, position.of(station));
   if (++station_number_ >= sign_board_cursor_) return quit(10);
   return entry_flow::next;
 }
 
 entry_flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n) {
-  const uint8_t type = station.kind;
+  using namespace station_slot;
+  const uint8_t type = station_slot::type.of(station);
+  int32_t& start = extent_start.of(station);
+  int32_t& end = extent_end.of(station);
   if (type == 5 || type == 6) {
-    station.value_b = checked<int32_t>(fields_, int64_t{p} + 150);
-    station.value_a = checked<int32_t>(fields_, int64_t{p} - n);
+    end = checked<int32_t>(fields_, int64_t{p} + 150);
+    start = checked<int32_t>(fields_, int64_t{p} - n);
     station.option_d = 0;
   } else if (type == 7 || type == 8) {
-    station.value_a = checked<int32_t>(fields_, int64_t{p} - n);
-    station.value_b = checked<int32_t>(fields_, int64_t{p} + n);
+    start = checked<int32_t>(fields_, int64_t{p} - n);
+    end = checked<int32_t>(fields_, int64_t{p} + n);
     station.option_d = 0;
   } else {
-    station.value_a = checked<int32_t>(fields_, round_div(2 * int64_t{p} - n, 2));
-    station.value_b = checked<int32_t>(
+    start = checked<int32_t>(fields_, round_div(2 * int64_t{p} - n, 2));
+    end = checked<int32_t>(
         fields_, round_div(int64_t{n} + 2 * int64_t{p}, 2) + (station.option_d != 0 ? 50 : 0));
   }
   if (n < 600) station.option_e = 0;
@@ -409,8 +419,9 @@ entry_flow service_reader::station_extent(general_entry& station, int32_t p, int
 // Approach marks on the four cells from two to five before the end cell,
 // then the stop mark on the cell before the end.
 entry_flow service_reader::station_marks(const general_entry& station) {
-  const uint8_t type = station.kind;
-  const int64_t end = station.value_b;
+  const uint8_t type = station_slot::type.of(station);
+  const int64_t end = station_slot::extent_end.of(station);
+  const int32_t position = station_slot::position.of(station);
   if (type <= kLastMarkedStationType && type != 5 && type != 6) {
     std::vector<int64_t> marked;
     for (int k = 1; k <= 4; ++k) {
@@ -419,8 +430,8 @@ entry_flow service_reader::station_marks(const general_entry& station) {
       marked.push_back(segment_index(end, -(k + 1)));
       segment_at(r_, marked.back()).approach_mark = low8(80 + k);
     }
-    notes_.place_approach_marks(marked, entry_start_, mark_role::station, station.value_c,
-                                station_number_, r_.general_table);
+    notes_.place_approach_marks(marked, entry_start_, mark_role::station, position, station_number_,
+                                r_.general_table);
   }
   if (type <= kLastMarkedStationType) {
     if (end - kSegmentMetres <= kSegmentMetres) return quit(24);
@@ -431,13 +442,13 @@ entry_flow service_reader::station_marks(const general_entry& station) {
       notes_.warn(warning_id::kMarkOverwritten, entry_start_,
                   "the stop mark of " +
                       describe({mark_role::station, source_kind::train_service, entry_start_,
-                                station.value_c, station_number_},
+                                position, station_number_},
                                r_.general_table) +
                       " is written over segment " + std::to_string(index) + ", which held " +
                       notes_.holder(index, r_) + "; that mark is lost");
     stop.kind = kStopMark;
     stop.value1 = static_cast<int16_t>(station_number_);
-    notes_.place(index, entry_start_, mark_role::stop_mark, station.value_c, station_number_);
+    notes_.place(index, entry_start_, mark_role::stop_mark, position, station_number_);
   }
   return entry_flow::next;
 }
@@ -462,7 +473,9 @@ void service_reader::check_progressives() {
   bool misaligned = false;
   for (int slot = kSlotProgressiveTre; slot <= kSlotProgressiveUno; ++slot) {
     const general_entry& e = r_.general_table[slot];
-    if (e.value_a % kSegmentMetres != 0 || e.value_b % kSegmentMetres != 0) misaligned = true;
+    if (progressive_slot::position.of(e) % kSegmentMetres != 0 ||
+        progressive_slot::value.of(e) % kSegmentMetres != 0)
+      misaligned = true;
   }
   if (!misaligned) return;
   r_.failure_code = 2;

@@ -8,6 +8,7 @@
 #include "compile/failure_messages.h"
 #include "format/compiled_files.h"
 #include "format/scenario_names.h"
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "system/terminal_text.h"
 #include "tool/decompile/recovery.h"
@@ -21,8 +22,8 @@ held_scenario::held_scenario(const scenario_records& compiled)
   last = static_cast<int64_t>(cells.size()) - 1;
   // The stamps and check codes come after reading: the readers left zeros.
   if (cells.size() > 1) cells[1].value1 = cells[1].value2 = 0;
-  table[kSlotSceneryAndLine].number_a = 0;
-  table[kSlotSceneryAndLine].time_s = 0;
+  scenery_and_line_slot::stamp.in(table) = 0;
+  scenery_and_line_slot::check_code.in(table) = 0;
 }
 
 }  // namespace recovery
@@ -44,12 +45,17 @@ class difference_list {
   difference_list(const difference_list&) = delete;
   difference_list& operator=(const difference_list&) = delete;
 
-  template <typename T>
-  void compare(const std::string& file, const std::string& where, const char* field, const T& held,
-               const T& given) {
-    if (held == given) return;
-    add(file, where + ": " + field + ": held " + value_text(held) + ", the texts give " +
-                  value_text(given));
+  // Each field of a record that differs, by the name the table gives it.
+  template <typename Fields, typename Record>
+  void compare(const std::string& file, const std::string& where, const Fields& fields,
+               const Record& held, const Record& given) {
+    for_each_field(fields, [&](const auto& f) {
+      const auto& h = held.*f.member;
+      const auto& g = given.*f.member;
+      if (h == g) return;
+      add(file, where + ": " + std::string(f.name) + ": held " + value_text(h) +
+                    ", the texts give " + value_text(g));
+    });
   }
   void add(const std::string& file, const std::string& what) {
     if (++counts_[file] <= kShownPerFile) out_.push_back(file + ": " + what);
@@ -62,7 +68,7 @@ class difference_list {
   }
   template <typename T>
   static std::string value_text(const T& v) {
-    return std::to_string(v);
+    return std::to_string(+v);
   }
 
   std::vector<std::string>& out_;
@@ -79,18 +85,7 @@ void compare_segments(difference_list& d, const std::string& file,
     const track_segment& h = held[i];
     const track_segment& g = given[i];
     if (h == g) continue;
-    const std::string where = "cell " + std::to_string(i);
-    d.compare(file, where, "kind", +h.kind, +g.kind);
-    d.compare(file, where, "value1", h.value1, g.value1);
-    d.compare(file, where, "value2", h.value2, g.value2);
-    d.compare(file, where, "value3", h.value3, g.value3);
-    d.compare(file, where, "value4", h.value4, g.value4);
-    d.compare(file, where, "signal_time", +h.signal_time, +g.signal_time);
-    d.compare(file, where, "approach_mark", +h.approach_mark, +g.approach_mark);
-    d.compare(file, where, "tunnel_type", +h.tunnel_type, +g.tunnel_type);
-    d.compare(file, where, "speed_limit", +h.speed_limit, +g.speed_limit);
-    d.compare(file, where, "gradient", +h.gradient, +g.gradient);
-    d.compare(file, where, "adhesion", +h.adhesion, +g.adhesion);
+    d.compare(file, "cell " + std::to_string(i), kSegmentFields, h, g);
   }
 }
 
@@ -100,23 +95,7 @@ void compare_table(difference_list& d, const std::string& file, const general_ta
     const general_entry& h = held[i];
     const general_entry& g = given[i];
     if (h == g) continue;
-    const std::string where = "slot " + std::to_string(i);
-    d.compare(file, where, "kind", +h.kind, +g.kind);
-    d.compare(file, where, "value_a", h.value_a, g.value_a);
-    d.compare(file, where, "value_b", h.value_b, g.value_b);
-    d.compare(file, where, "value_c", h.value_c, g.value_c);
-    d.compare(file, where, "option_a", +h.option_a, +g.option_a);
-    d.compare(file, where, "text", h.text, g.text);
-    d.compare(file, where, "number_a", h.number_a, g.number_a);
-    d.compare(file, where, "number_b", h.number_b, g.number_b);
-    d.compare(file, where, "number_c", h.number_c, g.number_c);
-    d.compare(file, where, "number_d", h.number_d, g.number_d);
-    d.compare(file, where, "number_e", h.number_e, g.number_e);
-    d.compare(file, where, "option_b", +h.option_b, +g.option_b);
-    d.compare(file, where, "option_c", +h.option_c, +g.option_c);
-    d.compare(file, where, "option_d", +h.option_d, +g.option_d);
-    d.compare(file, where, "option_e", +h.option_e, +g.option_e);
-    d.compare(file, where, "time_s", h.time_s, g.time_s);
+    d.compare(file, "slot " + std::to_string(i), kEntryFields, h, g);
   }
 }
 

@@ -77,8 +77,8 @@ struct station_entry {
   int64_t position = 0;
   int64_t type = 0;
   int64_t length = 0;
-  // option_a, option_e, option_d, number_a, number_b, option_b, number_c,
-  // number_d, number_e, stop time: values 4 to 13 of the entry.
+  // Numbers 4 to 13 of the entry, held as station_slot::entry_numbers
+  // lists them; the last is the stop time.
   std::array<int64_t, 10> options{};
   int64_t hours = 0, minutes = 0, seconds = 0;
   std::string name;

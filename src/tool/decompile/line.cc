@@ -5,6 +5,7 @@
 #include <map>
 
 #include "line/progressive.h"
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "model/segment_access.h"
 #include "tool/decompile/recovery.h"
@@ -19,18 +20,20 @@ int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 
 general_table_t read_progressives(const std::array<progressive_entry, 3>& read) {
   general_table_t t{};
   const int slots[] = {kSlotProgressiveUno, kSlotProgressiveDue, kSlotProgressiveTre};
+  using namespace progressive_slot;
   for (int i = 0; i < 3; ++i) {
-    t[slots[i]].value_a = static_cast<int32_t>(read[i].position);
-    t[slots[i]].value_b = static_cast<int32_t>(read[i].value);
-    t[slots[i]].value_c = static_cast<int32_t>(read[i].flag);
+    position.of(t[slots[i]]) = static_cast<int32_t>(read[i].position);
+    value.of(t[slots[i]]) = static_cast<int32_t>(read[i].value);
+    flag.of(t[slots[i]]) = static_cast<int32_t>(read[i].flag);
   }
   return t;
 }
 
 bool same_progressives(const general_table_t& a, const general_table_t& b) {
+  using namespace progressive_slot;
   for (int s = kSlotProgressiveTre; s <= kSlotProgressiveUno; ++s)
-    if (a[s].value_a != b[s].value_a || a[s].value_b != b[s].value_b ||
-        a[s].value_c != b[s].value_c)
+    if (position.of(a[s]) != position.of(b[s]) || value.of(a[s]) != value.of(b[s]) ||
+        flag.of(a[s]) != flag.of(b[s]))
       return false;
   return true;
 }
@@ -41,8 +44,9 @@ bool same_progressives(const general_table_t& a, const general_table_t& b) {
 void recover_progressives(held_scenario& held, line_entries& e) {
   std::array<progressive_entry, 3> slots;  // as read, from slots 83, 82, 81
   for (int i = 0; i < 3; ++i) {
+    using namespace progressive_slot;
     const general_entry& s = held.table[kSlotProgressiveUno - i];
-    slots[i] = {s.value_a, int64_t{s.value_b} - (s.value_c == 1 ? 100 : 0), s.value_c};
+    slots[i] = {position.of(s), int64_t{value.of(s)} - (flag.of(s) == 1 ? 100 : 0), flag.of(s)};
   }
   std::array<int, 3> order = {0, 1, 2};
   do {
@@ -65,16 +69,15 @@ void recover_progressives(held_scenario& held, line_entries& e) {
 
 void recover_general(held_scenario& held, line_entries& e) {
   const general_table_t& t = held.table;
-  e.length = t[kSlotTrainAndLength].value_b;
+  e.length = train_and_length_slot::route_length.in(t);
   recover_progressives(held, e);
-  const general_entry& scenery = t[kSlotSceneryAndLine];
-  e.scenery_uno = scenery.value_a;
-  e.scenery_tre = scenery.value_b;
-  e.scenery_due = scenery.value_c;
-  const general_entry& repetition = t[kSlotSignallingAndTrain];
-  e.repetition_start = repetition.value_a;
-  e.repetition_end = repetition.value_b;
-  e.repetition_codes = repetition.value_c == 9 ? 9 : 4;
+  e.scenery_uno = scenery_and_line_slot::scenery_one.in(t);
+  e.scenery_tre = scenery_and_line_slot::scenery_three.in(t);
+  e.scenery_due = scenery_and_line_slot::scenery_two.in(t);
+  using namespace signalling_and_train_slot;
+  e.repetition_start = repetition_from.in(t);
+  e.repetition_end = repetition_to.in(t);
+  e.repetition_codes = repetition_codes.in(t) == 9 ? 9 : 4;
 }
 
 int64_t gradient_of(int64_t stored) { return stored - 100; }

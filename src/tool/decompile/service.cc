@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "tool/decompile/recovery.h"
 #include "tool/decompile/signals.h"
@@ -20,34 +21,39 @@ constexpr int64_t kWarningCells = 24;    // from a slowdown's warning cell to it
 // abbattimento marks, each by slot or cell.
 constexpr int64_t kUsualStride = int64_t{1} << 40;
 
+// A slot with any number set; a sign board's text slot has none.
 bool is_station_slot(const general_entry& g) {
-  return g.kind != 0 || g.value_a != 0 || g.value_b != 0 || g.value_c != 0 || g.option_a != 0 ||
-         g.number_a != 0 || g.number_b != 0 || g.number_c != 0 || g.number_d != 0 ||
-         g.number_e != 0 || g.option_b != 0 || g.option_c != 0 || g.option_d != 0 ||
-         g.option_e != 0 || g.time_s != 0;
+  bool any = false;
+  for_each_field(kEntryFields, [&](const auto& f) {
+    if constexpr (!std::is_same_v<typename std::remove_cvref_t<decltype(f)>::type, std::string>)
+      any = any || g.*f.member != 0;
+  });
+  return any;
 }
 
 // The platform length the extent was computed from, and option_d as written:
 // non-zero when the extent ends 50 m further (the first station's is stored
 // as 0 all the same).
 station_entry station_from(const general_entry& g) {
+  using namespace station_slot;
   station_entry s;
-  s.position = g.value_c;
-  s.type = g.kind;
-  const int64_t p = g.value_c;
+  const int64_t p = s.position = position.of(g);
+  s.type = type.of(g);
+  const int64_t start = extent_start.of(g);
   int64_t option_d = g.option_d;
-  if (g.kind >= 5 && g.kind <= 8) {
-    s.length = p - g.value_a;
+  if (s.type >= 5 && s.type <= 8) {
+    s.length = p - start;
   } else {
-    s.length = 2 * (p - g.value_a);
-    if (int64_t{g.value_b} - (p + s.length / 2) == 50 && option_d == 0) option_d = 1;
+    s.length = 2 * (p - start);
+    if (extent_end.of(g) - (p + s.length / 2) == 50 && option_d == 0) option_d = 1;
   }
-  s.options = {g.option_a, g.option_e, option_d,   g.number_a, g.number_b,
-               g.option_b, g.number_c, g.number_d, g.number_e, g.option_c};
-  s.hours = g.time_s / 3600;
-  s.minutes = g.time_s % 3600 / 60;
-  s.seconds = g.time_s % 60;
-  s.name = g.text;
+  size_t k = 0;
+  for_each_field(entry_numbers, [&](const auto& f) { s.options[k++] = f.of(g); });
+  s.options[2] = option_d;  // option_d, number 6 of the entry
+  s.hours = time_of_day.of(g) / 3600;
+  s.minutes = time_of_day.of(g) % 3600 / 60;
+  s.seconds = time_of_day.of(g) % 60;
+  s.name = name.of(g);
   return s;
 }
 
@@ -73,12 +79,12 @@ class service_recovery {
   service_entries recover(service_findings& findings) {
     service_entries e;
     const general_table_t& t = held_.table;
-    e.cars = t[kSlotTrainAndLength].value_c;
-    e.braking = t[kSlotTrainAndLength].value_a;
-    e.sand = t[kSlotSignallingAndTrain].number_a;
-    e.clock_hours = t[kSlotSignallingAndTrain].number_c;
-    e.clock_minutes = t[kSlotSignallingAndTrain].number_d;
-    e.clock_seconds = t[kSlotSignallingAndTrain].number_e;
+    e.cars = train_and_length_slot::cars.in(t);
+    e.braking = train_and_length_slot::braking_mass.in(t);
+    e.sand = signalling_and_train_slot::sand.in(t);
+    e.clock_hours = signalling_and_train_slot::clock_hours.in(t);
+    e.clock_minutes = signalling_and_train_slot::clock_minutes.in(t);
+    e.clock_seconds = signalling_and_train_slot::clock_seconds.in(t);
     e.speeds = recover_profile(column(held_, &track_segment::speed_limit), speed_of);
     e.adhesion = recover_profile(column(held_, &track_segment::adhesion), adhesion_of);
 
@@ -338,11 +344,12 @@ std::vector<recovered_station> recover_stations(held_scenario& held) {
   for (int slot = 1; slot < kFirstSignBoardSlot && is_station_slot(held.table[slot]); ++slot) {
     const general_entry& g = held.table[static_cast<size_t>(slot)];
     recovered_station s{station_from(g), slot, -1, {}};
-    if (!text_field(g.text))
+    if (!text_field(station_slot::name.of(g)))
       held.notes.push_back("station slot " + std::to_string(slot) +
                            ": no text field can hold a name that needs quotes and holds a quote");
-    const int64_t end = g.value_b;
-    if (g.kind <= kLastMarkedStationType && g.kind != 5 && g.kind != 6) {
+    const int64_t end = station_slot::extent_end.of(g);
+    const int64_t type = station_slot::type.of(g);
+    if (type <= kLastMarkedStationType && type != 5 && type != 6) {
       for (int64_t k = 1; k <= 4; ++k) {
         const int64_t ahead = end - kSegmentMetres * (k + 1);
         const int64_t cell = segment_index(ahead, 0);
@@ -350,7 +357,7 @@ std::vector<recovered_station> recover_stations(held_scenario& held) {
           s.approach.push_back({cell, static_cast<uint8_t>(80 + k)});
       }
     }
-    if (g.kind <= kLastMarkedStationType && end - 50 > 50) s.stop = segment_index(end, -1);
+    if (type <= kLastMarkedStationType && end - 50 > 50) s.stop = segment_index(end, -1);
     stations.push_back(std::move(s));
   }
   return stations;

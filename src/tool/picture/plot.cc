@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "tool/report/text_encoding.h"
 
@@ -513,7 +514,8 @@ std::vector<plotted_station> stations_of(const general_table_t& table,
   for (int slot = 1; slot < kFirstSignBoardSlot; ++slot) {
     const general_entry& e = table[static_cast<size_t>(slot)];
     if (board_slots.count(slot) != 0 || e == general_entry{}) break;
-    stations.push_back({slot, cp1252_to_utf8(e.text), e.value_c});
+    stations.push_back(
+        {slot, cp1252_to_utf8(station_slot::name.of(e)), station_slot::position.of(e)});
   }
   return stations;
 }
@@ -560,7 +562,7 @@ std::vector<std::pair<size_t, size_t>> tunnel_cells(const std::vector<track_segm
 }
 
 int32_t line_length(const plot_input& in) {
-  const int32_t read = in.table[kSlotTrainAndLength].value_b;
+  const int32_t read = train_and_length_slot::route_length.in(in.table);
   const int64_t cells = static_cast<int64_t>(in.segments.size()) * kSegmentMetres;
   return read > 0 && read < cells ? read
                                   : static_cast<int32_t>(std::min<int64_t>(cells, INT32_MAX));

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "tool/picture/view_assets.h"
 #include "tool/report/dump.h"
@@ -16,10 +17,6 @@ namespace {
 
 using nlohmann::json;
 
-// The stored fields of a cell run kind, value1..value4, signal_time,
-// approach_mark (what a point object writes), then the four properties that
-// every cell of a span carries.
-constexpr size_t kPointFields = 7;
 // No railway's coordinates come near 10^12 m (a thousand million km); a
 // value beyond that is kept off the drawing, which also keeps every
 // millimetre count exact in the page's doubles (below 2^53).
@@ -87,15 +84,16 @@ class token_writer {
 
 // Every cell whose point fields are not all zero, as one array per field.
 json point_columns(const std::vector<track_segment>& cells) {
-  const auto& fields = segment_fields();
+  const auto& fields = kSegmentFieldList;
   json columns = {{"cell", json::array()}};
-  for (size_t f = 0; f < kPointFields; ++f) columns[std::string(fields[f].name)] = json::array();
+  for (size_t f = 0; f < kPointFieldCount; ++f)
+    columns[std::string(fields[f].name)] = json::array();
   for (size_t i = 0; i < cells.size(); ++i) {
     bool set = false;
-    for (size_t f = 0; f < kPointFields; ++f) set = set || fields[f].value(cells[i]) != 0;
+    for (size_t f = 0; f < kPointFieldCount; ++f) set = set || fields[f].value(cells[i]) != 0;
     if (!set) continue;
     columns["cell"].push_back(i);
-    for (size_t f = 0; f < kPointFields; ++f)
+    for (size_t f = 0; f < kPointFieldCount; ++f)
       columns[std::string(fields[f].name)].push_back(fields[f].value(cells[i]));
   }
   return columns;
@@ -103,9 +101,9 @@ json point_columns(const std::vector<track_segment>& cells) {
 
 // The per-cell properties as runs: the first cell of each run and its value.
 json property_runs(const std::vector<track_segment>& cells) {
-  const auto& fields = segment_fields();
+  const auto& fields = kSegmentFieldList;
   json runs = json::object();
-  for (size_t f = kPointFields; f < fields.size(); ++f) {
+  for (size_t f = kPointFieldCount; f < fields.size(); ++f) {
     json starts = json::array(), values = json::array();
     for (size_t i = 0; i < cells.size(); ++i) {
       const int v = fields[f].value(cells[i]);
@@ -120,43 +118,34 @@ json property_runs(const std::vector<track_segment>& cells) {
 
 // The names the listings give kinds and values, for the kinds there are.
 json naming(const std::vector<track_segment>& cells) {
-  std::set<int> kinds = {kNothing,
-                         kSignal,
-                         kSlowdownEnd,
-                         kSlowdownStart,
-                         kSlowdownWarning,
-                         kSlowdownLeadIn,
-                         kSpeedBoard,
-                         kStopMark,
-                         kTunnelMarker,
-                         kCodePoint,
-                         kCodePointWithoutValue,
-                         kSignBoard};
+  std::set<int> kinds;
+  for (const segment_kind_meaning& k : kSegmentKinds) kinds.insert(k.kind);
   for (const track_segment& c : cells) kinds.insert(c.kind);
   json kind_names = json::object(), value_meanings = json::object();
   for (int kind : kinds) {
     const auto k = static_cast<uint8_t>(kind);
     kind_names[std::to_string(kind)] = segment_kind_name(k);
     json meanings = json::array();
-    for (std::string_view name : value_names(k)) meanings.push_back(name);
+    for (std::string_view name : segment_value_names(k)) meanings.push_back(name);
     value_meanings[std::to_string(kind)] = meanings;
   }
   json fields = json::array();
-  for (const segment_field& f : segment_fields()) fields.push_back(f.name);
+  for (const segment_field& f : kSegmentFieldList) fields.push_back(f.name);
   return {{"fields", fields}, {"kind_names", kind_names}, {"value_names", value_meanings}};
 }
 
 json stations_json(const plot_input& in) {
   json stations = json::array();
   for (const plotted_station& st : stations_of(in.table, in.segments)) {
+    using namespace station_slot;
     const general_entry& e = in.table[static_cast<size_t>(st.slot)];
     stations.push_back({{"slot", st.slot},
                         {"name", st.name},
                         {"position", st.position},
                         {"segment", segment_index(st.position, 0)},
-                        {"extent", {e.value_a, e.value_b}},
-                        {"time_s", e.time_s},
-                        {"stop_s", e.option_c}});
+                        {"extent", {extent_start.of(e), extent_end.of(e)}},
+                        {"time_s", time_of_day.of(e)},
+                        {"stop_s", stop_time.of(e)}});
   }
   return stations;
 }
@@ -180,7 +169,7 @@ json general_json(const general_table_t& table) {
     json fields = json::array();
     for (const slot_field& f : slot_fields(slot, e))
       if (!f.meaning.empty()) fields.push_back({f.name, f.meaning, f.value});
-    slots.push_back({{"slot", slot}, {"role", slot_role(slot, e)}, {"fields", fields}});
+    slots.push_back({{"slot", slot}, {"role", role_of_slot(slot, e).name}, {"fields", fields}});
   }
   return slots;
 }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "tool/report/text_encoding.h"
 
@@ -17,65 +18,33 @@ using nlohmann::json;
 
 json cell_json(size_t index, const track_segment& s) {
   json j = {{"index", index}, {"kind_name", segment_kind_name(s.kind)}};
-  for (const segment_field& f : segment_fields()) j[std::string(f.name)] = f.value(s);
+  for_each_field(kSegmentFields, [&](const auto& f) { j[std::string(f.name)] = +(s.*f.member); });
   return j;
 }
 
-// Runs of equal values of one per-cell property, "cells a..b: v".
-void list_runs(std::ostream& out, const std::vector<track_segment>& cells, std::string_view title,
-               const std::function<int(const track_segment&)>& value,
-               const std::function<std::string(int)>& describe) {
-  out << title << ":\n";
+nlohmann::json field_json(int value) { return value; }
+nlohmann::json field_json(const std::string& text) { return cp1252_to_utf8(text); }
+
+// Runs of equal values of one per-cell property, "cells a..b: v", under the
+// field's name and what its stored number counts.
+void list_runs(std::ostream& out, const std::vector<track_segment>& cells, const segment_field& f,
+               std::string_view counts, const std::function<std::string(int)>& describe) {
+  out << f.name << (counts.empty() ? "" : " (" + std::string(counts) + ")") << ":\n";
   size_t start = 0;
   for (size_t i = 1; i <= cells.size(); ++i) {
-    if (i < cells.size() && value(cells[i]) == value(cells[start])) continue;
-    out << "  cells " << start << ".." << i - 1 << ": " << describe(value(cells[start])) << '\n';
+    if (i < cells.size() && f.value(cells[i]) == f.value(cells[start])) continue;
+    out << "  cells " << start << ".." << i - 1 << ": " << describe(f.value(cells[start])) << '\n';
     start = i;
   }
 }
 
+bool holds_point_object(const track_segment& s) {
+  for (size_t f = 0; f < kPointFieldCount; ++f)
+    if (kSegmentFieldList[f].value(s) != 0) return true;
+  return false;
+}
+
 }  // namespace
-
-const std::array<segment_field, kSegmentFieldCount>& segment_fields() {
-  static constexpr std::array<segment_field, kSegmentFieldCount> kFields = {{
-      {"kind", [](const track_segment& s) -> int { return s.kind; }},
-      {"value1", [](const track_segment& s) -> int { return s.value1; }},
-      {"value2", [](const track_segment& s) -> int { return s.value2; }},
-      {"value3", [](const track_segment& s) -> int { return s.value3; }},
-      {"value4", [](const track_segment& s) -> int { return s.value4; }},
-      {"signal_time", [](const track_segment& s) -> int { return s.signal_time; }},
-      {"approach_mark", [](const track_segment& s) -> int { return s.approach_mark; }},
-      {"tunnel_type", [](const track_segment& s) -> int { return s.tunnel_type; }},
-      {"speed_limit", [](const track_segment& s) -> int { return s.speed_limit; }},
-      {"gradient", [](const track_segment& s) -> int { return s.gradient; }},
-      {"adhesion", [](const track_segment& s) -> int { return s.adhesion; }},
-  }};
-  return kFields;
-}
-
-std::array<std::string_view, 4> value_names(uint8_t kind) {
-  switch (kind) {
-    case kSignal:
-      return {"s1*10+d1", "s2*10+d2", "s3*10+d3", "rapp*10+sx*3+dx"};
-    case kSlowdownEnd:
-    case kSlowdownStart:
-      return {"speed km/h", "d_v", "f_tt", ""};
-    case kSlowdownWarning:
-      return {"speed km/h", "d_v", "", ""};
-    case kSlowdownLeadIn:
-      return {"step", "step (d_v)", "", ""};
-    case kSpeedBoard:
-      return {"A: vad/5+vas*20", "B: vbd/5+vbs*20", "C: vcd/5+vcs*20", "strisces*10+strisced"};
-    case kStopMark:
-      return {"station slot", "", "", ""};
-    case kCodePoint:
-      return {"code", "", "", ""};
-    case kSignBoard:
-      return {"text slot", "", "", ""};
-    default:
-      return {"", "", "", ""};
-  }
-}
 
 // Values of the route plan as the listings show them.
 std::string cell_text(const route_plan& plan, int32_t metre, int column, bool json) {
@@ -92,97 +61,13 @@ std::string coordinate_text(double metres) {
 }
 
 std::vector<slot_field> slot_fields(int slot, const general_entry& e) {
-  const bool station = slot_role(slot, e) == std::string_view("station");
-  auto m = [&](std::string_view if_station, std::string_view fixed = "") {
-    return station ? if_station : fixed;
-  };
-  const bool progressive = slot >= kSlotProgressiveTre && slot <= kSlotProgressiveUno;
-  const bool size = slot == kSlotTrainAndLength, line = slot == kSlotSceneryAndLine,
-             sig = slot == kSlotSignallingAndTrain;
-  auto pick = [&](std::string_view st, std::string_view pr, std::string_view sz,
-                  std::string_view ln, std::string_view sg) {
-    return station ? st : progressive ? pr : size ? sz : line ? ln : sig ? sg : std::string_view();
-  };
-  return {
-      {"kind", m("station type"), e.kind},
-      {"value_a",
-       pick("extent start m", "position m", "percentuale massa frenata", "sfondo uno",
-            "ripetizione segnali from m"),
-       e.value_a},
-      {"value_b",
-       pick("extent end m", "value", "lunghezza percorso m", "sfondo tre",
-            "ripetizione segnali to m"),
-       e.value_b},
-      {"value_c", pick("position m", "flag", "numero vetture", "sfondo due", "codes"), e.value_c},
-      {"option_a", m("option_a"), e.option_a},
-      {"text", pick("name", "", "", "line identifier", "train code"), cp1252_to_utf8(e.text)},
-      {"number_a", pick("number_a", "", "", "stamp", "sabbia"), e.number_a},
-      {"number_b", m("number_b"), e.number_b},
-      {"number_c", pick("number_c", "", "", "", "orologio hours"), e.number_c},
-      {"number_d", pick("number_d", "", "", "", "orologio minutes"), e.number_d},
-      {"number_e", pick("number_e", "", "", "", "orologio seconds"), e.number_e},
-      {"option_b", m("option_b"), e.option_b},
-      {"option_c", m("stop time s"), e.option_c},
-      {"option_d", m("option_d"), e.option_d},
-      {"option_e", m("option_e"), e.option_e},
-      {"time_s", pick("time s", "", "", "check code", ""), e.time_s},
-  };
-}
-
-std::string_view segment_kind_name(uint8_t kind) {
-  switch (kind) {
-    case kNothing:
-      return "nothing";
-    case kSignal:
-      return "signal";
-    case kSlowdownEnd:
-      return "slowdown end";
-    case kSlowdownStart:
-      return "slowdown start";
-    case kSlowdownWarning:
-      return "slowdown warning";
-    case kSlowdownLeadIn:
-      return "slowdown lead-in";
-    case kSpeedBoard:
-      return "speed board";
-    case kStopMark:
-      return "station stop mark";
-    case kTunnelMarker:
-      return "tunnel marker";
-    case kCodePoint:
-      return "code point";
-    case kCodePointWithoutValue:
-      return "code point without value";
-    case kSignBoard:
-      return "sign board";
-    default:
-      return "unknown";
-  }
-}
-
-std::string_view slot_role(int slot, const general_entry& e) {
-  switch (slot) {
-    case 0:
-      return "unused";
-    case kSlotProgressiveTre:
-      return "progressiva chilometrica (third after ordering)";
-    case kSlotProgressiveDue:
-      return "progressiva chilometrica (second after ordering)";
-    case kSlotProgressiveUno:
-      return "progressiva chilometrica (first after ordering)";
-    case kSlotTrainAndLength:
-      return "train and line size";
-    case kSlotSceneryAndLine:
-      return "scenery and line";
-    case kSlotSignallingAndTrain:
-      return "signalling and train";
-    default:
-      break;
-  }
-  if (e == general_entry{}) return "empty";
-  general_entry text_only;
-  text_only.text = e.text;
-  return e == text_only ? "sign board text" : "station";
+  const slot_role role = role_of_slot(slot, e);
+  std::vector<slot_field> fields;
+  fields.reserve(kEntryFieldCount);
+  for_each_field(kEntryFields, [&](const auto& f) {
+    fields.push_back({f.name, role.meanings[fields.size()], field_json(e.*f.member)});
+  });
+  return fields;
 }
 
 void list_line_geometry(std::ostream& out, const route_plan& plan) {
@@ -197,7 +82,7 @@ void list_line_geometry(std::ostream& out, const route_plan& plan) {
 void list_general_table(std::ostream& out, const general_table_t& table) {
   for (int slot = 0; slot < kGeneralSlots; ++slot) {
     const general_entry& e = table[static_cast<size_t>(slot)];
-    const std::string_view role = slot_role(slot, e);
+    const std::string_view role = role_of_slot(slot, e).name;
     out << "slot " << slot << ": " << role << '\n';
     if (role == std::string_view("empty") || (slot == 0 && e == general_entry{})) continue;
     for (const slot_field& f : slot_fields(slot, e)) {
@@ -211,37 +96,35 @@ void list_general_table(std::ostream& out, const general_table_t& table) {
 void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
   out << "segment array: " << cells.size() << " cells of 50 m (0.." << cells.size() - 1 << ")\n";
   out << "objects:\n";
+  constexpr size_t kValue1 = field_index<&track_segment::value1>(kSegmentFields);
+  const segment_field& signal_time = segment_field_of<&track_segment::signal_time>();
+  const segment_field& approach_mark = segment_field_of<&track_segment::approach_mark>();
   for (size_t i = 0; i < cells.size(); ++i) {
     const track_segment& s = cells[i];
-    if (s.kind == 0 && s.value1 == 0 && s.value2 == 0 && s.value3 == 0 && s.value4 == 0 &&
-        s.signal_time == 0 && s.approach_mark == 0)
-      continue;
+    if (!holds_point_object(s)) continue;
     out << "  cell " << i << " (" << segment_position(static_cast<int64_t>(i), 0)
         << " m): " << segment_kind_name(s.kind) << " [" << int{s.kind} << "]";
     if (i == 1) out << " (cell 1 carries the scenario stamp: value1 5121, value2 the check code)";
-    const auto names = value_names(s.kind);
-    const std::array<int16_t, 4> values = {s.value1, s.value2, s.value3, s.value4};
-    for (size_t v = 0; v < 4; ++v)
-      if (values[v] != 0 || !names[v].empty())
-        out << " value" << v + 1 << (names[v].empty() ? "" : " (" + std::string(names[v]) + ")")
-            << "=" << values[v];
-    if (s.signal_time != 0 || s.kind == kSignal) out << " signal_time=" << int{s.signal_time};
-    if (s.approach_mark != 0) out << " approach_mark=" << int{s.approach_mark};
+    const auto names = segment_value_names(s.kind);
+    for (size_t v = 0; v < 4; ++v) {
+      const segment_field& f = kSegmentFieldList[kValue1 + v];
+      if (f.value(s) != 0 || !names[v].empty())
+        out << " " << f.name << (names[v].empty() ? "" : " (" + std::string(names[v]) + ")") << "="
+            << f.value(s);
+    }
+    if (s.signal_time != 0 || s.kind == kSignal)
+      out << " " << signal_time.name << "=" << signal_time.value(s);
+    if (s.approach_mark != 0) out << " " << approach_mark.name << "=" << approach_mark.value(s);
     out << '\n';
   }
-  list_runs(
-      out, cells, "speed_limit (steps of 5 km/h)",
-      [](const track_segment& s) { return s.speed_limit; },
-      [](int v) { return std::to_string(v) + " (" + std::to_string(v * 5) + " km/h)"; });
-  list_runs(
-      out, cells, "gradient (plus 100)", [](const track_segment& s) { return s.gradient; },
-      [](int v) { return std::to_string(v) + " (" + std::to_string(v - 100) + ")"; });
-  list_runs(
-      out, cells, "adhesion", [](const track_segment& s) { return s.adhesion; },
-      [](int v) { return std::to_string(v); });
-  list_runs(
-      out, cells, "tunnel_type", [](const track_segment& s) { return s.tunnel_type; },
-      [](int v) { return v == 0 ? std::string("0 (open line)") : std::to_string(v); });
+  list_runs(out, cells, segment_field_of<&track_segment::speed_limit>(), "steps of 5 km/h",
+            [](int v) { return std::to_string(v) + " (" + std::to_string(v * 5) + " km/h)"; });
+  list_runs(out, cells, segment_field_of<&track_segment::gradient>(), "plus 100",
+            [](int v) { return std::to_string(v) + " (" + std::to_string(v - 100) + ")"; });
+  list_runs(out, cells, segment_field_of<&track_segment::adhesion>(), "",
+            [](int v) { return std::to_string(v); });
+  list_runs(out, cells, segment_field_of<&track_segment::tunnel_type>(), "",
+            [](int v) { return v == 0 ? std::string("0 (open line)") : std::to_string(v); });
 }
 
 std::string exact_number(double v, cell_tag tag) {
@@ -279,7 +162,7 @@ std::string general_table_json(const general_table_t& table) {
   json slots = json::array();
   for (int slot = 0; slot < kGeneralSlots; ++slot) {
     const general_entry& e = table[static_cast<size_t>(slot)];
-    json j = {{"slot", slot}, {"role", slot_role(slot, e)}};
+    json j = {{"slot", slot}, {"role", role_of_slot(slot, e).name}};
     json meanings = json::object();
     for (const slot_field& f : slot_fields(slot, e)) {
       j[std::string(f.name)] = f.value;

@@ -2,7 +2,6 @@
 #ifndef SCENARIO_TOOL_DUMP_H_
 #define SCENARIO_TOOL_DUMP_H_
 
-#include <array>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -13,27 +12,8 @@
 
 namespace scenario::tool {
 
-// The name of a segment cell's kind ("signal", "slowdown start", ...).
-std::string_view segment_kind_name(uint8_t kind);
-
-// The stored fields of a segment cell, in file order, by the names the
-// listings give them.
-struct segment_field {
-  std::string_view name;
-  int (*value)(const track_segment&);
-};
-inline constexpr size_t kSegmentFieldCount = 11;
-const std::array<segment_field, kSegmentFieldCount>& segment_fields();
-
-// What value1..value4 of a cell mean for its kind; empty names are unused.
-std::array<std::string_view, 4> value_names(uint8_t kind);
-
 // A route-plan coordinate as the listings print it: metres, three decimals.
 std::string coordinate_text(double metres);
-
-// What a table slot holds ("station", "sign board text", "train and line
-// size", ...), judged from its number and content.
-std::string_view slot_role(int slot, const general_entry& entry);
 
 // A route plan value exactly, in the shortest text that reads back as the
 // same double; a real cell whose value is whole keeps a ".0", so that it is
@@ -46,7 +26,7 @@ std::string exact_number(double v, cell_tag tag);
 std::string json_number(double v, cell_tag tag);
 
 // One field of a table slot, in record order, with what the slot makes of
-// it (empty when the slot gives the field no meaning).
+// it (empty when the slot gives the field no meaning; see role_of_slot).
 struct slot_field {
   std::string_view name;
   std::string_view meaning;

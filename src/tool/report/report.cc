@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compile/failure_messages.h"
+#include "model/fields.h"
 #include "model/rounding.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
