@@ -1,6 +1,7 @@
 #include "tool/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <new>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "tool/commands/plot_command.h"
 #include "tool/commands/template_command.h"
 #include "tool/commands/view_command.h"
+#include "tool/exit_status.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
@@ -31,7 +33,8 @@ struct compile_flags {
   bool werror = false;
   bool no_warnings = false;
 
-  void add_to(CLI::App& command, bool writes) {
+  CLI::App* add_to(CLI::App& tool, const char* name, const char* what, bool writes) {
+    CLI::App& command = *tool.add_subcommand(name, what);
     command.add_option("LINE_TXT", options.line_text, "line description text (<line>_linea.txt)")
         ->required();
     command
@@ -48,6 +51,7 @@ struct compile_flags {
     command.add_flag("-w", no_warnings, "report no warnings");
     command.add_option("--format", format, "diagnostics as text (standard error) or json")
         ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+    return &command;
   }
 
   compile_options finish(bool writes, bool colour) {
@@ -91,17 +95,68 @@ struct picture_flags {
   }
 };
 
+// `template DIR`.  Paths are taken as UTF-8 text, each made a path on its
+// own: the standard library would read narrow text in Windows' ANSI code page.
+struct template_flags {
+  template_options options;
+  std::string dir;
+
+  CLI::App* add_to(CLI::App& tool) {
+    CLI::App* command =
+        tool.add_subcommand("template", "write the built-in source texts into DIR to start from");
+    command->add_option("DIR", dir, "directory for the two texts")->required();
+    command->add_option("--line-id", options.line_id, "line identifier of the names");
+    command->add_option("--train-code", options.train_code, "train code of the names");
+    command->add_flag("--force", options.force, "replace texts already in DIR");
+    command->add_flag("--annotated", options.annotated,
+                      "with comment lines explaining every entry, field by field");
+    return command;
+  }
+  template_options finish() {
+    options.dir = platform::path_from_utf8(dir);
+    return options;
+  }
+};
+
+// `dump FILE`.
+struct dump_flags {
+  dump_options options;
+  std::string file, format = "text", kind;
+  CLI::Option* kind_flag = nullptr;
+
+  CLI::App* add_to(CLI::App& tool) {
+    CLI::App* command = tool.add_subcommand("dump", "list a compiled file as text or JSON");
+    command
+        ->add_option("FILE", file,
+                     "line geometry (.._linea.dat), table (.sim) "
+                     "or segment (.dat) file")
+        ->required();
+    command->add_option("--format", format, "text or json")
+        ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+    kind_flag = command->add_option("--kind", kind, "the file's kind, when its name does not tell")
+                    ->check(CLI::IsMember({"geometry", "table", "segments"}));
+    return command;
+  }
+  dump_options finish() {
+    options.file = platform::path_from_utf8(file);
+    if (kind_flag->count() > 0) options.kind = kind;
+    options.json = format == "json";
+    return options;
+  }
+};
+
 // `explain [ID]`.
 struct explain_command {
   CLI::App* command = nullptr;
   CLI::Option* id_option = nullptr;
   std::string id;
 
-  void add_to(CLI::App& tool) {
+  CLI::App* add_to(CLI::App& tool) {
     command = tool.add_subcommand(
         "explain", "what a failure code or warning id means, its causes and its fix");
     id_option = command->add_option(
         "ID", id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+    return command;
   }
   int run(std::ostream& out, std::ostream& err) const {
     return run_explain(id_option->count() > 0 ? std::optional(id) : std::nullopt, out, err);
@@ -116,7 +171,7 @@ struct decompile_flags {
   CLI::Option* line_flag = nullptr;
   CLI::Option* train_flag = nullptr;
 
-  void add_to(CLI::App& tool) {
+  CLI::App* add_to(CLI::App& tool) {
     command = tool.add_subcommand(
         "decompile", "recover the two source texts of a compiled scenario, exactly where possible");
     command->add_option("DIR", dir, "directory of the compiled files")->required();
@@ -124,6 +179,7 @@ struct decompile_flags {
     train_flag = command->add_option("--train-code", train_code, "train code");
     command->add_option("--out", out_dir, "directory for the two texts (default: .)");
     command->add_flag("--force", options.force, "replace texts already there");
+    return command;
   }
   decompile_options finish() {
     options.dir = platform::path_from_utf8(dir);
@@ -157,6 +213,13 @@ std::string parse_failure(const CLI::App*, const CLI::Error& e) {
   return shortened(e.what(), 2 * kQuotedBytes) + "\nRun with --help for more information.\n";
 }
 
+// One row of the command table: the subcommand the parser filled, and how to
+// run it once parsed.
+struct command_row {
+  CLI::App* command;
+  std::function<int()> run;
+};
+
 }  // namespace
 
 int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool colour) {
@@ -169,56 +232,51 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.failure_message(parse_failure);
   app.require_subcommand(1);
 
-  // Paths are taken as UTF-8 text, each made a path on its own: the
-  // standard library would read narrow text in Windows' ANSI code page.
-  template_options template_opts;
-  std::string template_dir;
-  CLI::App* template_cmd =
-      app.add_subcommand("template", "write the built-in source texts into DIR to start from");
-  template_cmd->add_option("DIR", template_dir, "directory for the two texts")->required();
-  template_cmd->add_option("--line-id", template_opts.line_id, "line identifier of the names");
-  template_cmd->add_option("--train-code", template_opts.train_code, "train code of the names");
-  template_cmd->add_flag("--force", template_opts.force, "replace texts already in DIR");
-  template_cmd->add_flag("--annotated", template_opts.annotated,
-                         "with comment lines explaining every entry, field by field");
-
+  // The order of the rows is the order of --help.
+  template_flags template_f;
   explain_command explain;
-  explain.add_to(app);
-
   compile_flags compile_f, check_f;
-  CLI::App* compile_cmd = app.add_subcommand(
-      "compile", "compile two source texts into the three compiled files, as the generator does");
-  compile_f.add_to(*compile_cmd, true);
-  CLI::App* check_cmd =
-      app.add_subcommand("check", "compile two source texts and report, writing nothing");
-  check_f.add_to(*check_cmd, false);
-
-  dump_options dump_opts;
-  std::string dump_file, dump_format = "text";
-  std::string dump_kind;
-  CLI::App* dump_cmd = app.add_subcommand("dump", "list a compiled file as text or JSON");
-  dump_cmd
-      ->add_option("FILE", dump_file,
-                   "line geometry (.._linea.dat), table (.sim) "
-                   "or segment (.dat) file")
-      ->required();
-  dump_cmd->add_option("--format", dump_format, "text or json")
-      ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
-  CLI::Option* kind_flag = dump_cmd
-                               ->add_option("--kind", dump_kind,
-                                            "the file's kind, when its "
-                                            "name does not tell")
-                               ->check(CLI::IsMember({"geometry", "table", "segments"}));
-
+  dump_flags dump_f;
   picture_flags plot_f, view_f;
-  CLI::App* plot_cmd = plot_f.add_to(app, "plot", "draw a compiled scenario as an SVG picture",
-                                     "SVG file to write (default: DIR/<line>_<train>.svg)");
-  view_f.add_to(app, "view",
-                "write an interactive page of a compiled scenario: map, profiles and "
-                "a segment inspector, in one HTML file",
-                "HTML file to write (default: DIR/<line>_<train>.html)");
   decompile_flags decompile_f;
-  decompile_f.add_to(app);
+  auto run_guarded = [&](auto run, bool json) { return guarded(run, json, out, err); };
+  const command_row commands[] = {
+      {template_f.add_to(app),
+       [&] {
+         return run_guarded([&] { return run_template(template_f.finish(), out, err); }, false);
+       }},
+      {explain.add_to(app), [&] { return explain.run(out, err); }},
+      {compile_f.add_to(app, "compile",
+                        "compile two source texts into the three compiled files, as the "
+                        "generator does",
+                        true),
+       [&] {
+         const compile_options options = compile_f.finish(true, colour);
+         return run_guarded([&] { return run_compile(options, out, err); }, options.json);
+       }},
+      {check_f.add_to(app, "check", "compile two source texts and report, writing nothing", false),
+       [&] {
+         const compile_options options = check_f.finish(false, colour);
+         return run_guarded([&] { return run_compile(options, out, err); }, options.json);
+       }},
+      {dump_f.add_to(app),
+       [&] {
+         const dump_options options = dump_f.finish();
+         return run_guarded([&] { return run_dump(options, out, err); }, options.json);
+       }},
+      {plot_f.add_to(app, "plot", "draw a compiled scenario as an SVG picture",
+                     "SVG file to write (default: DIR/<line>_<train>.svg)"),
+       [&] { return run_guarded([&] { return run_plot(plot_f.finish(), out, err); }, false); }},
+      {view_f.add_to(app, "view",
+                     "write an interactive page of a compiled scenario: map, profiles and "
+                     "a segment inspector, in one HTML file",
+                     "HTML file to write (default: DIR/<line>_<train>.html)"),
+       [&] { return run_guarded([&] { return run_view(view_f.finish(), out, err); }, false); }},
+      {decompile_f.add_to(app),
+       [&] {
+         return run_guarded([&] { return run_decompile(decompile_f.finish(), out, err); }, false);
+       }},
+  };
 
   try {
     app.parse(argc, argv);
@@ -226,29 +284,9 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
     app.exit(e, out, err);
     return e.get_exit_code() == 0 ? kExitOk : kExitUsage;
   }
-
-  if (*template_cmd) {
-    template_opts.dir = platform::path_from_utf8(template_dir);
-    return guarded([&] { return run_template(template_opts, out, err); }, false, out, err);
-  }
-  if (*explain.command) return explain.run(out, err);
-  for (auto [cmd, flags, writes] :
-       {std::tuple{compile_cmd, &compile_f, true}, std::tuple{check_cmd, &check_f, false}}) {
-    if (!*cmd) continue;
-    const compile_options options = flags->finish(writes, colour);
-    return guarded([&] { return run_compile(options, out, err); }, options.json, out, err);
-  }
-  if (*dump_cmd) {
-    dump_opts.file = platform::path_from_utf8(dump_file);
-    if (kind_flag->count() > 0) dump_opts.kind = dump_kind;
-    dump_opts.json = dump_format == "json";
-    return guarded([&] { return run_dump(dump_opts, out, err); }, dump_opts.json, out, err);
-  }
-  if (*decompile_f.command)
-    return guarded([&] { return run_decompile(decompile_f.finish(), out, err); }, false, out, err);
-  if (*plot_cmd)
-    return guarded([&] { return run_plot(plot_f.finish(), out, err); }, false, out, err);
-  return guarded([&] { return run_view(view_f.finish(), out, err); }, false, out, err);
+  for (const command_row& row : commands)
+    if (*row.command) return row.run();
+  return kExitUsage;  // the parser requires a command: not reached
 }
 
 }  // namespace scenario::tool

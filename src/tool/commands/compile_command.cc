@@ -12,6 +12,7 @@
 #include "system/platform.h"
 #include "system/terminal_text.h"
 #include "tool/commands/identifiers.h"
+#include "tool/exit_status.h"
 #include "tool/report/compile_record.h"
 #include "tool/report/report.h"
 

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "tool/exit_status.h"
 
 namespace scenario::tool {
 

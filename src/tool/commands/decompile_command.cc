@@ -14,6 +14,7 @@
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
 #include "tool/commands/identifiers.h"
+#include "tool/exit_status.h"
 #include "tool/decompile/decompile.h"
 
 namespace scenario::tool {

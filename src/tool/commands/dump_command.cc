@@ -5,7 +5,7 @@
 #include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
-#include "tool/commands/compile_command.h"
+#include "tool/exit_status.h"
 #include "tool/commands/identifiers.h"
 #include "tool/report/dump.h"
 #include "tool/report/report.h"

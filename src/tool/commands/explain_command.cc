@@ -2,7 +2,7 @@
 
 #include "compile/explanations.h"
 #include "reading/reading.h"
-#include "tool/commands/compile_command.h"
+#include "tool/exit_status.h"
 
 namespace scenario::tool {
 namespace {

@@ -8,6 +8,7 @@
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
 #include "tool/commands/identifiers.h"
+#include "tool/exit_status.h"
 #include "tool/report/compile_record.h"
 
 namespace scenario::tool {

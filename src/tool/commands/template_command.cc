@@ -9,7 +9,7 @@
 #include "format/scenario_names.h"
 #include "system/files.h"
 #include "system/terminal_text.h"
-#include "tool/commands/compile_command.h"
+#include "tool/exit_status.h"
 #include "tool/commands/identifiers.h"
 
 namespace scenario::tool {
