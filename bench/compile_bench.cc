@@ -57,7 +57,7 @@ void BM_ReadLineMaximumLength(benchmark::State& state) {
   const std::string& line = maximum_length_texts().line_description;
   for (auto _ : state) {
     scenario_records records = fresh_records();
-    records.build_geometry = 1;
+    records.build_geometry = true;
     reading_outcome outcome;
     int32_t sign_board_cursor = kFirstSignBoardSlot;
     if (!read_line_description(line, records, outcome, sign_board_cursor) ||

@@ -275,7 +275,7 @@ TEST(ReaderWarningsTest, CommentsAndSectionLinesAreNoEntries) {
 }
 
 TEST(ReaderWarningsTest, CurvesPassedOverWithoutARoutePlanAreNoEntries) {
-  const reading_run run = read_texts(line_text("curvas4, 1500, 300\r\n"), kNoService, 0);
+  const reading_run run = read_texts(line_text("curvas4, 1500, 300\r\n"), kNoService, false);
   EXPECT_TRUE(run.outcome.warnings.empty());
 }
 

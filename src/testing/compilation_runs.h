@@ -35,7 +35,7 @@ struct reading_run {
 };
 
 inline reading_run read_texts(const std::string& line, const std::string& service,
-                              int32_t build_geometry = 1) {
+                              bool build_geometry = true) {
   reading_run run;
   run.records.line_id = "Milano_Lecco";
   run.records.train_code = "L5244";
