@@ -1255,8 +1255,8 @@
                                `position / ${CELL} ${offset > 0 ? '+' : '\u2212'} ${Math.abs(offset)}`;
     return el(
         'p', {class: 'where'},
-        `${kindName(c.kind)} at ${metresText(c.position)} (${kmText(c.position)}) in the source ` +
-            `text: it takes segment ${rule}.`);
+        `${kindName(c.kind)} at ${metresText(c.position)} (${kmText(c.position)}): an entry ` +
+            `written there takes the segment of ${rule}.`);
   }
 
   function slowdownNote(c) {
