@@ -123,7 +123,9 @@ TEST_F(DecompileCli, FilesThatCannotComeBackAreReportedAndExitOne) {
   spill(dir / "bin/Milano_Lecco_L5244.dat", segments);
   const run_result r = run_tool(dir.path(), {"decompile", "bin", "--out", "rec"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "warning: Milano_Lecco_L5244.dat: cell 600: value2: held 9, the texts give 0\n");
+  EXPECT_EQ(r.err,
+            "warning: Milano_Lecco_L5244.dat: segment 600, covering 30000-30050 m: value2: held 9, "
+            "the texts give 0\n");
   EXPECT_TRUE(fs::exists(dir / ("rec/" + line_txt)));
   EXPECT_TRUE(fs::exists(dir / ("rec/" + service_txt)));
 }

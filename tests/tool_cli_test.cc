@@ -233,7 +233,7 @@ TEST_F(ToolCli, DumpListsEveryCompiledFile) {
 
   const run_result cells = run_tool(dir.path(), {"dump", "Milano_Lecco_L5244.dat"});
   ASSERT_EQ(cells.status, 0) << cells.err;
-  EXPECT_NE(cells.out.find("cell 1006 (50300 m): station stop mark"), std::string::npos);
+  EXPECT_NE(cells.out.find("segment 1006, at 50350 m: station stop mark"), std::string::npos);
 
   const run_result plan = run_tool(dir.path(), {"dump", "Milano_Lecco_linea.dat"});
   ASSERT_EQ(plan.status, 0) << plan.err;

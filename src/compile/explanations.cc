@@ -179,14 +179,14 @@ constexpr explanation kExplanations[] = {
      "or the route plan was drawn past metre 1 000 000.",
      "Write the class digit (\"curvas4\") and keep curves within the line.", "curvas, 100, 100"},
     {"1250", E, false, "an entry wrote into the scenario stamp's place",
-     "Before writing, the compilation stamps value1 of segment cell 1 (labelled 50 m) and table "
+     "Before writing, the compilation stamps value1 of segment 1 (covering 50-100 m) and table "
      "slot 85; an entry already wrote there: a signal, board or slowdown mark at 0 m, an "
      "abbattimento mark at 50 m. Nothing is written.",
      "Place point entries at 50 m or more (abbattimento marks at 100 m or more).",
      "segnale, 0, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
     {"1251", E, false, "an entry wrote into the check code's place",
      "Before writing, the compilation stores the check code in value2 of segment cell 1 "
-     "(labelled 50 m) and table slot 85; an entry already wrote there. Nothing is written.",
+     "(covering 50-100 m) and table slot 85; an entry already wrote there. Nothing is written.",
      "Place point entries at 50 m or more.", "rallentamento, 0, 30, 500, 0, 0, 30"},
 
     {w::kUnknownEntry, W, false, "a line whose first field is no entry is passed over",

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "reading/warning_ids.h"
 #include "testing/compilation_runs.h"
 
 namespace scenario {
@@ -149,6 +150,58 @@ TEST(SegmentPositionsTest, ProfilesChangeAtTheRoundedSegment) {
   EXPECT_EQ(run.cell(102).speed_limit, 20);
   EXPECT_EQ(run.cell(103).adhesion, 90);
   EXPECT_EQ(run.cell(104).adhesion, 80);
+}
+
+}  // namespace
+}  // namespace scenario
+
+namespace scenario {
+namespace {
+
+// The position-snapped warning names the position to write instead: written
+// there, the entry gives the very same segments and no warning.
+TEST(SegmentPositions, TheSnappedWarningNamesAPositionThatLandsOnTheSameSegment) {
+  struct {
+    const char* name;
+    std::string line;     // "@" stands for the position
+    std::string service;  // likewise
+    int position;
+  } const cases[] = {
+      {"signal", "", "segnale, @, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n", 5175},
+      {"signal rounded up", "", "segnale, @, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n", 5225},
+      {"signal", "", "segnale, @, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n", 11249},
+      {"slowdown", "", "rallentamento, @, 30, 1000, 0, 0, 0\r\n", 20075},
+      {"speed board", "indicatori_vmax, @, 90, 90, 90, 0, 90, 90, 90, 0\r\n", "", 1075},
+      {"sign board", "cartello indicatore, @, BIVIO\r\n", "", 1025},
+      {"abbattimento", "", "abbattimento, @, 3\r\n", 7125},
+      {"gradient", "pendenza, @, 5\r\n", "", 3075},
+  };
+  const auto with = [](std::string text, int position) {
+    const size_t at = text.find('@');
+    if (at != std::string::npos) text.replace(at, 1, std::to_string(position));
+    return text;
+  };
+  const auto snapped = [](const reading_run& run) {
+    for (const reader_warning& w : run.outcome.warnings)
+      if (w.id == warning_id::kPositionSnapped) return w.message;
+    return std::string();
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.position));
+    const reading_run first = read_texts(line_text(with(c.line, c.position), 30000),
+                                         service_text(with(c.service, c.position)));
+    ASSERT_EQ(first.code(), 0);
+    const std::string message = snapped(first);
+    const size_t at = message.find("as if written at ");
+    ASSERT_NE(at, std::string::npos) << message;
+    const int named = std::stoi(message.substr(at + 17));
+    EXPECT_EQ(named % 50, 0) << message;
+    const reading_run second =
+        read_texts(line_text(with(c.line, named), 30000), service_text(with(c.service, named)));
+    ASSERT_EQ(second.code(), 0);
+    EXPECT_EQ(snapped(second), "");
+    EXPECT_TRUE(second.records.segments == first.records.segments) << message;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "line/progressive.h"
 #include "line/tunnels_and_boards.h"
 #include "model/fields.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
@@ -372,9 +373,9 @@ void line_reader::note_tunnel(int32_t start, int32_t end, int32_t written, int32
              first <= last && (start % kSegmentMetres != 0 || end % kSegmentMetres != 0)) {
     notes_.warn(warning_id::kPositionSnapped, entry_start_,
                 from_to + " covers segments " + std::to_string(first) + " to " +
-                    std::to_string(last) + ", labelled " +
-                    std::to_string(segment_position(first, 0)) + " to " +
-                    std::to_string(segment_position(last, 0)) +
+                    std::to_string(last) + ", as if written from " +
+                    std::to_string(segment_position(first, kProfileOffset)) + " to " +
+                    std::to_string(segment_position(last, kEndOffset)) +
                     " m: ends that are not multiples of 50 m are rounded to segments");
   }
   if (stored == 3 && written != 3 && tunnels_.count > 1)

@@ -11,8 +11,9 @@ std::string metres(int64_t m) { return std::to_string(m) + " m"; }
 
 }  // namespace
 
-std::string segment_label(int64_t index) {
-  return "segment " + std::to_string(index) + ", labelled " + metres(segment_position(index, 0));
+std::string snapped_to(int64_t index, int64_t offset) {
+  return "segment " + std::to_string(index) + ", as if written at " +
+         metres(segment_position(index, offset));
 }
 
 void entry_notes::warn(std::string_view id, text_position where, std::string message) {
@@ -33,7 +34,7 @@ void entry_notes::snapped(text_position where, std::string_view what, int64_t po
   if (position % kSegmentMetres == 0) return;
   warn(warning_id::kPositionSnapped, where,
        std::string(what) + " at " + metres(position) + " lands on " +
-           segment_label(segment_index(position, offset)) +
+           snapped_to(segment_index(position, offset), offset) +
            ": a position that is not a multiple of 50 m is rounded to a segment");
 }
 

@@ -20,8 +20,9 @@
 
 namespace scenario {
 
-// "segment 226, labelled 11300 m", as `dump` labels a cell.
-std::string segment_label(int64_t index);
+// "segment 226, as if written at 11250 m": the segment, and the position, a
+// multiple of 50 m, that an entry mapping by `offset` writes to land there.
+std::string snapped_to(int64_t index, int64_t offset);
 
 class entry_notes {
  public:

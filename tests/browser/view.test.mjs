@@ -296,8 +296,10 @@ describe('the built-in scenario', () => {
     assert.deepEqual(shown.fields.kind, {value: 1, meaning: 'signal'});
     assert.deepEqual(shown.fields.value1, {value: 42, meaning: 's1*10+d1'});
     assert.deepEqual(shown.fields.value4, {value: 8, meaning: 'rapp*10+sx*3+dx'});
-    // The built-in signal is entered at 1 450 m; 1 425 to 1 475 m all land here.
-    assert.match(shown.text, /Entered at 1\s?425\u20131\s?475\s?m/);
+    // The built-in signal is written at 1 450 m, and shown there.
+    assert.match(
+        shown.text,
+        /signal at 1\s?450\s?m \(km\s?1\+450\): an entry written there takes the segment of position \/ 50 \+ 1/);
     assert.equal(shown.fields.speed_limit.value, 18);
     assert.match(shown.fields.speed_limit.meaning, /90 km\/h/);
     for (const name of ['signal_time', 'approach_mark', 'tunnel_type', 'gradient', 'adhesion']) {
@@ -612,6 +614,53 @@ describe('the maximum-length scenario (1 000 000 m)', () => {
         await pageRoutePlanListing(page),
         dumpedRoutePlanListing(path.join(dir, 'Sintetica_linea.dat')));
     await screenshot(page, 'view-maximum-m500000');
+    await page.close();
+  });
+});
+
+// Each object where its entry puts it: the page's inspector states every
+// object of the built-in scenario at the position `dump` gives it, which is
+// the position written in the source text.
+describe('positions as the author writes them', () => {
+  let dir;
+  let file;
+  before(() => {
+    dir = builtInDir('positions');
+    file = compileAndView(dir, 'Milano_Lecco', 'L5244');
+  });
+
+  // 14000 as the page writes it: thousands apart by a (no-break) blank.
+  function metresPattern(m) {
+    return String(m).replace(/\B(?=(\d{3})+(?!\d))/g, '\\s?');
+  }
+
+  test('the inspector shows every object at the position dump gives it', async () => {
+    const listing = JSON.parse(
+        tool(['dump', path.join(dir, 'Milano_Lecco_L5244.dat'), '--format', 'json']));
+    const text = tool(['dump', path.join(dir, 'Milano_Lecco_L5244.dat')]);
+    const objects = listing.cells.filter((c) => c.position !== null);
+    assert.ok(objects.length > 20, `${objects.length} objects`);
+    const source = fs.readFileSync(path.join(dir, 'Milano_Lecco_L5244-.txt'), 'latin1');
+    const {page, problems} = await openPage(file);
+    for (const c of objects) {
+      assert.ok(
+          text.includes(`  segment ${c.index}, at ${c.position} m: ${c.kind_name}`),
+          `dump's text lists segment ${c.index} at ${c.position} m`);
+      await page.evaluate((m) => {
+        location.hash = `#m=${m}`;
+      }, c.index * 50);
+      await page.waitForFunction((m) => window.scenarioView.selection() === m, {}, c.index * 50);
+      const shown = await inspector(page);
+      assert.equal(shown.title, `Segment ${c.index}`);
+      assert.match(
+          shown.text,
+          new RegExp(`${c.kind_name} at ${metresPattern(c.position)}\\s?m`),
+          `segment ${c.index}`);
+    }
+    // A signal of the built-in service text, as written there.
+    const signal = objects.find((c) => c.kind_name === 'signal');
+    assert.match(source, new RegExp(`segnale,\\s*${signal.position},`));
+    assert.deepEqual(problems, []);
     await page.close();
   });
 });

@@ -9,6 +9,7 @@
 #include "format/compiled_files.h"
 #include "format/scenario_names.h"
 #include "model/fields.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "system/terminal_text.h"
 #include "tool/decompile/recovery.h"
@@ -85,7 +86,9 @@ void compare_segments(difference_list& d, const std::string& file,
     const track_segment& h = held[i];
     const track_segment& g = given[i];
     if (h == g) continue;
-    d.compare(file, "cell " + std::to_string(i), kSegmentFields, h, g);
+    // Named as the author placed what the file holds there.
+    d.compare(file, segment_text(static_cast<int64_t>(i), h.kind != 0 ? h.kind : g.kind),
+              kSegmentFields, h, g);
   }
 }
 

@@ -17,7 +17,7 @@ struct recovered_texts {
   std::string line_description;
   std::string train_service;
   // Every difference between the held files and those the texts compile to,
-  // one line each ("FILE: cell N: FIELD: held V, the texts give W"), and
+  // one line each ("FILE: segment N, at P m: FIELD: held V, the texts give W"), and
   // whatever else keeps the texts from giving the files back.
   std::vector<std::string> warnings;
   // Why, where the decompiler could tell.

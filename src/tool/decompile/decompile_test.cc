@@ -261,8 +261,10 @@ TEST(Decompile, HandEditedFilesReportEachDifference) {
   const std::vector<std::string> expected = {
       "Milano_Lecco_L5244.sim: slot 3: text: held \"\"OPEN, AND COMMA\", the texts give "
       "\"OPEN, AND COMMA\"",
-      "Milano_Lecco_L5244.dat: cell 500: kind: held 99, the texts give 0",
-      "Milano_Lecco_L5244.dat: cell 600: value3: held 7, the texts give 0",
+      "Milano_Lecco_L5244.dat: segment 500, covering 25000-25050 m: kind: held 99, the texts give "
+      "0",
+      "Milano_Lecco_L5244.dat: segment 600, covering 30000-30050 m: value3: held 7, the texts give "
+      "0",
   };
   EXPECT_EQ(t.warnings, expected) << listed(t);
 }
@@ -286,7 +288,9 @@ TEST(Decompile, ManyDifferencesAreCountedAfterTheFirstFew) {
   for (int c = 1100; c < 1130; ++c) run.records.segments[static_cast<size_t>(c)].value4 = 1;
   const recovered_texts t = decompile(run.records);
   ASSERT_EQ(t.warnings.size(), 21u) << listed(t);
-  EXPECT_EQ(t.warnings[0], "Milano_Lecco_L5244.dat: cell 1100: value4: held 1, the texts give 0");
+  EXPECT_EQ(t.warnings[0],
+            "Milano_Lecco_L5244.dat: segment 1100, covering 55000-55050 m: value4: "
+            "held 1, the texts give 0");
   EXPECT_EQ(t.warnings[20], "Milano_Lecco_L5244.dat: 10 more differences like those above");
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "line/tunnels_and_boards.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "tool/decompile/recovery.h"
 
@@ -98,7 +99,7 @@ class tunnel_recovery {
       while (j + 1 < orphans_.size() && orphans_[j + 1] == orphans_[j] + 4) ++j;
       const int64_t first = orphans_[i] - 3;
       if (first < 0) {
-        held_.notes.push_back("cell " + std::to_string(orphans_[i]) +
+        held_.notes.push_back(segment_text(orphans_[i], kTunnelMarker) +
                               ": no tunnel lays a marker this close to the start of the line");
       } else {
         chains.push_back({first, orphans_[j], 1, true, false,

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "model/fields.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "tool/report/text_encoding.h"
 
@@ -152,16 +153,11 @@ std::string plan_path(const drawn_plan& plan, const plan_view& view, int64_t a, 
 std::vector<std::pair<int32_t, int32_t>> tunnel_spans(const std::vector<track_segment>& cells) {
   std::vector<std::pair<int32_t, int32_t>> spans;
   // A tunnel from s to f covers cells s / 50 to f / 50 - 1.
-  for (const auto& [first, last] : tunnel_cells(cells))
-    spans.emplace_back(static_cast<int32_t>(segment_position(static_cast<int64_t>(first), 0)),
-                       static_cast<int32_t>(segment_position(static_cast<int64_t>(last), -1)));
+  for (const auto& [first, last] : tunnel_cells(cells)) {
+    const metre_span span = segment_span(static_cast<int64_t>(first), static_cast<int64_t>(last));
+    spans.emplace_back(static_cast<int32_t>(span.from), static_cast<int32_t>(span.to));
+  }
   return spans;
-}
-
-// Signals and slowdown marks stand one cell after their position: the
-// position an author writes to put them there.
-int32_t marked_position(size_t cell) {
-  return static_cast<int32_t>(segment_position(static_cast<int64_t>(cell), kMarkOffset));
 }
 
 std::string legend(double y) {
@@ -254,7 +250,7 @@ std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_v
   }
   for (size_t i = 0; i < in.segments.size(); ++i) {
     if (in.segments[i].kind != kSignal) continue;
-    if (auto p = plan.at(marked_position(i))) {
+    if (auto p = plan.at(plotted_position(in.segments, i))) {
       const auto [x, y] = view.at(p->first, p->second);
       s += "<rect x=\"" + fmt(x - 3) + "\" y=\"" + fmt(y - 3) +
            "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
@@ -362,7 +358,7 @@ std::string speed_marks(const profile_frame& f, double top,
   }
   const auto& cells = f.in->segments;
   for (size_t i = 0; i < cells.size(); ++i) {
-    const double x = f.x(marked_position(i));
+    const double x = f.x(plotted_position(cells, i));
     if (cells[i].kind == kSlowdownWarning) {
       s += "<polygon points=\"" + fmt(x - 5) + "," + fmt(top + 2) + " " + fmt(x + 5) + "," +
            fmt(top + 2) + " " + fmt(x) + "," + fmt(top + 11) + "\" " + red + "/>\n";
@@ -417,7 +413,7 @@ std::string draw_bands(const profile_frame& f, double top) {
   const auto& cells = f.in->segments;
   for (size_t i = 0; i < cells.size(); ++i)
     if (cells[i].kind == kSignal)
-      s += rect(f.x(marked_position(i)) - 2.5, top + 15, 5, 5,
+      s += rect(f.x(plotted_position(cells, i)) - 2.5, top + 15, 5, 5,
                 "fill=\"" + std::string(kSignalColour) + "\"");
   const double tunnels = top + kStationBand;
   s += text_element(kLeft - 6, tunnels + 11, "tunnels", "font-size=\"11\" text-anchor=\"end\"");
@@ -520,6 +516,11 @@ std::vector<plotted_station> stations_of(const general_table_t& table,
   return stations;
 }
 
+int32_t plotted_position(const std::vector<track_segment>& cells, size_t cell) {
+  const auto i = static_cast<int64_t>(cell);
+  return static_cast<int32_t>(author_position(cells[cell].kind, i).value_or(segment_span(i).from));
+}
+
 std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& segments) {
   std::vector<plotted_slowdown> slowdowns;
   for (size_t i = 0; i < segments.size(); ++i) {
@@ -532,7 +533,8 @@ std::vector<plotted_slowdown> slowdowns_of(const std::vector<track_segment>& seg
       }
       if (segments[j].kind == kSlowdownStart) break;
     }
-    slowdowns.push_back({marked_position(i), marked_position(end), segments[i].value1, i, end});
+    slowdowns.push_back({plotted_position(segments, i), plotted_position(segments, end),
+                         segments[i].value1, i, end});
   }
   return slowdowns;
 }

@@ -35,6 +35,11 @@ struct plotted_station {
 std::vector<plotted_station> stations_of(const general_table_t& table,
                                          const std::vector<track_segment>& segments);
 
+// Where the picture draws the object of `cell`: the position an author
+// writes to put it there (a signal or slowdown mark one cell after it), or
+// the cell's first metre for what no entry places by position.
+int32_t plotted_position(const std::vector<track_segment>& cells, size_t cell);
+
 // A slowdown from its start mark to its end mark: the positions the marks
 // were entered at, in metres, and the cells that hold them.
 struct plotted_slowdown {

@@ -1,12 +1,14 @@
 #include "tool/picture/view.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
 
 #include "model/fields.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "tool/picture/view_assets.h"
 #include "tool/report/dump.h"
@@ -82,10 +84,12 @@ class token_writer {
   size_t repeat_ = 0;
 };
 
-// Every cell whose point fields are not all zero, as one array per field.
+// Every cell whose point fields are not all zero, as one array per field,
+// with the position an author writes to put its object there (null where
+// no entry places that kind by position).
 json point_columns(const std::vector<track_segment>& cells) {
   const auto& fields = kSegmentFieldList;
-  json columns = {{"cell", json::array()}};
+  json columns = {{"cell", json::array()}, {"position", json::array()}};
   for (size_t f = 0; f < kPointFieldCount; ++f)
     columns[std::string(fields[f].name)] = json::array();
   for (size_t i = 0; i < cells.size(); ++i) {
@@ -93,6 +97,8 @@ json point_columns(const std::vector<track_segment>& cells) {
     for (size_t f = 0; f < kPointFieldCount; ++f) set = set || fields[f].value(cells[i]) != 0;
     if (!set) continue;
     columns["cell"].push_back(i);
+    const std::optional<int64_t> at = author_position(cells[i].kind, static_cast<int64_t>(i));
+    columns["position"].push_back(at ? json(*at) : json(nullptr));
     for (size_t f = 0; f < kPointFieldCount; ++f)
       columns[std::string(fields[f].name)].push_back(fields[f].value(cells[i]));
   }
@@ -177,12 +183,19 @@ json general_json(const general_table_t& table) {
 json spans_json(const plot_input& in) {
   json slowdowns = json::array(), tunnels = json::array();
   for (const plotted_slowdown& s : slowdowns_of(in.segments))
-    slowdowns.push_back(
-        {{"start_cell", s.start_cell}, {"end_cell", s.end_cell}, {"speed", s.speed}});
-  for (const auto& [first, last] : tunnel_cells(in.segments))
+    slowdowns.push_back({{"start_cell", s.start_cell},
+                         {"end_cell", s.end_cell},
+                         {"from", s.from},
+                         {"to", s.to},
+                         {"speed", s.speed}});
+  for (const auto& [first, last] : tunnel_cells(in.segments)) {
+    const metre_span span = segment_span(static_cast<int64_t>(first), static_cast<int64_t>(last));
     tunnels.push_back({{"first_cell", first},
                        {"last_cell", last},
+                       {"from", span.from},
+                       {"to", span.to},
                        {"tunnel_type", in.segments[first].tunnel_type}});
+  }
   return {{"slowdowns", slowdowns}, {"tunnels", tunnels}};
 }
 
@@ -249,6 +262,9 @@ json view_data(const plot_input& in) {
   data["line_length"] = line_length(in);
   data["cell_metres"] = kSegmentMetres;
   data["mark_offset"] = kMarkOffset;
+  json offsets = json::object();
+  for (const placed_kind& p : kPlacedKinds) offsets[std::to_string(p.kind)] = p.offset;
+  data["placement_offsets"] = offsets;
   data["cell_count"] = in.segments.size();
   data["points"] = point_columns(in.segments);
   data["runs"] = property_runs(in.segments);

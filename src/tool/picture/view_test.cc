@@ -69,7 +69,8 @@ std::vector<track_segment> cells_from(const nlohmann::json& data) {
   const nlohmann::json& points = data["points"];
   for (size_t n = 0; n < points["cell"].size(); ++n)
     for (const auto& [field, column] : points.items())
-      if (field != "cell") set(cells[points["cell"][n].get<size_t>()], field, column[n].get<int>());
+      if (field != "cell" && field != "position")
+        set(cells[points["cell"][n].get<size_t>()], field, column[n].get<int>());
   for (const auto& [field, run] : data["runs"].items())
     for (size_t r = 0; r < run["cell"].size(); ++r) {
       const size_t end =

@@ -5,10 +5,11 @@
 #include <cmath>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "model/fields.h"
-#include "model/rounding.h"
+#include "model/positions.h"
 #include "tool/report/text_encoding.h"
 
 namespace scenario::tool {
@@ -16,8 +17,24 @@ namespace {
 
 using nlohmann::json;
 
+bool holds_point_object(const track_segment& s) {
+  for (size_t f = 0; f < kPointFieldCount; ++f)
+    if (kSegmentFieldList[f].value(s) != 0) return true;
+  return false;
+}
+
+// One cell with where it stands: the position an author writes to put its
+// object there (null when it holds none an entry places by position), and
+// the metres of line it covers.
 json cell_json(size_t index, const track_segment& s) {
-  json j = {{"index", index}, {"kind_name", segment_kind_name(s.kind)}};
+  const auto i = static_cast<int64_t>(index);
+  const std::optional<int64_t> at =
+      holds_point_object(s) ? author_position(s.kind, i) : std::nullopt;
+  const metre_span span = segment_span(i);
+  json j = {{"index", index},
+            {"kind_name", segment_kind_name(s.kind)},
+            {"position", at ? json(*at) : json(nullptr)},
+            {"covers", {span.from, span.to}}};
   for_each_field(kSegmentFields, [&](const auto& f) { j[std::string(f.name)] = +(s.*f.member); });
   return j;
 }
@@ -33,15 +50,11 @@ void list_runs(std::ostream& out, const std::vector<track_segment>& cells, const
   size_t start = 0;
   for (size_t i = 1; i <= cells.size(); ++i) {
     if (i < cells.size() && f.value(cells[i]) == f.value(cells[start])) continue;
-    out << "  cells " << start << ".." << i - 1 << ": " << describe(f.value(cells[start])) << '\n';
+    out << "  segments " << start << ".." << i - 1 << ", "
+        << covering_text(segment_span(static_cast<int64_t>(start), static_cast<int64_t>(i - 1)))
+        << ": " << describe(f.value(cells[start])) << '\n';
     start = i;
   }
-}
-
-bool holds_point_object(const track_segment& s) {
-  for (size_t f = 0; f < kPointFieldCount; ++f)
-    if (kSegmentFieldList[f].value(s) != 0) return true;
-  return false;
 }
 
 }  // namespace
@@ -102,8 +115,8 @@ void list_segments(std::ostream& out, const std::vector<track_segment>& cells) {
   for (size_t i = 0; i < cells.size(); ++i) {
     const track_segment& s = cells[i];
     if (!holds_point_object(s)) continue;
-    out << "  cell " << i << " (" << segment_position(static_cast<int64_t>(i), 0)
-        << " m): " << segment_kind_name(s.kind) << " [" << int{s.kind} << "]";
+    out << "  " << segment_text(static_cast<int64_t>(i), s.kind) << ": "
+        << segment_kind_name(s.kind) << " [" << int{s.kind} << "]";
     if (i == 1) out << " (cell 1 carries the scenario stamp: value1 5121, value2 the check code)";
     const auto names = segment_value_names(s.kind);
     for (size_t v = 0; v < 4; ++v) {
@@ -176,9 +189,10 @@ std::string general_table_json(const general_table_t& table) {
 }
 
 std::string segments_json(const std::vector<track_segment>& cells) {
+  // Every cell, empty ones too: a listing that left out the cells with
+  // nothing set would hide the run-out's last cells, which hold no gradient.
   json list = json::array();
-  for (size_t i = 0; i < cells.size(); ++i)
-    if (!(cells[i] == track_segment{})) list.push_back(cell_json(i, cells[i]));
+  for (size_t i = 0; i < cells.size(); ++i) list.push_back(cell_json(i, cells[i]));
   return json({{"file", "segments"}, {"cell_count", cells.size()}, {"cells", list}})
       .dump(1, ' ', true);
 }

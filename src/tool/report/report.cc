@@ -5,6 +5,7 @@
 
 #include "compile/failure_messages.h"
 #include "model/fields.h"
+#include "model/positions.h"
 #include "model/rounding.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -87,7 +88,7 @@ std::string cell_one(const scenario_records& records, const reading_outcome& rea
     held = "a " + std::string(segment_kind_name(kind)) + " [" + std::to_string(kind) + "]" +
            (kind == kCodePoint ? " the track-code pass placed there" : "");
   }
-  return "cell 1 (" + std::to_string(segment_position(1, 0)) + " m) of the segment array" +
+  return "segment 1 (" + covering_text(segment_span(1)) + ") of the segment array" +
          (held.empty() ? std::string() : " holds " + held);
 }
 

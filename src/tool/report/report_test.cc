@@ -180,10 +180,11 @@ TEST(Report, StampErrorDescribesCellOneAsDumpLabelsIt) {
   c.reading.marks.place(1,
                         placed_mark{mark_role::signal, source_kind::train_service, {4, 1}, 0, 0});
   const compile_report r = make_report(records, c, kNames);
-  EXPECT_NE(r.diagnostics[0].message.find(
-                "cell 1 (50 m) of the segment array holds the signal at 0 m (line 4 of "
-                "texts/A_T-.txt)"),
-            std::string::npos)
+  EXPECT_NE(
+      r.diagnostics[0].message.find(
+          "segment 1 (covering 50-100 m) of the segment array holds the signal at 0 m (line 4 of "
+          "texts/A_T-.txt)"),
+      std::string::npos)
       << r.diagnostics[0].message;
 }
 

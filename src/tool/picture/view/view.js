@@ -39,17 +39,6 @@
     codePointWithoutValue: 13,
     signBoard: 14,
   };
-  // Kinds the compiler files mark_offset cells after their position
-  // (position / 50 + 1).
-  const MARK_OFFSET = data.mark_offset;
-  const MARKS = new Set([
-    KIND.signal,
-    KIND.slowdownEnd,
-    KIND.slowdownStart,
-    KIND.slowdownWarning,
-    KIND.speedBoard,
-    KIND.signBoard,
-  ]);
 
   // ---------------------------------------------------------------------
   // Positions and their texts
@@ -64,6 +53,12 @@
 
   function segmentOf(metre) {
     return roundHalfEven(metre, CELL);
+  }
+
+  // The stretch of line segment i stands for, as every listing states it:
+  // metres 50 i to 50 (i + 1), whose gradient, speed and tunnel it carries.
+  function spanText(first, last = first) {
+    return `covering ${grouped(first * CELL)}\u2013${metresText((last + 1) * CELL)}`;
   }
 
   // The first and last metre that round to segment i.
@@ -140,7 +135,9 @@
     if (!Number.isInteger(i) || i < 0 || i >= data.cell_count) return null;
     const at = lastAtOrBelow(pointCells, i);
     const point = at >= 0 && pointCells[at] === i ? at : -1;
-    const c = {index: i};
+    // Where the author wrote the object of the cell, null where none stands
+    // or no entry places its kind by position.
+    const c = {index: i, position: point >= 0 ? data.points.position[point] : null};
     for (const name of data.fields) {
       if (runFields.includes(name))
         c[name] = runValue(name, i);
@@ -1119,7 +1116,8 @@
       const signal = cell(i + 2 * n);
       if (signal && signal.kind === KIND.signal) {
         found.push(
-            `approach to the signal of segment ${i + 2 * n}, ${2 * n} cells on ` +
+            `approach to the signal at ${metresText(signal.position)} ` +
+            `(segment ${i + 2 * n}), ${2 * n} cells on ` +
             `(sx\u00d73+dx = ${Math.floor(mark / 10)})`);
       }
       const stop = cell(i + n);
@@ -1169,7 +1167,9 @@
       case 'tunnel_type': {
         if (v === 0) return 'open line';
         const t = tunnelOf(c.index);
-        return t ? `tunnel, segments ${t.first_cell}\u2013${t.last_cell}` : 'tunnel';
+        return t ? `tunnel, segments ${t.first_cell}\u2013${t.last_cell}, ${
+                       spanText(t.first_cell, t.last_cell)}` :
+                   'tunnel';
       }
       case 'speed_limit':
         return `${v * 5} km/h`;
@@ -1236,23 +1236,27 @@
     }
     const s = nearestIn(signalCells, segmentOf(m));
     if (s >= 0) {
-      const at = signalCells[s] * CELL;
+      // Shown where its entry puts it; the link selects its segment.
+      const at = cell(signalCells[s]).position;
       items.push(
-          el('li', {}, 'Nearest signal: ', jumpLink(`segment ${signalCells[s]}`, at),
-             ` (${kmText(at)}, ${distanceText(m, at)})`));
+          el('li', {}, 'Nearest signal: ',
+             jumpLink(`at ${metresText(at)}`, signalCells[s] * CELL),
+             ` (segment ${signalCells[s]}, ${kmText(at)}, ${distanceText(m, at)})`));
     }
     return items.length ? el('ul', {class: 'near'}, ...items) : null;
   }
 
+  // The position the author writes to put this object here, as dump and the
+  // plot state it.
   function placedNote(c) {
-    if (!MARKS.has(c.kind)) return null;
-    // A position x lands on segment x / 50 + offset rounded as one number,
-    // so the positions that land here are those of this segment, moved back.
-    const [lo, hi] = coverOf(c.index).map((m) => m - MARK_OFFSET * CELL);
+    if (c.position === null) return null;
+    const offset = data.placement_offsets[String(c.kind)];
+    const rule = offset === 0 ? `position / ${CELL}` :
+                               `position / ${CELL} ${offset > 0 ? '+' : '\u2212'} ${Math.abs(offset)}`;
     return el(
         'p', {class: 'where'},
-        `Entered at ${grouped(lo)}\u2013${metresText(hi)} in the source text: a ` +
-            `${kindName(c.kind)} takes the cell of position / ${CELL} + ${MARK_OFFSET}.`);
+        `${kindName(c.kind)} at ${metresText(c.position)} (${kmText(c.position)}): an entry ` +
+            `written there takes the segment of ${rule}.`);
   }
 
   function slowdownNote(c) {
@@ -1260,7 +1264,8 @@
     if (!s || c.kind === 0) return null;
     return el(
         'p', {class: 'where'},
-        `Slowdown at ${s.speed} km/h, segments ${s.start_cell}\u2013${s.end_cell}.`);
+        `Slowdown at ${s.speed} km/h from ${grouped(s.from)} to ${metresText(s.to)} ` +
+            `(segments ${s.start_cell}\u2013${s.end_cell}).`);
   }
 
   // The general parameters of the table (slots 81 to 86), as `dump` names them.
@@ -1294,7 +1299,6 @@
     }
     const i = segmentOf(m);
     const c = cell(i);
-    const [lo, hi] = coverOf(i);
     const nav =
         el('span', {class: 'nav'},
            el('button', {
@@ -1316,8 +1320,7 @@
         el('div', {class: 'head'}, el('h2', {id: 'inspector-title'}, `Segment ${i}`), nav));
     inspector.append(
         el('p', {class: 'where'},
-           `${kmText(m)} (${metresText(m)}) \u00b7 the segment holds metres ${grouped(lo)}\u2013${
-               grouped(hi)}`));
+           `${kmText(m)} (${metresText(m)}) \u00b7 segment ${i}, ${spanText(i)}`));
     if (plan) {
       const inPlan = m <= plan.last;
       inspector.append(
