@@ -835,6 +835,26 @@ describe('the overview along the line', () => {
         assert.ok(
             labels.every((l) => l.whole), 'the whole line in view leaves room for every name');
       }
+      // The wheel over a name zooms the profiles around the pointer, as beside it.
+      const first = labels[0].box;
+      const [x, y] = [(first.left + first.right) / 2, (first.top + first.bottom) / 2];
+      const metreAt = () => page.evaluate((px) => {
+        const v = window.scenarioView;
+        const {m0, m1} = v.profileState();
+        const left = v.profileClientX(m0);
+        return m0 + ((px - left) / (v.profileClientX(m1) - left)) * (m1 - m0);
+      }, x);
+      const before = {
+        span: await page.evaluate(() => window.scenarioView.profileState()),
+        at: await metreAt()
+      };
+      await page.mouse.move(x, y);
+      await page.mouse.wheel({deltaY: -300});
+      const zoomed = await page.evaluate(() => window.scenarioView.profileState());
+      assert.ok(
+          zoomed.m1 - zoomed.m0 < (before.span.m1 - before.span.m0) / 1.5,
+          'the wheel over a name zooms in');
+      assert.ok(Math.abs((await metreAt()) - before.at) < 50, 'around the pointer');
       // A click on a name goes to its station.
       const target = stations[stations.length - 2];
       await page.evaluate((name) => {

@@ -941,7 +941,8 @@
   // Station names left to right, each in the first row where it fits whole
   // beside its station; where no row has room, in the row whose last name
   // began furthest back, and that name is shortened to make room (its full
-  // name stays on hover).  Gives {st, row, left, width, whole} in pixels.
+  // name stays on hover).  Gives {n, st, row, left, width, whole}: n counts
+  // the stations along the line, the rest is in pixels.
   function placeStationLabels(rows, plotRight) {
     const ctx = profileCanvas.getContext('2d');
     ctx.font = LABEL_FONT;
@@ -953,7 +954,7 @@
       label.width = Math.max(0, room);
       label.whole = false;
     };
-    for (const st of stationsAlong) {
+    for (const [n, st] of stationsAlong.entries()) {
       const x = profileX(st.position);
       if (x < PROFILE_LEFT - 2 || x > plotRight + 2) continue;
       const left = x + 2;
@@ -965,7 +966,7 @@
         shorten(last[row], left - gap - last[row].left);
       }
       // 3 px for the padding and for rounding.
-      last[row] = {st, row, left, width: ctx.measureText(st.name).width + 3, whole: true};
+      last[row] = {n, st, row, left, width: ctx.measureText(st.name).width + 3, whole: true};
       placed.push(last[row]);
     }
     for (const l of last)
@@ -1002,7 +1003,7 @@
   function showStationLabels(placed, top) {
     const shown = new Set();
     for (const l of placed) {
-      const label = stationLabels[stationsAlong.indexOf(l.st)];
+      const label = stationLabels[l.n];
       label.style.left = `${l.left}px`;
       label.style.top = `${top + l.row * STATION_ROW}px`;
       label.style.width = `${l.width}px`;
