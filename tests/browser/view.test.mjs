@@ -101,9 +101,11 @@ function builtInDir(name, editService = (text) => text) {
 
 // Opens a page and waits until it says it is ready; collects what it logs
 // and every request it makes.
-async function openPage(file, hash = '') {
+// `prepare` runs on the page before it loads.
+async function openPage(file, hash = '', prepare = async () => {}) {
   const page = await browser.newPage();
   await page.setViewport(VIEWPORT);
+  await prepare(page);
   const problems = [];
   const requests = [];
   page.on('console', (m) => {
@@ -221,8 +223,10 @@ function thousandths(text) {
   const exponent = (exponentBits === 0 ? 1 : exponentBits) - 1075;
   let numerator = mantissa * 1000n;
   let denominator = 1n;
-  if (exponent >= 0) numerator <<= BigInt(exponent);
-  else denominator <<= BigInt(-exponent);
+  if (exponent >= 0)
+    numerator <<= BigInt(exponent);
+  else
+    denominator <<= BigInt(-exponent);
   let q = numerator / denominator;
   const twice = 2n * (numerator % denominator);
   if (twice > denominator || (twice === denominator && (q & 1n) === 1n)) q += 1n;
@@ -663,4 +667,282 @@ describe('positions as the author writes them', () => {
     assert.deepEqual(problems, []);
     await page.close();
   });
+});
+
+// A newcomer's first line, written as the guide teaches: 38 km, twelve
+// stations with long names, three of them within 1.3 km and three more
+// within 1.2 km, tunnels (one with markers), sign boards, a slowdown and a
+// code point.
+const NEWCOMER_LINE = [
+  '[generale]',
+  'lunghezza percorso,    38000',
+  'progressiva chilometrica uno,    0,    0,    0',
+  'progressiva chilometrica due,    0,    0,    0',
+  'progressiva chilometrica tre,    0,    0,    0',
+  'sfondo uno,    0',
+  'sfondo due,    1',
+  'sfondo tre,    0',
+  'ripetizione segnali 4 codici,    0,    36000',
+  '[curve]',
+  'curvad3,  3000,  2000',
+  'curvas2,  9000,  3000',
+  'curvad4,  20000,  1500',
+  'curvas3,  30000,  2500',
+  '[pendenze]',
+  'pendenza,   0,    0',
+  'pendenza,  12000,   8',
+  'pendenza,  22000,  -4',
+  '[montagne]',
+  'montagna,   15000,  16200,  11',
+  'montagna,   27000,  27600,  1',
+  '[cartelli]',
+  'indicatori_vmax,  2000,  100,  100,  100,  0,  ,  ,  ,  0',
+  'indicatori_vmax,  21000,  80,  80,  80,  0,  ,  ,  ,  0',
+  '[indicazioni]',
+  'cartello indicatore,  9500,  BIVIO NORD',
+  'cartello indicatore,  31000,  PASSAGGIO A LIVELLO',
+  '[fine]',
+];
+const NEWCOMER_STATIONS = [
+  [0, 2, 600, 'SAN GIOVANNI IN VALLE CENTRALE'],
+  [1500, 22, 200, 'SAN GIOVANNI SCALO'],
+  [2100, 22, 200, 'BORGO VECCHIO'],
+  [6000, 22, 300, 'PONTE DI LEGNO BASSO'],
+  [11000, 12, 400, 'VILLANOVA'],
+  [11700, 22, 200, 'VILLANOVA FIERA'],
+  [12300, 22, 200, 'VILLANOVA OSPEDALE'],
+  [18500, 22, 300, 'CASTELNUOVO DEL MONTE'],
+  [24000, 12, 300, 'SANTA MARIA DELLE GRAZIE'],
+  [29500, 22, 300, 'RIVA'],
+  [33000, 22, 200, 'MONTECCHIO SUPERIORE'],
+  [37500, 2, 500, 'VALLE TERMINAL'],
+];
+const NEWCOMER_SERVICE = [
+  '[generale]',
+  'numero vetture,    3',
+  'percentuale massa frenata,    110',
+  'sabbia,    200',
+  'orologio,    7               10            0',
+  '[aderenze]',
+  'aderenza,   0,    100',
+  '[vel_limite]',
+  'velocita,       0,    100',
+  'velocita,   21000,    80',
+  '[stazioni]',
+  ...NEWCOMER_STATIONS.map(
+      ([at, type, length, name], n) => `stazione, ${at}, ${type}, ${length}, 0, 0, 0, ` +
+          `1,1,0, 4,1,1, ${n === NEWCOMER_STATIONS.length - 1 ? 0 : 30}, 7, ${10 + 3 * n}, 0, ${
+                                           name}`),
+  '[rallentamenti]',
+  'rallentamento,   20000,    40,  600, 0,  1,  30',
+  '[segnali]',
+  ...[3000, 8500, 14000, 26000, 35000].map((at) => `segnale, ${at}, 2, 4, 1, 1, 0, 2, 2,1,1, 0`),
+  '[codici]',
+  'abbattimento,  16500,  180',
+  '[fine]',
+];
+
+function newcomerDir(name) {
+  const dir = freshDir(name);
+  const write = (file, lines) =>
+      fs.writeFileSync(path.join(dir, file), lines.join('\r\n') + '\r\n', 'latin1');
+  write('Valle_linea.txt', NEWCOMER_LINE);
+  write('Valle_R100-.txt', NEWCOMER_SERVICE);
+  return dir;
+}
+
+// Records every rectangle filled on the profile canvas, with its colour.
+async function recordProfileFills(page) {
+  await page.evaluateOnNewDocument(() => {
+    const fill = CanvasRenderingContext2D.prototype.fillRect;
+    window.profileFills = [];
+    CanvasRenderingContext2D.prototype.fillRect = function(x, y, w, h) {
+      if (this.canvas.id === 'profiles') window.profileFills.push(String(this.fillStyle));
+      return fill.call(this, x, y, w, h);
+    };
+  });
+}
+
+// The station names shown over the profiles: text, hover title, box, and
+// whether the name shows whole and is the topmost thing at its middle.
+async function overviewLabels(page) {
+  return page.$$eval(
+      '#strip-labels .strip-label', (labels) => labels.filter((l) => !l.hidden).map((l) => {
+        const r = l.getBoundingClientRect();
+        return {
+          text: l.textContent,
+          title: l.title,
+          box: {left: r.left, right: r.right, top: r.top, bottom: r.bottom},
+          whole: l.scrollWidth <= l.clientWidth,
+          onTop: document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2) === l,
+        };
+      }));
+}
+
+function overlap(a, b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+async function assertStationNamesReadable(page, stations) {
+  const labels = await overviewLabels(page);
+  assert.deepEqual(
+      labels.map((l) => l.text).sort(), stations.map((s) => s.name).sort(),
+      'one name for every station');
+  for (const [n, a] of labels.entries()) {
+    for (const b of labels.slice(n + 1)) {
+      assert.ok(!overlap(a.box, b.box), `"${a.text}" and "${b.text}" overlap`);
+    }
+    assert.ok(a.onTop, `"${a.text}" is hidden under something else`);
+    assert.ok(a.box.right - a.box.left >= 8, `"${a.text}" is too narrow to point at`);
+    assert.ok(
+        a.whole || a.title.includes(a.text),
+        `"${a.text}" is shortened without its full name on hover (title "${a.title}")`);
+    const st = stations.find((s) => s.name === a.text);
+    const x = await page.evaluate((m) => window.scenarioView.profileClientX(m), st.position);
+    assert.ok(a.box.left >= x && a.box.left <= x + 4, `"${a.text}" begins at its station`);
+  }
+  return labels;
+}
+
+// Every colour filled on the profiles but the panels' ground is a drawn mark
+// or band, and must have a legend entry of that colour that is not dimmed.
+async function assertLegendExplainsFills(page, where) {
+  const {fills, entries} = await page.evaluate(
+      () => ({
+        fills: window.profileFills,
+        entries: [...document.querySelectorAll('#strip-legend li')].map(
+            (li) => ({
+              colour: getComputedStyle(li.querySelector('.key')).backgroundColor,
+              text: li.textContent,
+              dimmed: li.classList.contains('not-drawn'),
+            })),
+      }));
+  const rgb = (hex) => `rgb(${[1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16)).join(', ')})`;
+  const drawn = new Set(fills.filter((f) => f.startsWith('#') && f !== '#fbfbfc').map(rgb));
+  assert.ok(drawn.size >= 3, `${where}: marks were drawn (${[...drawn]})`);
+  for (const colour of drawn) {
+    const entry = entries.find((e) => e.colour === colour);
+    assert.ok(entry, `${where}: nothing in the legend is drawn in ${colour}`);
+    assert.ok(entry.text.trim() !== '', `${where}: the legend entry in ${colour} says nothing`);
+    assert.ok(!entry.dimmed, `${where}: "${entry.text}" is drawn but dimmed in the legend`);
+  }
+}
+
+// The kinds of mark the dump lists between two metres, as the legend names
+// them (a cell of no kind holds an approach mark).
+function dumpedMarkNames(file, from, to) {
+  const listing = JSON.parse(tool(['dump', file, '--format', 'json']));
+  const names = new Set();
+  for (const c of listing.cells) {
+    if (c.index * 50 < from || c.index * 50 > to) continue;
+    if (c.kind !== 0)
+      names.add(c.kind_name);
+    else if (c.approach_mark !== 0)
+      names.add('approach mark');
+  }
+  return names;
+}
+
+describe('the overview along the line', () => {
+  const scenarios = [
+    {
+      name: 'the built-in scenario',
+      artefact: 'view-overview-built-in',
+      stations: 14,
+      wholeAtFirstZoom: true,
+      zoomAt: 13200,
+      make(use) {
+        const dir = builtInDir(`overview-built-in-${use}`);
+        return {
+          dir,
+          file: compileAndView(dir, 'Milano_Lecco', 'L5244'),
+          cells: 'Milano_Lecco_L5244.dat'
+        };
+      },
+    },
+    {
+      name: 'a newcomer\'s 38 km line',
+      artefact: 'view-overview-newcomer',
+      stations: NEWCOMER_STATIONS.length,
+      wholeAtFirstZoom: false,  // two long names are shortened
+      zoomAt: 17500,
+      make(use) {
+        const dir = newcomerDir(`overview-newcomer-${use}`);
+        return {dir, file: compileAndView(dir, 'Valle', 'R100'), cells: 'Valle_R100.dat'};
+      },
+    },
+  ];
+  for (const sc of scenarios) {
+    test(`${sc.name}: every station name readable at the first zoom`, async () => {
+      const {file} = sc.make('names');
+      const {page, problems} = await openPage(file);
+      const stations = await page.evaluate(() => window.scenarioView.data.stations);
+      assert.equal(stations.length, sc.stations);
+      const labels = await assertStationNamesReadable(page, stations);
+      if (sc.wholeAtFirstZoom) {
+        assert.ok(
+            labels.every((l) => l.whole), 'the whole line in view leaves room for every name');
+      }
+      // The wheel over a name zooms the profiles around the pointer, as beside it.
+      const first = labels[0].box;
+      const [x, y] = [(first.left + first.right) / 2, (first.top + first.bottom) / 2];
+      const metreAt = () => page.evaluate((px) => {
+        const v = window.scenarioView;
+        const {m0, m1} = v.profileState();
+        const left = v.profileClientX(m0);
+        return m0 + ((px - left) / (v.profileClientX(m1) - left)) * (m1 - m0);
+      }, x);
+      const before = {
+        span: await page.evaluate(() => window.scenarioView.profileState()),
+        at: await metreAt()
+      };
+      await page.mouse.move(x, y);
+      await page.mouse.wheel({deltaY: -300});
+      const zoomed = await page.evaluate(() => window.scenarioView.profileState());
+      assert.ok(
+          zoomed.m1 - zoomed.m0 < (before.span.m1 - before.span.m0) / 1.5,
+          'the wheel over a name zooms in');
+      assert.ok(Math.abs((await metreAt()) - before.at) < 50, 'around the pointer');
+      // A click on a name goes to its station.
+      const target = stations[stations.length - 2];
+      await page.evaluate((name) => {
+        [...document.querySelectorAll('#strip-labels .strip-label')]
+            .find((l) => l.textContent === name)
+            .click();
+      }, target.name);
+      assert.equal(await page.evaluate(() => window.scenarioView.selection()), target.position);
+      assert.deepEqual(problems, []);
+      await page.close();
+
+      // Narrower, the names are shortened rather than hidden or piled up.
+      const narrow = await openPage(file, '', (p) => p.setViewport({width: 900, height: 700}));
+      await assertStationNamesReadable(narrow.page, stations);
+      await screenshot(narrow.page, `${sc.artefact}-narrow`);
+      await narrow.page.close();
+    });
+
+    test(`${sc.name}: the legend names every mark drawn`, async () => {
+      const {dir, file, cells} = sc.make('legend');
+      const {page, problems} = await openPage(file, '', recordProfileFills);
+      await assertLegendExplainsFills(page, 'first zoom');
+      await screenshot(page, sc.artefact);
+
+      await zoomProfileAt(page, sc.zoomAt, 3);
+      await page.evaluate(() => {
+        window.profileFills = [];
+      });
+      await zoomProfileAt(page, sc.zoomAt, 1);
+      const {m0, m1} = await page.evaluate(() => window.scenarioView.profileState());
+      await assertLegendExplainsFills(page, `close up (${Math.round(m0)} to ${Math.round(m1)} m)`);
+      const legend = await page.$$eval(
+          '#strip-legend li',
+          (items) => items.map((li) => `${li.textContent} ${li.title}`).join(' | '));
+      for (const name of dumpedMarkNames(path.join(dir, cells), m0, m1)) {
+        assert.ok(legend.includes(name), `the legend does not name "${name}": ${legend}`);
+      }
+      await screenshot(page, `${sc.artefact}-close-up`);
+      assert.deepEqual(problems, []);
+      await page.close();
+    });
+  }
 });

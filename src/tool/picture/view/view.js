@@ -756,8 +756,8 @@
   // Vertical rows of the profile canvas.
   function profileRows(h) {
     const top = 32;
-    const strip = 50;
-    const axis = 26;
+    const strip = stationRows * STATION_ROW + 38;
+    const axis = 26 + stripLegend.offsetHeight;  // the legend of the marks goes below
     const gap = 6;
     const left = h - top - strip - axis - gap * PROFILES.length;
     const shares = PROFILES.reduce((s, p) => s + p.share, 0);
@@ -868,11 +868,156 @@
   }
 
 
-  // Tunnels, slowdowns, station names and point objects along the top.
-  function drawStrip(ctx, top, bottom, plotRight) {
+  // ---------------------------------------------------------------------
+  // The overview along the top of the profiles: station names, tunnels and
+  // the marks of the segments, with a legend of the marks
+
+  const STATION_ROW = 13;  // px: one row of station names
+  const MAX_STATION_ROWS = 3;
+  const LABEL_FONT = '11px "DejaVu Sans", Arial, sans-serif';
+  const stationsAlong = [...stations].sort((a, b) => a.position - b.position);
+  let stationRows = 1;
+
+  // The marks by colour, each drawn from a zoom (pixels per segment) on:
+  // the few that matter at a glance at once, the boards once they no longer
+  // merge, the many small ones close up.
+  const MARK_CLASSES = [
+    {colour: COLOURS.station, from: 0, tall: true, kinds: [KIND.stopMark]},
+    {colour: COLOURS.signal, from: 0, tall: true, kinds: [KIND.signal]},
+    {colour: COLOURS.board, from: 0.25, tall: true, kinds: [KIND.speedBoard]},
+    {colour: COLOURS.sign, from: 0.25, tall: true, kinds: [KIND.signBoard]}, {
+      colour: COLOURS.slowdown,
+      from: 4,
+      tall: false,
+      kinds: [KIND.slowdownEnd, KIND.slowdownStart, KIND.slowdownWarning, KIND.slowdownLeadIn],
+      name: 'slowdown marks',
+    },
+    {colour: '#c1c7cf', from: 4, tall: false, kinds: [0], name: 'approach marks'},
+    {colour: '#8a929c', from: 4, tall: false, kinds: null},  // every other kind
+  ];
+
+  function markClassOf(kind) {
+    return MARK_CLASSES.find((c) => c.kinds === null || c.kinds.includes(kind));
+  }
+
+  // Which class each point falls in, and the names of the kinds each holds.
+  const pointClass = data.points.kind.map(markClassOf);
+  for (const c of MARK_CLASSES) c.present = new Set();
+  // A cell of no kind is listed for its approach mark.
+  data.points.kind.forEach((kind, n) => {
+    pointClass[n].present.add(kind === 0 ? 'approach mark' : kindName(kind));
+  });
+
+  // One legend entry a class of marks the scenario holds, and the tunnels.
+  const stripLegend = document.getElementById('strip-legend');
+  function legendEntry(keyClass, colour, text) {
+    const key = el('span', {class: `key ${keyClass}`});
+    key.style.background = colour;
+    return el('li', {}, key, text);
+  }
+  for (const c of MARK_CLASSES) {
+    if (c.present.size === 0) continue;
+    c.entry = legendEntry('key-tick', c.colour, c.name ?? [...c.present].sort().join(', '));
+    c.entry.dataset.kinds = [...c.present].sort().join(', ');
+    stripLegend.append(c.entry);
+  }
+  if (data.tunnels.length > 0)
+    stripLegend.append(legendEntry('key-band', COLOURS.tunnel, 'tunnel'));
+
+  // Dims the entries of the marks not drawn: too small at this zoom, or
+  // none in view.
+  function markLegendDrawn(drawn, cellPx) {
+    for (const c of MARK_CLASSES) {
+      if (!c.entry) continue;
+      const why = drawn.has(c) ? '' : cellPx < c.from ? ': zoom in to see them' : ': none in view';
+      c.entry.classList.toggle('not-drawn', why !== '');
+      c.entry.title = c.entry.dataset.kinds + why;
+    }
+  }
+
+  // Station names left to right, each in the first row where it fits whole
+  // beside its station; where no row has room, in the row whose last name
+  // began furthest back, and that name is shortened to make room (its full
+  // name stays on hover).  Gives {n, st, row, left, width, whole}: n counts
+  // the stations along the line, the rest is in pixels.
+  function placeStationLabels(rows, plotRight) {
+    const ctx = profileCanvas.getContext('2d');
+    ctx.font = LABEL_FONT;
+    const gap = 4;
+    const last = new Array(rows).fill(null);
+    const placed = [];
+    const shorten = (label, room) => {
+      if (label.width <= room) return;
+      label.width = Math.max(0, room);
+      label.whole = false;
+    };
+    for (const [n, st] of stationsAlong.entries()) {
+      const x = profileX(st.position);
+      if (x < PROFILE_LEFT - 2 || x > plotRight + 2) continue;
+      const left = x + 2;
+      let row = last.findIndex((l) => l === null || l.left + l.width + gap <= left);
+      if (row < 0) {
+        row = 0;
+        for (let r = 1; r < rows; r += 1)
+          if (last[r].left < last[row].left) row = r;
+        shorten(last[row], left - gap - last[row].left);
+      }
+      // 3 px for the padding and for rounding.
+      last[row] = {n, st, row, left, width: ctx.measureText(st.name).width + 3, whole: true};
+      placed.push(last[row]);
+    }
+    for (const l of last)
+      if (l) shorten(l, plotRight - l.left);
+    return placed;
+  }
+
+  // As few rows of names as show every name whole when the whole line is
+  // in view, within the most there is room for.
+  function stationRowsNeeded() {
+    const plotRight = profileView.w - PROFILE_RIGHT;
+    for (let rows = 1; rows < MAX_STATION_ROWS; rows += 1) {
+      if (placeStationLabels(rows, plotRight).every((l) => l.whole)) return rows;
+    }
+    return MAX_STATION_ROWS;
+  }
+
+  const stripLabels = document.getElementById('strip-labels');
+  const stationLabels = stationsAlong.map((st) => {
+    const label =
+        el('span', {class: 'strip-label', title: `${st.name} \u00b7 ${kmText(st.position)}`});
+    label.textContent = st.name;
+    label.hidden = true;
+    label.addEventListener('click', () => jumpTo(st.position));
+    // The wheel zooms the profiles over a name as it does beside it.
+    label.addEventListener('wheel', (e) => {
+      e.preventDefault();
+      profileCanvas.dispatchEvent(new WheelEvent('wheel', e));
+    }, {passive: false});
+    stripLabels.append(label);
+    return label;
+  });
+
+  function showStationLabels(placed, top) {
+    const shown = new Set();
+    for (const l of placed) {
+      const label = stationLabels[l.n];
+      label.style.left = `${l.left}px`;
+      label.style.top = `${top + l.row * STATION_ROW}px`;
+      label.style.width = `${l.width}px`;
+      label.hidden = l.width < 1;
+      shown.add(label);
+    }
+    for (const label of stationLabels)
+      if (!shown.has(label)) label.hidden = true;
+  }
+
+  // Tunnels and the marks of the segments along the top; the station names
+  // are placed beforehand.
+  function drawStrip(ctx, top, bottom) {
     const [first, last] = visibleCells();
 
-    const band = [top + 18, top + 26];
+    const names = stationRows * STATION_ROW;
+    const band = [top + names + 5, top + names + 13];
     for (const t of data.tunnels) {
       if (t.last_cell < first || t.first_cell > last) continue;
       const x0 = profileX(cellEdge(t.first_cell));
@@ -883,41 +1028,19 @@
       ctx.globalAlpha = 1;
     }
     const cellPx = profileX(CELL) - profileX(0);
+    const dense = cellPx < 0.25;  // a thinner band when marks merge
+    const drawn = new Set();
     const from = Math.max(0, lastAtOrBelow(pointCells, first));
     for (let n = from; n < pointCells.length && pointCells[n] <= last; n += 1) {
-      const kind = data.points.kind[n];
+      const c = pointClass[n];
+      if (cellPx < c.from) continue;
+      const height = dense ? 8 : c.tall ? 14 : 7;
       const x = profileX(pointCells[n] * CELL);
-      let colour = null;
-      let height = 14;
-      const boards = cellPx >= 0.25;
-      if (kind === KIND.signal)
-        colour = COLOURS.signal;
-      else if (kind === KIND.speedBoard && boards)
-        colour = COLOURS.board;
-      else if (kind === KIND.signBoard && boards)
-        colour = COLOURS.sign;
-      else if (kind === KIND.stopMark)
-        colour = COLOURS.station;
-      else if (cellPx >= 4) {
-        colour =
-            kind >= KIND.slowdownEnd && kind <= KIND.slowdownLeadIn ? COLOURS.slowdown : '#9aa2ad';
-        height = 7;
-      }
-      if (!colour) continue;
-      if (!boards) height = 8;  // dense: a thinner band
-      ctx.fillStyle = colour;
+      ctx.fillStyle = c.colour;
       ctx.fillRect(Math.round(x) - 1, bottom - 2 - height, cellPx >= 8 ? 3 : 2, height);
+      drawn.add(c);
     }
-    ctx.font = '11px "DejaVu Sans", Arial, sans-serif';
-    ctx.textAlign = 'left';
-    ctx.textBaseline = 'alphabetic';
-    const fits = labelSpace();
-    for (const st of stations) {
-      const x = profileX(st.position);
-      if (x < PROFILE_LEFT - 2 || x > plotRight + 2) continue;
-      const w = ctx.measureText(st.name).width;
-      if (fits(x + 2, top, w + 6, 14)) haloText(ctx, st.name, x + 3, top + 12, COLOURS.station);
-    }
+    markLegendDrawn(drawn, cellPx);
   }
 
   function drawStripLabels(ctx, top, bottom) {
@@ -926,7 +1049,7 @@
     ctx.textAlign = 'right';
     ctx.textBaseline = 'middle';
     ctx.fillText('stations', PROFILE_LEFT - 6, top + 7);
-    ctx.fillText('tunnels', PROFILE_LEFT - 6, top + 22);
+    ctx.fillText('tunnels', PROFILE_LEFT - 6, top + stationRows * STATION_ROW + 9);
     ctx.fillText('marks', PROFILE_LEFT - 6, bottom - 9);
   }
 
@@ -1046,14 +1169,19 @@
     drawProfileHeader(ctx);
     rows.panels.forEach(([t, b], n) => drawPanelFrame(ctx, PROFILES[n], t, b, plotRight));
     drawStripLabels(ctx, rows.strip[0], rows.strip[1]);
+    const labels = placeStationLabels(stationRows, plotRight);
+    showStationLabels(labels, top);
     withPlotClip(ctx, plotRight, () => {
       drawBackdrops(ctx, top, bottom, plotRight);
       drawSelectedSegment(ctx, top, bottom);
       rows.panels.forEach(([t, b], n) => drawPanelData(ctx, PROFILES[n], t, b));
       ctx.setLineDash([3, 3]);
-      for (const st of stations) drawPositionLine(ctx, st.position, top + 14, bottom, '#8a929c', 1);
+      // Each station's line reaches up to its name.
+      for (const l of labels) {
+        drawPositionLine(ctx, l.st.position, top + l.row * STATION_ROW, bottom, '#8a929c', 1);
+      }
       ctx.setLineDash([]);
-      drawStrip(ctx, rows.strip[0], rows.strip[1], plotRight);
+      drawStrip(ctx, rows.strip[0], rows.strip[1]);
       if (state.hover !== null) drawPositionLine(ctx, state.hover, top, bottom, COLOURS.hover, 1);
       if (state.selection !== null) {
         drawPositionLine(ctx, state.selection, top, bottom, COLOURS.select, 2);
@@ -1657,6 +1785,7 @@
   profileView.w = profileCanvas.clientWidth;
   mapFit();
   profileFit();
+  stationRows = stationRowsNeeded();
   if (!fromHash()) renderInspector();
   drawNow();
 
