@@ -161,7 +161,8 @@ bool label_layout::leader_free(point from, point to) const {
 }
 
 std::optional<placed_label> label_layout::place(point anchor, double width, double height) {
-  for (double r : {5.0, 10.0, 18.0, 30.0, 46.0, 66.0, 90.0, 120.0, 160.0, 210.0}) {
+  for (double r : {4.0, 8.0, 12.0, 17.0, 23.0, 30.0, 38.0, 48.0, 60.0, 75.0, 92.0, 112.0, 136.0,
+                   165.0, 200.0}) {
     for (const box& b : candidates(anchor, r, width, height)) {
       if (!free(b)) continue;
       placed_label label{b, std::nullopt};

@@ -29,6 +29,7 @@ constexpr double kStationBand = 24;  // station numbers and signals above the pr
 constexpr double kTunnelBand = 18;
 constexpr double kBannerHeight = 56;
 constexpr int kMaxPlanPoints = 2500;
+constexpr size_t kManyLabels = 300;
 
 const char* const kLineColour = "#1f3b73";
 const char* const kStationColour = "#111111";
@@ -304,21 +305,25 @@ std::vector<std::optional<placed_label>> place_in_order(label_layout layout,
   return placed;
 }
 
-// Places the labels in their own order; when some find no room, tries
-// again with those first, a few times, and keeps the try that left out
-// the fewest.
+// Places the labels in their own order and then backwards; when some find
+// no room, tries again with those first, and keeps the try that left out
+// the fewest. A picture with very many labels gets the first try only.
 std::vector<std::optional<placed_label>> place_labels(const label_layout& layout,
                                                       const std::vector<label_request>& labels) {
-  std::vector<size_t> order(labels.size());
-  for (size_t n = 0; n < order.size(); ++n) order[n] = n;
   auto left_out = [](const std::vector<std::optional<placed_label>>& p) {
     return std::count(p.begin(), p.end(), std::nullopt);
   };
-  std::vector<std::optional<placed_label>> best = place_in_order(layout, labels, order);
-  for (int attempt = 0; attempt < 3 && left_out(best) > 0; ++attempt) {
-    std::stable_partition(order.begin(), order.end(), [&](size_t n) { return !best[n]; });
-    std::vector<std::optional<placed_label>> again = place_in_order(layout, labels, order);
-    if (left_out(again) < left_out(best)) best = std::move(again);
+  std::vector<std::optional<placed_label>> best;
+  for (bool backwards : {false, true}) {
+    std::vector<size_t> order(labels.size());
+    for (size_t n = 0; n < order.size(); ++n) order[n] = backwards ? order.size() - 1 - n : n;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      std::vector<std::optional<placed_label>> placed = place_in_order(layout, labels, order);
+      const bool better = best.empty() || left_out(placed) < left_out(best);
+      if (better) best = placed;
+      if (left_out(best) == 0 || labels.size() > kManyLabels) return best;
+      std::stable_partition(order.begin(), order.end(), [&](size_t n) { return !placed[n]; });
+    }
   }
   return best;
 }
