@@ -354,7 +354,11 @@ std::string plan_labels(const plot_input& in, const drawn_plan& plan, const plan
                           fmt(kNameGap) + "\">" + xml_escape(stations[n].name) + "</tspan>"});
     station_of.push_back(n);
   }
-  for (const plotted_slowdown& sd : slowdowns_of(in.segments)) {
+  // Past a few hundred, slowdowns are left to the speed profile to label:
+  // a crafted file may hold thousands.
+  std::vector<plotted_slowdown> slowdowns = slowdowns_of(in.segments);
+  slowdowns.resize(std::min(slowdowns.size(), kManyLabels));
+  for (const plotted_slowdown& sd : slowdowns) {
     const std::string speed = std::to_string(sd.speed) + " km/h";
     if (auto at = anchor((int64_t{sd.from} + sd.to) / 2))
       labels.push_back({*at, text_width(speed, 11), 11,
