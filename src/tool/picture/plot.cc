@@ -11,6 +11,7 @@
 #include "model/fields.h"
 #include "model/positions.h"
 #include "model/rounding.h"
+#include "tool/picture/label_placement.h"
 #include "tool/report/text_encoding.h"
 
 namespace scenario::tool {
@@ -21,19 +22,23 @@ constexpr double kLeft = 90;
 constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kPlanMaxHeight = 460;
-constexpr double kLabelRoom = 80;  // above the plan, for the slanted station names
+constexpr double kLabelRoom = 80;       // above the plan, for the station names
+constexpr double kLabelRoomBelow = 30;  // and under it
 constexpr double kPanelHeight = 110;
 constexpr double kPanelGap = 14;
 constexpr double kStationBand = 24;  // station numbers and signals above the profiles
 constexpr double kTunnelBand = 18;
 constexpr double kBannerHeight = 56;
 constexpr int kMaxPlanPoints = 2500;
+constexpr size_t kManyLabels = 300;
 
 const char* const kLineColour = "#1f3b73";
 const char* const kStationColour = "#111111";
 const char* const kSignalColour = "#1f8a3a";
 const char* const kTunnelColour = "#8a5a00";
 const char* const kSlowdownColour = "#d62728";
+const char* const kSignBoardColour = "#7b3fa0";
+const char* const kLeaderColour = "#888888";
 
 // Coordinates and lengths in the picture; the few that could be huge (a
 // scale bar over a crafted route plan) take the exponent form.
@@ -134,19 +139,31 @@ plan_view fit_plan(const drawn_plan& plan, double top) {
   return view;
 }
 
-// A polyline of the plan from metre a to metre b, at most kMaxPlanPoints.
-std::string plan_path(const drawn_plan& plan, const plan_view& view, int64_t a, int64_t b) {
+// The points of the plan from metre a to metre b, at most kMaxPlanPoints.
+std::vector<point> plan_points(const drawn_plan& plan, const plan_view& view, int64_t a,
+                               int64_t b) {
   a = std::max<int64_t>(a, 0), b = std::min<int64_t>(b, plan.last());
   const int64_t step = std::max<int64_t>(1, (b - a) / kMaxPlanPoints);
-  std::string points;
+  std::vector<point> points;
   for (int64_t m = a; m <= b; m += (m + step > b && m != b) ? (b - m) : step) {
     if (auto p = plan.at(m)) {
       const auto [sx, sy] = view.at(p->first, p->second);
-      points += fmt(sx) + "," + fmt(sy) + " ";
+      points.push_back({sx, sy});
     }
     if (m == b) break;
   }
   return points;
+}
+
+std::string points_attribute(const std::vector<point>& points) {
+  std::string s;
+  for (const point& p : points) s += fmt(p.x) + "," + fmt(p.y) + " ";
+  return s;
+}
+
+// A polyline of the plan from metre a to metre b.
+std::string plan_path(const drawn_plan& plan, const plan_view& view, int64_t a, int64_t b) {
+  return points_attribute(plan_points(plan, view, a, b));
 }
 
 // Runs of cells whose tunnel type is not 0, as metre spans.
@@ -189,6 +206,9 @@ std::string legend(double y) {
   item("<rect x=\"" + fmt(x + 9) + "\" y=\"" + fmt(y - 5) +
            "\" width=\"2\" height=\"10\" fill=\"#333\"/>\n",
        "speed board");
+  item("<path d=\"M" + fmt(x + 10) + "," + fmt(y - 5) + " L" + fmt(x + 14.5) + "," + fmt(y + 3.5) +
+           " L" + fmt(x + 5.5) + "," + fmt(y + 3.5) + " Z\" fill=\"" + kSignBoardColour + "\"/>\n",
+       "sign board");
   return s;
 }
 
@@ -197,69 +217,200 @@ double scale_bar_metres(double pixels_per_metre) {
   return tick_step(kPlotWidth / 6 / pixels_per_metre, 1);
 }
 
-// Stations by number and name (the profiles below show the numbers), and
-// the line's end where the run-out begins.
-std::string plan_stations(const drawn_plan& plan, const plan_view& view,
-                          const std::vector<plotted_station>& stations, int32_t line_end) {
+// A sign board's mark: a triangle like the page's, its text on hover.
+std::string sign_board_mark(const plot_input& in, size_t cell, double x, double y) {
+  const int slot = in.segments[cell].value1;
+  const std::string text = slot >= 0 && slot < kGeneralSlots
+                               ? cp1252_to_utf8(in.table[static_cast<size_t>(slot)].text)
+                               : std::string();
+  return "<path class=\"sign-board\" d=\"M" + fmt(x) + "," + fmt(y - 5) + " L" + fmt(x + 4.5) +
+         "," + fmt(y + 3.5) + " L" + fmt(x - 4.5) + "," + fmt(y + 3.5) + " Z\" fill=\"" +
+         kSignBoardColour + "\"><title>" +
+         xml_escape("sign board at " + std::to_string(plotted_position(in.segments, cell)) + " m: " + text) +
+         "</title></path>\n";
+}
+
+// The marks standing on the track: signals, sign boards, stations and the
+// line's end. Each is an obstacle for the labels placed after them.
+std::string plan_marks(const plot_input& in, const drawn_plan& plan, const plan_view& view,
+                       const std::vector<plotted_station>& stations, int32_t line_end,
+                       label_layout& layout) {
   std::string s;
-  // Stations by number and name; the profiles below show the numbers.
-  for (size_t n = 0; n < stations.size(); ++n) {
-    auto p = plan.at(stations[n].position);
+  for (size_t i = 0; i < in.segments.size(); ++i) {
+    const uint8_t kind = in.segments[i].kind;
+    if (kind != kSignal && kind != kSignBoard) continue;
+    if (auto p = plan.at(plotted_position(in.segments, i))) {
+      const auto [x, y] = view.at(p->first, p->second);
+      if (kind == kSignal)
+        s += "<rect x=\"" + fmt(x - 3) + "\" y=\"" + fmt(y - 3) +
+             "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
+      else
+        s += sign_board_mark(in, i, x, y);
+      layout.add_obstacle({x - 5, y - 5, x + 5, y + 5});
+    }
+  }
+  for (const plotted_station& st : stations) {
+    auto p = plan.at(st.position);
     if (!p) continue;
     const auto [x, y] = view.at(p->first, p->second);
     s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"4.5\" fill=\"white\" stroke=\"" +
          kStationColour + "\" stroke-width=\"2\"/>\n";
-    s += "<text x=\"" + fmt(x + 4) + "\" y=\"" + fmt(y - 9) +
-         "\" font-size=\"12\" transform=\"rotate(-40 " + fmt(x + 4) + " " + fmt(y - 9) +
-         ")\"><tspan font-weight=\"bold\">" + std::to_string(n + 1) + "</tspan><tspan dx=\"4\">" +
-         xml_escape(stations[n].name) + "</tspan></text>\n";
+    layout.add_obstacle({x - 6, y - 6, x + 6, y + 6});
   }
   if (auto p = plan.at(line_end); p && line_end < plan.last()) {
     const auto [x, y] = view.at(p->first, p->second);
     s += "<circle cx=\"" + fmt(x) + "\" cy=\"" + fmt(y) + "\" r=\"3.5\" fill=\"black\"/>\n";
-    s += text_element(x + 7, y + 14, "end of line", "font-size=\"11\"");
+    layout.add_obstacle({x - 4, y - 4, x + 4, y + 4});
+  }
+  return s;
+}
+
+// A label to place on the plan: what it says (SVG content) and where it
+// belongs.
+struct label_request {
+  point anchor;
+  double width = 0;
+  double font_size = 0;
+  std::string attrs;
+  std::string content;
+};
+
+// One label placed by the layout: its text starting at the box's left
+// edge, and its leader line when it stands away from its anchor.
+std::string label_svg(const label_request& r, const placed_label& label) {
+  std::string s;
+  if (label.leader)
+    s += "<line class=\"leader\" x1=\"" + fmt(label.leader->first.x) + "\" y1=\"" +
+         fmt(label.leader->first.y) + "\" x2=\"" + fmt(label.leader->second.x) + "\" y2=\"" +
+         fmt(label.leader->second.y) + "\" stroke=\"" + kLeaderColour +
+         "\" stroke-width=\"0.8\"/>\n";
+  return s + "<text x=\"" + fmt(label.where.left) + "\" y=\"" +
+         fmt(label.where.top + kAscent * r.font_size) + "\" font-size=\"" + fmt(r.font_size) +
+         "\"" + (r.attrs.empty() ? "" : " " + r.attrs) + ">" + r.content + "</text>\n";
+}
+
+// Places the labels one after the other in `order`; a label placed early
+// takes the spots nearest its anchor, so the order decides who moves.
+std::vector<std::optional<placed_label>> place_in_order(label_layout layout,
+                                                        const std::vector<label_request>& labels,
+                                                        const std::vector<size_t>& order) {
+  std::vector<std::optional<placed_label>> placed(labels.size());
+  for (size_t n : order)
+    placed[n] =
+        layout.place(labels[n].anchor, labels[n].width, (kAscent + kDescent) * labels[n].font_size);
+  return placed;
+}
+
+// Places the labels in their own order and then backwards; when some find
+// no room, tries again with those first, and keeps the try that left out
+// the fewest. A picture with very many labels gets the first try only.
+std::vector<std::optional<placed_label>> place_labels(const label_layout& layout,
+                                                      const std::vector<label_request>& labels) {
+  auto left_out = [](const std::vector<std::optional<placed_label>>& p) {
+    return std::count(p.begin(), p.end(), std::nullopt);
+  };
+  std::vector<std::optional<placed_label>> best;
+  for (bool backwards : {false, true}) {
+    std::vector<size_t> order(labels.size());
+    for (size_t n = 0; n < order.size(); ++n) order[n] = backwards ? order.size() - 1 - n : n;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      std::vector<std::optional<placed_label>> placed = place_in_order(layout, labels, order);
+      const bool better = best.empty() || left_out(placed) < left_out(best);
+      if (better) best = placed;
+      if (left_out(best) == 0 || labels.size() > kManyLabels) return best;
+      std::stable_partition(order.begin(), order.end(), [&](size_t n) { return !placed[n]; });
+    }
+  }
+  return best;
+}
+
+// Labels of the stations (by number and name; the profiles below show the
+// numbers), of the slowdowns (their speed beside their middle; the speed
+// profile shows it too) and of the line's end. A station whose name finds
+// no room goes to `unnamed`, to be listed under the plan.
+std::string plan_labels(const plot_input& in, const drawn_plan& plan, const plan_view& view,
+                        const std::vector<plotted_station>& stations, int32_t line_end,
+                        const label_layout& layout, std::vector<size_t>& unnamed) {
+  auto anchor = [&](int64_t metre) -> std::optional<point> {
+    auto p = plan.at(metre);
+    if (!p) return std::nullopt;
+    const auto [x, y] = view.at(p->first, p->second);
+    return point{x, y};
+  };
+  constexpr double kNameGap = 4;  // the dx between a station's number and its name
+  std::vector<label_request> labels;
+  std::vector<size_t> station_of;  // the station of each of the first labels
+  for (size_t n = 0; n < stations.size(); ++n) {
+    const std::optional<point> at = anchor(stations[n].position);
+    if (!at) continue;
+    const std::string number = std::to_string(n + 1);
+    labels.push_back({*at, text_width(number, 12) + kNameGap + text_width(stations[n].name, 12), 12,
+                      "",
+                      "<tspan font-weight=\"bold\">" + number + "</tspan><tspan dx=\"" +
+                          fmt(kNameGap) + "\">" + xml_escape(stations[n].name) + "</tspan>"});
+    station_of.push_back(n);
+  }
+  // Past a few hundred, slowdowns are left to the speed profile to label:
+  // a crafted file may hold thousands.
+  std::vector<plotted_slowdown> slowdowns = slowdowns_of(in.segments);
+  slowdowns.resize(std::min(slowdowns.size(), kManyLabels));
+  for (const plotted_slowdown& sd : slowdowns) {
+    const std::string speed = std::to_string(sd.speed) + " km/h";
+    if (auto at = anchor((int64_t{sd.from} + sd.to) / 2))
+      labels.push_back({*at, text_width(speed, 11), 11,
+                        "font-weight=\"bold\" fill=\"" + std::string(kSlowdownColour) + "\"",
+                        speed});
+  }
+  if (auto at = anchor(line_end); at && line_end < plan.last())
+    labels.push_back({*at, text_width("end of line", 11), 11, "", "end of line"});
+
+  const std::vector<std::optional<placed_label>> placed = place_labels(layout, labels);
+  std::string s;
+  for (size_t n = 0; n < labels.size(); ++n) {
+    if (placed[n])
+      s += label_svg(labels[n], *placed[n]);
+    else if (n < station_of.size())
+      unnamed.push_back(station_of[n]);
   }
   return s;
 }
 
 std::string draw_plan(const plot_input& in, const drawn_plan& plan, const plan_view& view,
-                      const std::vector<plotted_station>& stations, int32_t line_end) {
+                      const std::vector<plotted_station>& stations, int32_t line_end,
+                      std::vector<size_t>& unnamed) {
+  // Labels stay between the legend and the scale bar.
+  label_layout layout(
+      {4, view.top - kLabelRoom + 6, kWidth - 4, view.top + view.height + kLabelRoomBelow});
   std::string s = "<g id=\"route-plan\">\n";
+  const std::vector<point> track = plan_points(plan, view, 0, line_end);
   s += "<polyline fill=\"none\" stroke=\"" + std::string(kLineColour) +
-       "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"" +
-       plan_path(plan, view, 0, line_end) + "\"/>\n";
+       "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"" + points_attribute(track) +
+       "\"/>\n";
+  // Tunnels and slowdowns are drawn wide over the track: labels keep clear.
+  layout.add_line(track, 6);
   // The plan runs on past the end of the line; that part is drawn faint.
-  if (line_end < plan.last())
+  if (line_end < plan.last()) {
+    const std::vector<point> run_out = plan_points(plan, view, line_end, plan.last());
     s += "<polyline fill=\"none\" stroke=\"" + std::string(kLineColour) +
          "\" stroke-width=\"1.2\" stroke-dasharray=\"6,4\" opacity=\"0.5\" points=\"" +
-         plan_path(plan, view, line_end, plan.last()) + "\"/>\n";
+         points_attribute(run_out) + "\"/>\n";
+    layout.add_line(run_out, 3);
+  }
   for (const auto& [from, to] : tunnel_spans(in.segments))
     s += "<polyline fill=\"none\" stroke=\"" + std::string(kTunnelColour) +
          "\" stroke-width=\"7\" opacity=\"0.8\" points=\"" + plan_path(plan, view, from, to) +
          "\"/>\n";
-  for (const plotted_slowdown& sd : slowdowns_of(in.segments)) {
+  for (const plotted_slowdown& sd : slowdowns_of(in.segments))
     s += "<polyline fill=\"none\" stroke=\"" + std::string(kSlowdownColour) +
          "\" stroke-width=\"9\" opacity=\"0.45\" points=\"" +
-         plan_path(plan, view, sd.from, std::max(sd.to, sd.from + 1)) + "\"/>\n";
-    if (auto p = plan.at(sd.to)) {
-      const auto [x, y] = view.at(p->first, p->second);
-      s += text_element(
-          x + 8, y + 16, std::to_string(sd.speed) + " km/h",
-          "font-size=\"11\" font-weight=\"bold\" fill=\"" + std::string(kSlowdownColour) + "\"");
-    }
-  }
-  for (size_t i = 0; i < in.segments.size(); ++i) {
-    if (in.segments[i].kind != kSignal) continue;
-    if (auto p = plan.at(plotted_position(in.segments, i))) {
-      const auto [x, y] = view.at(p->first, p->second);
-      s += "<rect x=\"" + fmt(x - 3) + "\" y=\"" + fmt(y - 3) +
-           "\" width=\"6\" height=\"6\" fill=\"" + kSignalColour + "\"/>\n";
-    }
-  }
-  s += plan_stations(plan, view, stations, line_end);
+         plan_path(plan, view, sd.from, std::max(sd.to, sd.from + 1)) + "\"><title>slowdown " +
+         std::to_string(sd.from) + " to " + std::to_string(sd.to) +
+         " m: " + std::to_string(sd.speed) + " km/h</title></polyline>\n";
+  s += plan_marks(in, plan, view, stations, line_end, layout);
+  s += plan_labels(in, plan, view, stations, line_end, layout, unnamed);
   // Scale bar and a word on the orientation.
   const double metres = scale_bar_metres(view.pixels_per_metre());
-  const double bar_y = view.top + view.height + 28;
+  const double bar_y = view.top + view.height + kLabelRoomBelow + 20;
   s += "<line x1=\"" + fmt(kLeft) + "\" y1=\"" + fmt(bar_y) + "\" x2=\"" +
        fmt(kLeft + metres * view.pixels_per_metre()) + "\" y2=\"" + fmt(bar_y) +
        "\" stroke=\"black\" stroke-width=\"3\"/>\n";
@@ -411,10 +562,13 @@ std::string draw_bands(const profile_frame& f, double top) {
     s += text_element(f.x(f.stations[n].position), top + 10, std::to_string(n + 1),
                       "font-size=\"10\" font-weight=\"bold\" text-anchor=\"middle\"");
   const auto& cells = f.in->segments;
+  // Sign boards stand in the signals' row, their texts on hover.
   for (size_t i = 0; i < cells.size(); ++i)
     if (cells[i].kind == kSignal)
       s += rect(f.x(plotted_position(cells, i)) - 2.5, top + 15, 5, 5,
                 "fill=\"" + std::string(kSignalColour) + "\"");
+    else if (cells[i].kind == kSignBoard)
+      s += sign_board_mark(*f.in, i, f.x(plotted_position(cells, i)), top + 17);
   const double tunnels = top + kStationBand;
   s += text_element(kLeft - 6, tunnels + 11, "tunnels", "font-size=\"11\" text-anchor=\"end\"");
   s += rect(kLeft, tunnels + 3, kPlotWidth, kTunnelBand - 6, "fill=\"#f3f3f3\"");
@@ -461,11 +615,13 @@ std::string failure_banner(const recorded_failure& failure, double y) {
   return s;
 }
 
-// Without a route plan to name them on, the stations are listed by number.
-std::string station_list(const std::vector<plotted_station>& stations, double& y) {
+// Without a route plan to name them on, or without room for their names
+// on it, the stations (`which` of them) are listed by number.
+std::string station_list(const std::vector<plotted_station>& stations,
+                         const std::vector<size_t>& which, double& y) {
   std::string s;
   double x = kLeft;
-  for (size_t n = 0; n < stations.size(); ++n) {
+  for (size_t n : which) {
     const double width = 36 + 8.0 * static_cast<double>(stations[n].name.size());
     if (x > kLeft && x + width > kLeft + kPlotWidth) x = kLeft, y += 18;
     s += "<text x=\"" + fmt(x) + "\" y=\"" + fmt(y) +
@@ -604,8 +760,9 @@ std::string render_svg(const plot_input& in) {
   if (in.plan && in.plan->last() >= 0) {
     const drawn_plan plan(*in.plan);
     const plan_view view = fit_plan(plan, y + kLabelRoom);
-    body += draw_plan(in, plan, view, frame.stations, line_end);
-    y = view.top + view.height + 50;
+    std::vector<size_t> unnamed;
+    body += draw_plan(in, plan, view, frame.stations, line_end, unnamed);
+    y = view.top + view.height + kLabelRoomBelow + 50;
     if (const size_t left_out = unplottable_metres(*in.plan); left_out > 0) {
       body += text_element(kLeft, y - 10,
                            std::to_string(left_out) +
@@ -614,12 +771,20 @@ std::string render_svg(const plot_input& in) {
                            "font-size=\"12\" font-style=\"italic\"");
       y += 20;
     }
+    if (!unnamed.empty()) {
+      body += text_element(kLeft, y, "Stations without room for their names on the plan:",
+                           "font-size=\"12\" font-style=\"italic\"");
+      y += 20;
+      body += station_list(frame.stations, unnamed, y);
+    }
   } else {
     body += text_element(kLeft, y + 20,
                          "No route plan: the scenario was compiled without one (--no-geometry).",
                          "font-size=\"13\" font-style=\"italic\"");
     y += 44;
-    body += station_list(frame.stations, y);
+    std::vector<size_t> all(frame.stations.size());
+    for (size_t n = 0; n < all.size(); ++n) all[n] = n;
+    body += station_list(frame.stations, all, y);
   }
   body += draw_profiles(frame, y);
 
