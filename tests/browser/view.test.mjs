@@ -667,6 +667,19 @@ describe('positions as the author writes them', () => {
     assert.deepEqual(problems, []);
     await page.close();
   });
+
+  // The signal of segment 30 is written at 1 450 m and drawn there; a click
+  // on it selects its own segment, not segment 29, which 1 450 m rounds to.
+  test('a click where an object is drawn selects that object', async () => {
+    const {page, problems} = await openPage(file);
+    await zoomProfileAt(page, 1450, 12);
+    await clickProfileAt(page, 1450);
+    const shown = await inspector(page);
+    assert.equal(shown.title, 'Segment 30');
+    assert.match(shown.text, /signal at 1\s?450\s?m/);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
 });
 
 // A newcomer's first line, written as the guide teaches: 38 km, twelve

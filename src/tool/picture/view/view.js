@@ -105,6 +105,35 @@
   // Segment cells: point fields where one is set, properties as runs
 
   const pointCells = data.points.cell;
+
+  // Where a point object is drawn: at the position its entry is written at,
+  // as dump, the plot and the texts give it, not at the metre its segment
+  // is labelled with; an object no entry places by position (a lead-in
+  // cell, an approach mark) at the start of its segment's span.
+  function pointMetre(n) {
+    const p = data.points.position[n];
+    return p === null || p === undefined ? pointCells[n] * CELL : p;
+  }
+
+  // The metre to select for a click at metre m: an object drawn within
+  // `reach` metres (never more than one segment) is what was clicked, so its
+  // own segment is selected, not the one its drawn place rounds to.
+  function clickedMetre(m, reach) {
+    const r = Math.min(CELL, reach);
+    let best = null;
+    let bestD = r;
+    const from = Math.max(0, lastAtOrBelow(pointCells, segmentOf(m) - 2));
+    for (let n = from; n < pointCells.length && pointCells[n] <= segmentOf(m) + 2; n += 1) {
+      const p = data.points.position[n];
+      if (p === null || p === undefined) continue;
+      const d = Math.abs(p - m);
+      if (d <= bestD) {
+        bestD = d;
+        best = pointCells[n] * CELL;
+      }
+    }
+    return best ?? m;
+  }
   const runFields = Object.keys(data.runs);
 
   // Index of the last element of the ascending `list` not above `v`, or -1.
@@ -499,7 +528,7 @@
       const kind = data.points.kind[n];
       const isBoard = kind === KIND.speedBoard || kind === KIND.signBoard;
       if (kind !== KIND.signal && !(isBoard && showBoards)) return;
-      const p = screenPointOfMetre(c * CELL);
+      const p = screenPointOfMetre(pointMetre(n));
       if (!p) return;
       const [x, y] = p;
       ctx.beginPath();
@@ -546,8 +575,8 @@
 
   function drawSlowdownsOnMap(ctx) {
     for (const s of data.slowdowns) {
-      const from = s.start_cell * CELL;
-      strokePlan(ctx, from, Math.max(s.end_cell * CELL, from + 1), COLOURS.slowdown, 10, 0.45);
+      const from = s.from;
+      strokePlan(ctx, from, Math.max(s.to, from + 1), COLOURS.slowdown, 10, 0.45);
     }
   }
 
@@ -556,7 +585,7 @@
     ctx.font = 'bold 11px "DejaVu Sans", Arial, sans-serif';
     ctx.textBaseline = 'middle';
     for (const s of data.slowdowns) {
-      const p = screenPointOfMetre(Math.max(s.end_cell * CELL, s.start_cell * CELL + 1));
+      const p = screenPointOfMetre(Math.max(s.to, s.from + 1));
       if (!p) continue;
       const text = `${s.speed} km/h`;
       const w = ctx.measureText(text).width;
@@ -840,8 +869,8 @@
     const sy = panelScale(p, top, bottom);
     if (p.field === 'speed_limit') {
       for (const s of data.slowdowns) {
-        const x0 = profileX(s.start_cell * CELL);
-        const x1 = profileX(s.end_cell * CELL);
+        const x0 = profileX(s.from);
+        const x1 = profileX(s.to);
         ctx.strokeStyle = COLOURS.slowdown;
         ctx.lineWidth = 2.5;
         ctx.beginPath();
@@ -1035,7 +1064,7 @@
       const c = pointClass[n];
       if (cellPx < c.from) continue;
       const height = dense ? 8 : c.tall ? 14 : 7;
-      const x = profileX(pointCells[n] * CELL);
+      const x = profileX(pointMetre(n));
       ctx.fillStyle = c.colour;
       ctx.fillRect(Math.round(x) - 1, bottom - 2 - height, cellPx >= 8 ? 3 : 2, height);
       drawn.add(c);
@@ -1150,8 +1179,8 @@
       ctx.fillRect(endX, top, plotRight - endX, bottom - top);
     }
     for (const s of data.slowdowns) {
-      const x0 = profileX(s.start_cell * CELL);
-      const x1 = profileX(s.end_cell * CELL);
+      const x0 = profileX(s.from);
+      const x1 = profileX(s.to);
       ctx.fillStyle = 'rgba(214,39,40,0.13)';
       ctx.fillRect(x0, top, Math.max(x1 - x0, 2), bottom - top);
     }
@@ -1682,7 +1711,7 @@
     },
     click(x, y) {
       const m = metreNear(x, y, 14);
-      if (m !== null) select(m);
+      if (m !== null) select(clickedMetre(m, 6 / mapView.scale));
     },
     zoom(f, x, y) {
       if (plan) mapZoom(f, x, y);
@@ -1701,7 +1730,11 @@
       setHover(inside ? profileMetre(x) : null);
     },
     click(x) {
-      if (x >= PROFILE_LEFT && x <= profileView.w - PROFILE_RIGHT) select(profileMetre(x));
+      if (x >= PROFILE_LEFT && x <= profileView.w - PROFILE_RIGHT) {
+        const perPx =
+            (profileView.m1 - profileView.m0) / (profileView.w - PROFILE_LEFT - PROFILE_RIGHT);
+        select(clickedMetre(profileMetre(x), 4 * perPx));
+      }
     },
     zoom(f, x) {
       profileZoom(f, Math.max(PROFILE_LEFT, x));
