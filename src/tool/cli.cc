@@ -48,7 +48,12 @@ struct compile_flags {
                                     "train code (default: from SERVICE_TXT's name)");
     command.add_flag("--no-geometry", no_geometry, "compile without the route plan");
     command.add_flag("--werror", werror, "exit with status 1 when there is any warning");
-    command.add_flag("-w", no_warnings, "report no warnings");
+    command.add_flag("-w", no_warnings, "report no warnings (errors are always reported)");
+    command
+        .add_option("--allow", options.allowed,
+                    "report a loss of this id (an error) as a warning the author means; "
+                    "repeatable")
+        ->allow_extra_args(false);
     command.add_option("--format", format, "diagnostics as text (standard error) or json")
         ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
     return &command;
