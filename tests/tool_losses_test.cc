@@ -154,7 +154,7 @@ std::vector<loss_case> cases() {
        {},
        "error",
        "X_T-.txt:4:1",
-       "\"stazi\\x81one\\x1b[2J\" is not an entry",
+       "\"stazi\\x81one\\x1B[2J\" is not an entry",
        1},
   };
 }

@@ -338,6 +338,9 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
       {25, line_text(""), service_text("sabbia, 40000\r\n"),
        "value 40000 does not fit a 16-bit field"},
       {25, line_text(""), service_text("numero vetture, 4x\r\n"), "\"4x\" is not a whole number"},
+      // The field as the simulator shows it, in UTF-8: 0xB0 is the degree sign.
+      {25, line_text(""), service_text("numero vetture, 4\xB0\r\n"),
+       "\"4\xC2\xB0\" is not a whole number"},
       {25, "[generale]\r\n[curve]\r\n[fine]\r\n", kNoService,
        "gives no route length (\"lunghezza percorso\")"},
       {25, line_text(""), "[generale]\r\nvelocita, 100", "read past the end of the text"},

@@ -31,7 +31,7 @@ void append_utf8(uint32_t cp, std::string& out) {
 }
 
 std::string readable(std::string_view windows_1252) {
-  static constexpr char kHex[] = "0123456789abcdef";
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(windows_1252.size());
   for (char c : windows_1252) {

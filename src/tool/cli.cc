@@ -158,9 +158,10 @@ struct explain_command {
 
   CLI::App* add_to(CLI::App& tool) {
     command = tool.add_subcommand(
-        "explain", "what a failure code or warning id means, its causes and its fix");
-    id_option = command->add_option(
-        "ID", id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+        "explain", "what a failure code, loss or warning id means, its causes and its fix");
+    id_option = command->add_option("ID", id,
+                                    "a failure code (16), a loss id (unknown-entry) or a warning "
+                                    "id (value-wrapped); none lists them all");
     return command;
   }
   int run(std::ostream& out, std::ostream& err) const {
@@ -232,7 +233,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "scenario-tool"};
   app.footer(
       "How the source texts are written, every entry and every diagnostic: docs/authoring.md.\n"
-      "scenario-tool explain ID tells what a failure code or a warning id means.");
+      "scenario-tool explain ID tells what a failure code, a loss id or a warning id means.");
   app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
   app.failure_message(parse_failure);
   app.require_subcommand(1);

@@ -42,8 +42,11 @@ std::optional<std::string_view> nth_line(std::string_view text, int32_t line) {
 // stays under its column, a Windows-1252 character in UTF-8 as the
 // messages quote it, control bytes and undefined ones as \xNN.
 std::string shown(char c) {
+  const auto b = static_cast<unsigned char>(c);
   if (c == '\t') return " ";
-  return readable(std::string_view(&c, 1));
+  if (b >= 0x20 && b != 0x7F) return readable(std::string_view(&c, 1));
+  static constexpr char kHex[] = "0123456789abcdef";
+  return std::string("\\x") + kHex[b >> 4] + kHex[b & 0xF];
 }
 
 // Columns a shown byte takes: one for a character, four for an escape.
