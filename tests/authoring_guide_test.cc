@@ -31,10 +31,25 @@ TEST(AuthoringGuide, NamesEveryKeywordSectionCodeAndWarning) {
   words.insert(words.end(), kLineSections.begin(), kLineSections.end());
   words.insert(words.end(), kServiceSections.begin(), kServiceSections.end());
   for (const std::string& word : words) EXPECT_NE(text.find(word), std::string::npos) << word;
+  // Each diagnostic in the table of its kind: failures by code, losses
+  // (errors) and warnings by id, each under its own heading.
+  const size_t losses = text.find("\n## Losses\n");
+  const size_t warnings = text.find("\n## Warnings\n");
+  ASSERT_NE(losses, std::string::npos);
+  ASSERT_NE(warnings, std::string::npos);
+  ASSERT_LT(losses, warnings);
   for (const explanation& e : explanations()) {
-    const std::string row = e.level == severity::error ? "| " + std::string(e.id) + " | "
-                                                       : "| `" + std::string(e.id) + "` | ";
-    EXPECT_NE(text.find(row), std::string::npos) << e.id;
+    const std::string row =
+        is_numbered(e) ? "| " + std::string(e.id) + " | " : "| `" + std::string(e.id) + "` | ";
+    const size_t at = text.find(row);
+    ASSERT_NE(at, std::string::npos) << e.id;
+    if (is_numbered(e)) {
+      EXPECT_LT(at, losses) << e.id;
+    } else if (is_loss(e)) {
+      EXPECT_TRUE(at > losses && at < warnings) << e.id << " is listed outside the losses";
+    } else {
+      EXPECT_GT(at, warnings) << e.id << " is listed outside the warnings";
+    }
   }
 }
 

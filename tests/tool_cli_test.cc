@@ -204,6 +204,7 @@ TEST_F(ToolCli, HelpForTheToolAndEveryCommand) {
       {{"compile", "--help"}, "--werror"},
       {{"check", "--help"}, "--train-code"},
       {{"check", "--help"}, "-w"},
+      {{"check", "--help"}, "--allow"},
       {{"explain", "--help"}, "ID"},
       {{"dump", "--help"}, "--kind"},
       {{"plot", "--help"}, "--output"},

@@ -50,15 +50,14 @@ TEST_F(ToolDiagnostics, WarningsShowTheLineAndACaretAndKeepTheFiles) {
   const run_result plain = compile(kLine, kService, {"--out", "plain"});
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(plain.err, "");
-  // A misspelt signal is passed over: the same files, a warning, status 0.
-  const run_result r =
-      compile(kLine, service_with("segnae, 6050, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"), {"--out", "w"});
+  // A speed off its 5 km/h step is rounded: the same files, a warning, status 0.
+  const run_result r = compile(kLine, service_with("velocita, 1000, 92\r\n"), {"--out", "w"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
-            "X_T-.txt:4:1: warning: \"segnae\" is not an entry of the train service description "
-            "(did you mean \"segnale\"?); the line is passed over [unknown-entry]\n"
-            " 4 | segnae, 6050, 2, 4, 1, 1, 0, 2, 2,1,1, 0\n"
-            "   | ^\n");
+            "X_T-.txt:4:17: warning: speed limit 92 km/h is stored as 90 km/h: speeds are kept in "
+            "steps of 5 km/h [value-rounded]\n"
+            " 4 | velocita, 1000, 92\n"
+            "   |                 ^\n");
   for (const char* name : {"X_linea.dat", "X_T.sim", "X_T.dat"})
     EXPECT_TRUE(read_whole_file(dir / (std::string("w/") + name)) ==
                 read_whole_file(dir / (std::string("plain/") + name)))

@@ -11,6 +11,11 @@ namespace w = warning_id;
 constexpr severity E = severity::error;
 constexpr severity W = severity::warning;
 
+// A warning whose level is an error is a loss: an entry, or a whole text,
+// that does not reach the compiled files (or reaches them where no train
+// goes).  The files are written as ever, but the compilation fails unless
+// the author allows the loss by its id.
+//
 // Reading stops at a failure of the readers; what was read before it stays,
 // and the compiled files are still written from it when the route length
 // had been read.  The causes below say it once per entry where it matters.
@@ -170,7 +175,9 @@ constexpr explanation kExplanations[] = {
      "Write the line description first (scenario-tool template shows one).", ""},
     {"102", E, false, "no \"[generale]\" section in the line description",
      "Nothing in the line description contains \"[generale]\" before its last line, so there "
-     "is no general section and no route length.",
+     "is no general section and no route length. The message stands at line 1, where the "
+     "section belongs, counts the entries that are not read and names a line that looks like a "
+     "misspelt \"[generale]\" (\"[generali]\", \"generale\" without its brackets).",
      "Begin the line description with a \"[generale]\" line and end it with \"[fine]\".",
      "[curve]\nlunghezza percorso, 5000\n[fine]"},
     {"103", E, false,
@@ -189,12 +196,13 @@ constexpr explanation kExplanations[] = {
      "(covering 50-100 m) and table slot 85; an entry already wrote there. Nothing is written.",
      "Place point entries at 50 m or more.", "rallentamento, 0, 30, 500, 0, 0, 30"},
 
-    {w::kUnknownEntry, W, false, "a line whose first field is no entry is passed over",
+    {w::kUnknownEntry, E, false, "a line whose first field is no entry is passed over",
      "The first field of the line matches no entry keyword of its text, and it is neither a "
      "section line in brackets nor a comment holding a dash. The whole line is passed over: a "
      "misspelt keyword, a general entry outside the general section (or one inside it that "
      "belongs after it), or a general keyword in capitals (those are read in lower case).",
-     "Correct the keyword; the message suggests the nearest one it knows.",
+     "Correct the keyword; the message suggests the nearest one it knows. A line meant as a "
+     "note holds a dash (\"- note\"); \"--allow unknown-entry\" makes this a warning.",
      "segnae, 6050, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
     {w::kMisspeltSection, W, false, "a section line holds an entry keyword and is read as one",
      "Section lines are not interpreted, but a bracketed line that holds an entry keyword is "
@@ -238,9 +246,10 @@ constexpr explanation kExplanations[] = {
      "the position `dump` labels it with.",
      "Write positions as multiples of 50 m, where the entry's mark lands exactly.",
      "segnale, 11249, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
-    {w::kBeyondLineEnd, W, false, "an entry lies past the end of the line, in the run-out",
+    {w::kBeyondLineEnd, E, false, "an entry lies past the end of the line, in the run-out",
      "The arrays run on 7 000 m past the route length, and the range test lets entries in "
-     "there; no train reaches them.",
+     "there; no train reaches them, so the entry is lost to the scenario though the compiled "
+     "files hold it.",
      "Keep entries within the route length, or lengthen the line.",
      "lunghezza percorso, 20000\n...\nsegnale, 21000, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
     {w::kOutOfOrder, W, false, "profile entries are not in increasing position",
@@ -265,7 +274,7 @@ constexpr explanation kExplanations[] = {
      "overlaps it) is joined to it and stored as type 3, whatever type is written.",
      "Leave more than 150 m between tunnels, or write type 3 where joining is meant.",
      "montagna, 5000, 5500, 1\nmontagna, 5600, 6000, 2"},
-    {w::kTunnelReversed, W, false, "a tunnel ends before it starts and marks nothing",
+    {w::kTunnelReversed, E, false, "a tunnel ends before it starts and marks nothing",
      "A tunnel from start to end marks segments start / 50 to end / 50 - 1; with the end before "
      "the start there are none. The tunnel still counts as the previous one for the next "
      "tunnel's 150 m rule.",
@@ -294,9 +303,22 @@ constexpr explanation kExplanations[] = {
      "shows as \"Citt\xC3\x83\xC2\xA0\").",
      "Save the source text in Windows-1252 (or write the name without accents).",
      "stazione, 1000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, CITT\xC3\x80"},
+    {w::kNoGeneralSection, E, false, "the train service description has no \"[generale]\" line",
+     "The train service description is read from its \"[generale]\" line on (in any letter "
+     "case); without one nothing of it is read: no train, clock, station, signal, slowdown or "
+     "speed limit reaches the compiled files, which are still written from the line "
+     "description. The message stands at line 1, counts the entries that are not read and "
+     "names a line that looks like a misspelt \"[generale]\".",
+     "Begin the train service description with a \"[generale]\" line and end it with "
+     "\"[fine]\".",
+     "[generali]\nnumero vetture, 10\n...\n[fine]"},
 };
 
 }  // namespace
+
+bool is_numbered(const explanation& e) {
+  return !e.id.empty() && e.id.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 std::span<const explanation> explanations() { return kExplanations; }
 

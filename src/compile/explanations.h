@@ -27,6 +27,14 @@ struct explanation {
   std::string_view example;
 };
 
+// A numbered failure or stamp error, whose id is its code.
+bool is_numbered(const explanation& e);
+
+// A warning of the readers whose level is an error: an entry or a text that
+// does not reach the compiled files, which `--allow` turns back into a
+// warning.
+inline bool is_loss(const explanation& e) { return e.level == severity::error && !is_numbered(e); }
+
 // Every explanation: the failure codes in increasing order, then the stamp
 // errors, then the warnings.
 std::span<const explanation> explanations();

@@ -187,6 +187,24 @@ std::vector<warning_case> cases() {
        service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, CITT\xC3\x80\r\n"),
        {{w::kEncoding, S, 2, 58}},
        "Windows-1252"},
+      {"service text under a misspelt general section line",
+       line_text(""),
+       "[generali]\r\nstazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"
+       "[segnali]\r\nsegnale, 6050" +
+           kSignal + "segnale, 8050" + kSignal + "sabbia, 300\r\n[fine]\r\n",
+       {{w::kNoGeneralSection, S, 1, 1}},
+       "1 station, 2 signals and 1 other entry are not read; line 1 holds \"[generali]\" (did you "
+       "mean \"[generale]\"?)"},
+      {"service text without a general section line",
+       line_text(""),
+       "- timetable of 1 June\r\nvelocita, 0, 90\r\n[fine]\r\n",
+       {{w::kNoGeneralSection, S, 1, 1}},
+       "no \"[generale]\" line, where its reading begins: 1 speed limit is not read"},
+      {"general section line as the text's last field",
+       line_text(""),
+       "velocita, 0, 90\r\n[generale]",
+       {{w::kNoGeneralSection, S, 1, 1}},
+       "1 speed limit is not read; the \"[generale]\" on line 2 is the text's last field"},
       {"misspelt section line",
        line_text("[pendenza]\r\npendenza, 0, 0\r\n"),
        kNoService,
@@ -320,6 +338,9 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
       {25, line_text(""), service_text("sabbia, 40000\r\n"),
        "value 40000 does not fit a 16-bit field"},
       {25, line_text(""), service_text("numero vetture, 4x\r\n"), "\"4x\" is not a whole number"},
+      // The field as the simulator shows it, in UTF-8: 0xB0 is the degree sign.
+      {25, line_text(""), service_text("numero vetture, 4\xB0\r\n"),
+       "\"4\xC2\xB0\" is not a whole number"},
       {25, "[generale]\r\n[curve]\r\n[fine]\r\n", kNoService,
        "gives no route length (\"lunghezza percorso\")"},
       {25, line_text(""), "[generale]\r\nvelocita, 100", "read past the end of the text"},
@@ -334,6 +355,11 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
        "position -50 m lies before the start of the line"},
       {30, line_text("curvas4, 16800, 300\r\n"), kNoService,
        "metre 17001 of the route plan, past its last, 17000"},
+      {102,
+       "generale\r\nlunghezza percorso, 5000\r\ncurvas4, 100, 100\r\npendenza, 0, 0\r\n[fine]\r\n",
+       kNoService,
+       "no route length and nothing is compiled: 1 curve, 1 gradient and 1 other entry are not "
+       "read; line 1 holds \"generale\" (did you mean \"[generale]\"?)"},
       {15, line_text("pendenza, 0, 0\r\npendenza, 20000, 5\r\n"),
        service_text("segnale, 1000" + kSignal),
        "\"segnale\" at 1000 m ends the reading: failure 15 of the line description, its entry at "
@@ -356,6 +382,12 @@ TEST(ReaderFailureDetailsTest, LateFailuresPointAtTheValue) {
       kNoService);
   ASSERT_TRUE(flag.outcome.site.has_value());
   EXPECT_EQ(flag.outcome.site->where, (text_position{3, 34}));
+  // Not at the last field searched, "[fine]": at the top, where the line belongs.
+  const reading_run no_general =
+      read_texts("[generali]\r\nlunghezza percorso, 5000\r\n[fine]\r\n", kNoService);
+  EXPECT_EQ(no_general.code(), 102);
+  ASSERT_TRUE(no_general.outcome.site.has_value());
+  EXPECT_EQ(no_general.outcome.site->where, (text_position{1, 1}));
   const reading_run speed =
       read_texts(line_text(""), service_text("velocita, 0, 3000\r\naderenza, 0, 100\r\n"));
   ASSERT_TRUE(speed.outcome.site.has_value());
@@ -373,7 +405,12 @@ TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {
     const explanation* e = find_explanation(id);
     ASSERT_NE(e, nullptr) << id;
     EXPECT_FALSE(e->meaning.empty() || e->causes.empty() || e->fix.empty()) << id;
-    EXPECT_EQ(e->level == severity::warning, !std::isdigit(static_cast<unsigned char>(id[0])));
+    EXPECT_EQ(is_numbered(*e), std::isdigit(static_cast<unsigned char>(id[0])) != 0) << id;
+    // Only what loses an entry or a text is an error among the readers' ids.
+    const bool loss = id == w::kUnknownEntry || id == w::kTunnelReversed ||
+                      id == w::kBeyondLineEnd || id == w::kNoGeneralSection;
+    EXPECT_EQ(is_loss(*e), loss) << id;
+    EXPECT_EQ(e->level == severity::warning, !is_numbered(*e) && !loss) << id;
   }
   EXPECT_EQ(ids.size(), explanations().size());
   EXPECT_EQ(find_explanation("no-such-id"), nullptr);

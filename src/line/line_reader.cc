@@ -18,6 +18,15 @@ constexpr int32_t kMaxRouteLength = 1'000'000;
 constexpr int32_t kExtraMetres = 7000;  // the plan and array run past the line's end
 constexpr int32_t kLastPlanMetre = 1'000'000;
 
+// What a line description without its general section loses.
+constexpr counted_kind kCountedEntries[] = {
+    {"curva", "curve", "curves"},
+    {"pendenza", "gradient", "gradients"},
+    {"montagna", "tunnel", "tunnels"},
+    {"indicatori_v", "speed board", "speed boards"},
+    {"cartello", "sign board", "sign boards"},
+};
+
 const text_vocabulary kGeneralWords{"the general section of the line description",
                                     kLineGeneralKeywords, kLineSections};
 const text_vocabulary kEntryWords{"the line description", kLineEntryKeywords, kLineSections};
@@ -88,7 +97,14 @@ std::string_view line_reader::not_read_here(const std::string& f, bool general) 
 bool line_reader::read(int32_t& sign_board_cursor) {
   return reporting_failures([&] {
     if (!find_general_section()) {
+      // Not at the last field searched, often "[fine]": at the top, where
+      // the general section belongs.
       quit(102);
+      outcome_.site = failure_site{source_kind::line_description, kTextStart};
+      outcome_.detail =
+          "the line description has no \"[generale]\" line, so it has no route length and "
+          "nothing is compiled: " +
+          missing_general_section(kCountedEntries);
       return false;
     }
     if (!read_general_section()) return false;

@@ -170,7 +170,7 @@ std::string many_sign_boards(int count) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, LineFailureTest,
     ::testing::Values(
-        failure_case{"generale_last", "x\r\n[generale]\r\n", 102, kUnchanged, true, false, 2},
+        failure_case{"generale_last", "x\r\n[generale]\r\n", 102, kUnchanged, true, false, 1},
         failure_case{"no_generale", "a\r\nb\r\n", 102, kUnchanged, true, false, 0},
         failure_case{"empty_text", "", 25, kUnchanged, true, false, 1},
         failure_case{"too_long", line_text("", 1000001), 1, kUnchanged, true, false, 2},

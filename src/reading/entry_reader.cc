@@ -13,6 +13,10 @@ bool entry_reader::find_general_section() {
   }
 }
 
+std::string entry_reader::missing_general_section(std::span<const counted_kind> kinds) const {
+  return scenario::missing_general_section(source_, kinds);
+}
+
 entry_flow entry_reader::accept(int32_t first_value, int64_t reach) {
   entry_value_ = first_value;
   if (int64_t{r_.segment_last} * kSegmentMetres < first_value + reach) {

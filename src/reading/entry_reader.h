@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@
 #include "reading/entry_notes.h"
 #include "reading/entry_watch.h"
 #include "reading/field_reader.h"
+#include "reading/general_section.h"
 #include "reading/reading.h"
 
 namespace scenario {
@@ -43,11 +45,21 @@ class entry_reader {
  protected:
   entry_reader(source_kind text, std::string_view source, scenario_records& records,
                reading_outcome& outcome)
-      : fields_(source), r_(records), outcome_(outcome), notes_(text, outcome), text_(text) {}
+      : fields_(source),
+        r_(records),
+        outcome_(outcome),
+        notes_(text, outcome),
+        text_(text),
+        source_(source) {}
 
   // Reads fields up to the one holding "[generale]" (in any case); false when
   // the text ends first.  Everything before it is the author's own.
   bool find_general_section();
+
+  // What a text without "[generale]" loses, counted by `kinds`; said at the
+  // top of the text, where the line belongs.
+  std::string missing_general_section(std::span<const counted_kind> kinds) const;
+  static constexpr text_position kTextStart{1, 1};
 
   // Examines keyword fields until the text ends or an entry stops the loop:
   // `examine(field)` reads the entry, `hint(field)` says why a field nothing
@@ -96,6 +108,7 @@ class entry_reader {
 
  private:
   source_kind text_;
+  std::string_view source_;
 };
 
 template <typename Examine, typename Hint>

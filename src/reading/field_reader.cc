@@ -1,5 +1,7 @@
 #include "reading/field_reader.h"
 
+#include "system/windows_1252.h"
+
 namespace scenario {
 namespace {
 
@@ -100,7 +102,7 @@ int64_t field_reader::read_number() {
   if (field.empty()) fail("a sign without digits is not a number");
   int64_t value = 0;
   for (char c : field) {
-    if (c < '0' || c > '9') fail("\"" + std::string(raw) + "\" is not a whole number");
+    if (c < '0' || c > '9') fail("\"" + readable(raw) + "\" is not a whole number");
     if (value < kHuge) value = value * 10 + (c - '0');
   }
   if (value > kHuge) value = kHuge;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/fields.h"
+#include "system/windows_1252.h"
 
 namespace scenario {
 namespace {
@@ -35,8 +36,8 @@ std::string describe(const placed_mark& mark, const general_table_t& table) {
   auto station = [&] {
     const size_t n = static_cast<size_t>(mark.number);
     const general_entry& e = table[n < table.size() ? n : 0];
-    return "station " + std::to_string(mark.number) + " (" + station_slot::name.of(e) + ", " +
-           std::to_string(station_slot::position.of(e)) + " m)";
+    return "station " + std::to_string(mark.number) + " (" + readable(station_slot::name.of(e)) +
+           ", " + std::to_string(station_slot::position.of(e)) + " m)";
   };
   switch (mark.role) {
     case mark_role::signal:
@@ -70,18 +71,7 @@ std::string describe(const placed_mark& mark, const general_table_t& table) {
 
 std::string quoted(std::string_view field) {
   constexpr size_t kLongest = 60;
-  std::string out = "\"";
-  for (size_t i = 0; i < field.size() && i < kLongest; ++i) {
-    const auto c = static_cast<unsigned char>(field[i]);
-    if (c < 0x20 || c == 0x7F) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xF];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
+  std::string out = "\"" + readable(field.substr(0, kLongest));
   if (field.size() > kLongest) out += "...";
   return out + "\"";
 }

@@ -128,8 +128,9 @@ bool contains(std::string_view field, std::string_view what);
 bool contains_ignoring_case(std::string_view field, std::string_view what);
 
 // A field as a message quotes it: in double quotes, cut to a sensible
-// length, control bytes shown as \xNN so that a text cannot play tricks on
-// the terminal that shows the message.
+// length, its Windows-1252 characters in UTF-8, control bytes (and the
+// bytes the code page leaves undefined) shown as \xNN so that a text cannot
+// play tricks on the terminal that shows the message.
 std::string quoted(std::string_view field);
 
 // Stores a value into a field of the given width: it must fit, else the

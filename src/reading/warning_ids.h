@@ -27,12 +27,13 @@ inline constexpr std::string_view kMarkOverwritten = "mark-overwritten";
 inline constexpr std::string_view kLeadInIgnored = "lead-in-ignored";
 inline constexpr std::string_view kSlowdownInOneSegment = "slowdown-in-one-segment";
 inline constexpr std::string_view kEncoding = "encoding";
+inline constexpr std::string_view kNoGeneralSection = "no-general-section";
 
 inline constexpr std::array kAll = {
     kUnknownEntry,   kMisspeltSection,      kExtraValues,     kValuesFromNextLine, kOverridden,
     kValueWrapped,   kValueRounded,         kPositionSnapped, kBeyondLineEnd,      kOutOfOrder,
     kCurveShortened, kCurveIgnored,         kTunnelJoined,    kTunnelReversed,     kMarkOverwritten,
-    kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,
+    kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,        kNoGeneralSection,
 };
 
 }  // namespace scenario::warning_id

@@ -29,6 +29,14 @@ constexpr int32_t kLastMarkedStationType = 24;
 // The track-code pass walks through slowdowns slower than this.
 constexpr int64_t kWalkedSpeed = 110;
 
+// What a train service description without its general section loses.
+constexpr counted_kind kCountedEntries[] = {
+    {"stazione", "station", "stations"},
+    {"segnale", "signal", "signals"},
+    {"rallentamento", "slowdown", "slowdowns"},
+    {"velocit", "speed limit", "speed limits"},
+};
+
 const text_vocabulary kWords{"the train service description", kServiceKeywords, kServiceSections};
 
 std::string at_metres(int64_t position) { return " at " + std::to_string(position) + " m"; }
@@ -111,7 +119,14 @@ void service_reader::read() {
     // Everything before the general section is the author's own.
     auto no_hint = [](const std::string&) { return std::string_view(); };
     auto examine = [this](const std::string& f) { return entry(f); };
-    if (find_general_section() && !read_entries(watch_, no_hint, examine)) return;
+    if (!find_general_section()) {
+      notes_.warn(warning_id::kNoGeneralSection, kTextStart,
+                  "the train service description has no \"[generale]\" line, where its "
+                  "reading begins: " +
+                      missing_general_section(kCountedEntries));
+    } else if (!read_entries(watch_, no_hint, examine)) {
+      return;
+    }
     end_of_reading();
   });
 }

@@ -48,7 +48,12 @@ struct compile_flags {
                                     "train code (default: from SERVICE_TXT's name)");
     command.add_flag("--no-geometry", no_geometry, "compile without the route plan");
     command.add_flag("--werror", werror, "exit with status 1 when there is any warning");
-    command.add_flag("-w", no_warnings, "report no warnings");
+    command.add_flag("-w", no_warnings, "report no warnings (errors are always reported)");
+    command
+        .add_option("--allow", options.allowed,
+                    "report a loss of this id (an error) as a warning the author means; "
+                    "repeatable")
+        ->allow_extra_args(false);
     command.add_option("--format", format, "diagnostics as text (standard error) or json")
         ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
     return &command;
@@ -153,9 +158,10 @@ struct explain_command {
 
   CLI::App* add_to(CLI::App& tool) {
     command = tool.add_subcommand(
-        "explain", "what a failure code or warning id means, its causes and its fix");
-    id_option = command->add_option(
-        "ID", id, "a failure code (16) or a warning id (unknown-entry); none lists them all");
+        "explain", "what a failure code, loss or warning id means, its causes and its fix");
+    id_option = command->add_option("ID", id,
+                                    "a failure code (16), a loss id (unknown-entry) or a warning "
+                                    "id (value-wrapped); none lists them all");
     return command;
   }
   int run(std::ostream& out, std::ostream& err) const {
@@ -227,7 +233,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "scenario-tool"};
   app.footer(
       "How the source texts are written, every entry and every diagnostic: docs/authoring.md.\n"
-      "scenario-tool explain ID tells what a failure code or a warning id means.");
+      "scenario-tool explain ID tells what a failure code, a loss id or a warning id means.");
   app.set_version_flag("--version", std::string("scenario-tool ") + kToolVersion);
   app.failure_message(parse_failure);
   app.require_subcommand(1);

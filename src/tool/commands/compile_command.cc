@@ -75,14 +75,30 @@ void emit(const compile_report& report, const compile_options& options, const so
     out << "wrote " << shown(platform::path_from_utf8(f)) << '\n';
 }
 
+// Only what the readers pass over or change can be allowed; a numbered
+// failure stops the reading and stays an error.
+void refuse_unknown_allowances(const std::vector<std::string>& ids) {
+  for (const std::string& id : ids) {
+    const explanation* e = find_explanation(id);
+    if (e == nullptr)
+      throw usage_error("--allow \"" + shortened(id) + "\"" +
+                        ": no such diagnostic (scenario-tool explain lists them)");
+    if (is_numbered(*e))
+      throw usage_error("--allow \"" + shortened(id) + "\"" +
+                        ": a numbered failure stops the reading and cannot be allowed");
+  }
+}
+
 int exit_status(const compile_report& report, const compile_options& options) {
-  if (report.failure_code != 0 || report.stamp_error != 0) return kExitFailure;
+  if (report.failure_code != 0 || report.stamp_error != 0 || error_count(report) > 0)
+    return kExitFailure;
   return options.werror && warning_count(report) > 0 ? kExitFailure : kExitOk;
 }
 
 }  // namespace
 
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
+  refuse_unknown_allowances(options.allowed);
   const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
                                               options.line_id, options.train_code);
   // What would stop the writing stops `check` as well, and before anything
@@ -107,6 +123,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   records.train_code = ids.train_code;
   const compilation result = compile_scenario(records, options.geometry ? 1 : 0, line, service);
   compile_report report = make_report(records, result, {options.line_text, options.service_text});
+  allow(report, options.allowed);
   if (options.no_warnings) hide_warnings(report);
   if (!result.compiled && records.failure_code == 0 && result.stamp_error == 0) {
     // Cannot happen with the readers as they are; never let it pass as success.

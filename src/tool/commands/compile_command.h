@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace scenario::tool {
 
 struct compile_options {
@@ -25,6 +24,9 @@ struct compile_options {
   bool werror = false;       // any warning makes the exit status 1
   bool no_warnings = false;  // warnings are not reported (nor counted by werror)
   bool colour = false;       // standard error is a terminal that takes colour
+  // Ids of losses (and warnings) the author means: reported as allowed
+  // warnings, which neither fail the compilation nor count for werror.
+  std::vector<std::string> allowed;
 };
 
 // Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the

@@ -29,6 +29,7 @@ std::string wrapped(std::string_view text, std::string_view indent) {
 }
 
 std::string title(const explanation& e) {
+  if (is_loss(e)) return std::string(e.id) + " (error, a loss)";
   return e.level == severity::error ? "failure " + std::string(e.id) + " (error)"
                                     : std::string(e.id) + " (warning)";
 }

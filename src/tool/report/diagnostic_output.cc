@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "system/windows_1252.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
@@ -38,19 +39,19 @@ std::optional<std::string_view> nth_line(std::string_view text, int32_t line) {
 }
 
 // How a byte of the source line shows: a tab as a blank, so that the caret
-// stays under its column, control bytes as \xNN.
+// stays under its column, a Windows-1252 character in UTF-8 as the
+// messages quote it, control bytes and undefined ones as \xNN.
 std::string shown(char c) {
   const auto b = static_cast<unsigned char>(c);
   if (c == '\t') return " ";
-  if (b >= 0x20 && b != 0x7F) return std::string(1, c);
+  if (b >= 0x20 && b != 0x7F) return readable(std::string_view(&c, 1));
   static constexpr char kHex[] = "0123456789abcdef";
   return std::string("\\x") + kHex[b >> 4] + kHex[b & 0xF];
 }
 
-// Columns a shown byte takes: UTF-8 continuation bytes take none.
+// Columns a shown byte takes: one for a character, four for an escape.
 size_t width(const std::string& shown_byte) {
-  const auto b = static_cast<unsigned char>(shown_byte[0]);
-  return shown_byte.size() == 1 && b >= 0x80 && b <= 0xBF ? 0 : shown_byte.size();
+  return shown_byte.size() == 4 && shown_byte[0] == '\\' ? 4 : 1;
 }
 
 }  // namespace

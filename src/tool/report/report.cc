@@ -107,7 +107,9 @@ diagnostic stamp_diagnostic(const scenario_records& records, const compilation& 
 diagnostic warning_diagnostic(const reader_warning& w, const source_names& names) {
   diagnostic d;
   point_at(d, w.text, w.where, names);
-  d.level = severity::warning;
+  const explanation* e = find_explanation(w.id);
+  d.loss = e != nullptr && is_loss(*e);
+  d.level = d.loss ? severity::error : severity::warning;
   d.id = std::string(w.id);
   d.message = w.message;
   return d;
@@ -146,15 +148,30 @@ compile_report make_report(const scenario_records& records, const compilation& r
   return report;
 }
 
+void allow(compile_report& report, const std::vector<std::string>& ids) {
+  report.allowed = ids;
+  for (diagnostic& d : report.diagnostics) {
+    if (d.code != 0 || std::find(ids.begin(), ids.end(), d.id) == ids.end()) continue;
+    d.allowed = true;
+    d.level = severity::warning;
+  }
+}
+
 void hide_warnings(compile_report& report) {
   std::erase_if(report.diagnostics,
                 [](const diagnostic& d) { return d.level == severity::warning; });
 }
 
 size_t warning_count(const compile_report& report) {
+  return static_cast<size_t>(std::count_if(
+      report.diagnostics.begin(), report.diagnostics.end(),
+      [](const diagnostic& d) { return d.level == severity::warning && !d.allowed; }));
+}
+
+size_t error_count(const compile_report& report) {
   return static_cast<size_t>(
       std::count_if(report.diagnostics.begin(), report.diagnostics.end(),
-                    [](const diagnostic& d) { return d.level == severity::warning; }));
+                    [](const diagnostic& d) { return d.level == severity::error; }));
 }
 
 std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
@@ -164,7 +181,9 @@ std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
     place += ":" + std::to_string(*d.line);
     if (d.column) place += ":" + std::to_string(*d.column);
   }
-  if (d.level == severity::warning) return place + ": warning: " + d.message + " [" + d.id + "]";
+  if (d.level == severity::warning)
+    return place + ": warning: " + d.message + " [" + d.id + (d.allowed ? ", allowed]" : "]");
+  if (d.loss) return place + ": error: " + d.message + " [" + d.id + "]";
   std::string tail = "(failure " + std::to_string(d.code);
   if (is_stamp_error(d.code))
     tail = "(stamp error " + std::to_string(d.code);
@@ -179,13 +198,18 @@ std::string report_json(const compile_report& report) {
   json diagnostics = json::array();
   for (const diagnostic& d : report.diagnostics) {
     const bool warning = d.level == severity::warning;
-    diagnostics.push_back({{"file", optional_value(d.file)},
-                           {"line", optional_value(d.line)},
-                           {"column", optional_value(d.column)},
-                           {"severity", warning ? "warning" : "error"},
-                           {"id", d.id},
-                           {"code", warning ? json(nullptr) : json(d.code)},
-                           {"message", d.message}});
+    const bool numbered = d.code != 0;
+    diagnostics.push_back(
+        {{"file", optional_value(d.file)},
+         {"line", optional_value(d.line)},
+         {"column", optional_value(d.column)},
+         {"severity", warning ? "warning" : "error"},
+         {"id", d.id},
+         {"code", numbered ? json(d.code) : json(nullptr)},
+         {"failure_code", numbered && !is_stamp_error(d.code) ? json(d.code) : json(nullptr)},
+         {"loss", d.loss},
+         {"allowed", d.allowed},
+         {"message", d.message}});
   }
   const json out = {
       {"failure_code", report.failure_code},
@@ -195,6 +219,7 @@ std::string report_json(const compile_report& report) {
                                : json(nullptr)},
       {"stamp_error", report.stamp_error == 0 ? json(nullptr) : json(report.stamp_error)},
       {"files", report.files},
+      {"allowed", report.allowed},
       {"diagnostics", diagnostics}};
   return dumped(out);
 }

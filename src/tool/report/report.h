@@ -31,6 +31,10 @@ struct diagnostic {
   severity level = severity::error;
   std::string id;           // what `explain` takes: the code, or the warning's id
   bool positioned = false;  // an error whose failure position names its entry
+  // A warning id at the level of an error: something the author wrote does
+  // not reach the compiled files (see is_loss).
+  bool loss = false;
+  bool allowed = false;  // a loss or warning the author allowed (--allow)
 };
 
 struct compile_report {
@@ -39,6 +43,7 @@ struct compile_report {
   int32_t stamp_error = 0;  // 0 = none
   std::vector<std::string> files;
   std::vector<diagnostic> diagnostics;  // in the order the texts hold them
+  std::vector<std::string> allowed;     // the ids given to --allow
 };
 
 // The names the two source texts go by in the diagnostics.
@@ -51,13 +56,21 @@ struct source_names {
 compile_report make_report(const scenario_records& records, const compilation& result,
                            const source_names& names);
 
-// Drops the warnings (-w).
+// Turns the losses of the ids in `ids` into warnings and marks them, and
+// the warnings of those ids, as allowed: the author means them.
+void allow(compile_report& report, const std::vector<std::string>& ids);
+
+// Drops the warnings (-w); errors always stay.
 void hide_warnings(compile_report& report);
+// The warnings --werror counts: those not allowed.
 size_t warning_count(const compile_report& report);
+size_t error_count(const compile_report& report);
 
 // "FILE:LINE:COLUMN: error: MESSAGE (failure N at P m)", or with less of
 // the place when it is not known, no position for a failure that has none;
-// "FILE:LINE:COLUMN: warning: MESSAGE [ID]".
+// "FILE:LINE:COLUMN: warning: MESSAGE [ID]"; a loss is
+// "FILE:LINE:COLUMN: error: MESSAGE [ID]", and an allowed one a warning
+// "[ID, allowed]".
 std::string format_diagnostic(const diagnostic& d, int32_t failure_position);
 
 // The source texts, to quote the lines the diagnostics point at.
@@ -76,8 +89,10 @@ void print_diagnostics(std::ostream& err, const compile_report& report, const so
 // line.  Control bytes show as \xNN, a long line is cut around the column.
 std::string source_excerpt(std::string_view text, int32_t line, int32_t column, bool colour);
 
-// {"failure_code", "failure_position", "stamp_error", "files", "diagnostics"};
-// each diagnostic carries "severity" and "id".
+// {"failure_code", "failure_position", "stamp_error", "files", "allowed",
+// "diagnostics"}; each diagnostic carries "severity", "id", "code",
+// "failure_code" (a numbered failure's code, else null), "loss" and
+// "allowed".
 std::string report_json(const compile_report& report);
 
 // {"error": what, "exit_status": status}: a failure that ended a command

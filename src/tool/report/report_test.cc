@@ -118,6 +118,8 @@ TEST(Report, ErrorsCarrySeverityAndTheirCodeAsId) {
   EXPECT_EQ(j["diagnostics"][0]["severity"], "error");
   EXPECT_EQ(j["diagnostics"][0]["id"], "16");
   EXPECT_EQ(j["diagnostics"][0]["code"], 16);
+  EXPECT_EQ(j["diagnostics"][0]["failure_code"], 16);
+  EXPECT_EQ(j["diagnostics"][0]["loss"], false);
 }
 
 TEST(Report, AFailureWithoutAPositionNamesNone) {
@@ -131,13 +133,88 @@ TEST(Report, AFailureWithoutAPositionNamesNone) {
 }
 
 TEST(Report, HiddenWarningsLeaveTheErrors) {
-  compilation c = with_warning(source_kind::train_service, 9, 1, "unknown-entry");
+  compilation c = with_warning(source_kind::train_service, 9, 1, "value-wrapped");
+  c.reading.warnings.push_back({source_kind::train_service, {8, 1}, "unknown-entry", "lost"});
   c.reading.site = failure_site{source_kind::train_service, {4, 1}};
   compile_report r = make_report(failed(16, 1000), c, kNames);
-  ASSERT_EQ(r.diagnostics.size(), 2u);
+  ASSERT_EQ(r.diagnostics.size(), 3u);
   hide_warnings(r);
-  ASSERT_EQ(r.diagnostics.size(), 1u);
+  ASSERT_EQ(r.diagnostics.size(), 2u);
   EXPECT_EQ(r.diagnostics[0].code, 16);
+  EXPECT_EQ(r.diagnostics[1].id, "unknown-entry");  // a loss is an error
+  EXPECT_EQ(error_count(r), 2u);
+}
+
+// A loss is an error with its id; allowed, a warning --werror does not count.
+TEST(Report, LossesAreErrorsUnlessAllowed) {
+  const struct {
+    std::string id;
+    std::vector<std::string> allowed;
+    std::string text;
+    bool loss, allowed_here;
+    size_t errors, warnings;
+  } cases[] = {
+      {"unknown-entry",
+       {},
+       "texts/A_linea.txt:4:17: error: what happened [unknown-entry]",
+       true,
+       false,
+       1,
+       0},
+      {"no-general-section",
+       {},
+       "texts/A_linea.txt:4:17: error: what happened [no-general-section]",
+       true,
+       false,
+       1,
+       0},
+      {"unknown-entry",
+       {"unknown-entry"},
+       "texts/A_linea.txt:4:17: warning: what happened [unknown-entry, allowed]",
+       true,
+       true,
+       0,
+       0},
+      {"tunnel-reversed",
+       {"unknown-entry"},
+       "texts/A_linea.txt:4:17: error: what happened [tunnel-reversed]",
+       true,
+       false,
+       1,
+       0},
+      {"value-wrapped",
+       {"value-wrapped"},
+       "texts/A_linea.txt:4:17: warning: what happened [value-wrapped, allowed]",
+       false,
+       true,
+       0,
+       0},
+      {"value-wrapped",
+       {},
+       "texts/A_linea.txt:4:17: warning: what happened [value-wrapped]",
+       false,
+       false,
+       0,
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    compile_report r = make_report(
+        scenario_records{}, with_warning(source_kind::line_description, 4, 17, c.id), kNames);
+    allow(r, c.allowed);
+    ASSERT_EQ(r.diagnostics.size(), 1u);
+    EXPECT_EQ(format_diagnostic(r.diagnostics[0], 0), c.text);
+    EXPECT_EQ(error_count(r), c.errors);
+    EXPECT_EQ(warning_count(r), c.warnings);
+    const nlohmann::json j = nlohmann::json::parse(report_json(r));
+    const nlohmann::json& d = j["diagnostics"][0];
+    EXPECT_EQ(d["severity"], c.errors > 0 ? "error" : "warning");
+    EXPECT_EQ(d["loss"], c.loss);
+    EXPECT_EQ(d["allowed"], c.allowed_here);
+    EXPECT_TRUE(d["code"].is_null());
+    EXPECT_TRUE(d["failure_code"].is_null());
+    EXPECT_EQ(j["allowed"], nlohmann::json(c.allowed));
+  }
 }
 
 TEST(Report, DiagnosticsFollowTheTextsInReadingOrder) {
@@ -222,7 +299,7 @@ TEST(SourceExcerpt, LongLinesAreCutAroundTheColumn) {
 }
 
 TEST(SourceExcerpt, ColourOnlyWhenAsked) {
-  compilation c = with_warning(source_kind::line_description, 1, 1, "unknown-entry");
+  compilation c = with_warning(source_kind::line_description, 1, 1, "overridden");
   const compile_report r = make_report(scenario_records{}, c, kNames);
   std::ostringstream plain, coloured;
   print_diagnostics(plain, r, kNames, {"segnae, 1\n", ""}, false);
@@ -231,7 +308,7 @@ TEST(SourceExcerpt, ColourOnlyWhenAsked) {
   EXPECT_NE(coloured.str().find("\x1b[1;35mwarning:"), std::string::npos) << coloured.str();
   EXPECT_NE(coloured.str().find("\x1b[1;32m^"), std::string::npos);
   EXPECT_EQ(plain.str(),
-            "texts/A_linea.txt:1:1: warning: what happened [unknown-entry]\n"
+            "texts/A_linea.txt:1:1: warning: what happened [overridden]\n"
             " 1 | segnae, 1\n"
             "   | ^\n");
 }
