@@ -14,8 +14,8 @@
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
 #include "tool/commands/identifiers.h"
-#include "tool/exit_status.h"
 #include "tool/decompile/decompile.h"
+#include "tool/exit_status.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 #include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
-#include "tool/exit_status.h"
 #include "tool/commands/identifiers.h"
+#include "tool/exit_status.h"
 #include "tool/report/dump.h"
 #include "tool/report/report.h"
 

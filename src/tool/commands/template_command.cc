@@ -9,8 +9,8 @@
 #include "format/scenario_names.h"
 #include "system/files.h"
 #include "system/terminal_text.h"
-#include "tool/exit_status.h"
 #include "tool/commands/identifiers.h"
+#include "tool/exit_status.h"
 
 namespace scenario::tool {
 namespace fs = std::filesystem;

@@ -226,7 +226,8 @@ std::string sign_board_mark(const plot_input& in, size_t cell, double x, double 
   return "<path class=\"sign-board\" d=\"M" + fmt(x) + "," + fmt(y - 5) + " L" + fmt(x + 4.5) +
          "," + fmt(y + 3.5) + " L" + fmt(x - 4.5) + "," + fmt(y + 3.5) + " Z\" fill=\"" +
          kSignBoardColour + "\"><title>" +
-         xml_escape("sign board at " + std::to_string(plotted_position(in.segments, cell)) + " m: " + text) +
+         xml_escape("sign board at " + std::to_string(plotted_position(in.segments, cell)) +
+                    " m: " + text) +
          "</title></path>\n";
 }
 
