@@ -312,6 +312,79 @@ constexpr explanation kExplanations[] = {
      "Begin the train service description with a \"[generale]\" line and end it with "
      "\"[fine]\".",
      "[generali]\nnumero vetture, 10\n...\n[fine]"},
+    // What a value becomes: stored, but not as written.
+    {w::kTempoRaised, W, false, "a signal's tempo of 1 to 100 is stored as 101",
+     "A signal whose sx is 2 keeps its time (tempo) with it; any time from 1 to 100 is raised to "
+     "101 before it is stored, so the simulator never sees it as written.",
+     "Write 0, or a tempo of 101 to 255.", "segnale, 6050, 2, 4, 1, 1, 0, 2, 2, 1, 1, 30"},
+    {w::kDigitCarried, W, false, "a signal's aspect digit carries into its neighbour",
+     "A signal's aspects are stored as digits of one number: s1 x 10 + d1 (and so for 2 and 3), "
+     "rapp x 10 + sx x 3 + dx. A d1, d2 or d3 outside 0 to 9, a dx outside 0 to 2 or an "
+     "sx x 3 + dx above 9 changes the digit beside it: d1 15 with s1 4 is stored as 55, which the "
+     "simulator reads as s1 5, d1 5.",
+     "Keep d1 to d3 within 0 to 9, dx within 0 to 2 and sx x 3 + dx within 0 to 9.",
+     "segnale, 6050, 2, 4, 1, 1, 0, 2, 15, 1, 1, 0"},
+    {w::kStationTypeUnknown, W, false, "a station type the reader does not tell apart",
+     "The reader computes a station's extent one way for types 5 and 6, another for 7 and 8 and a "
+     "third for every other type, and marks the station in the segments for types below 25; the "
+     "built-in line uses 2, 4, 12 and 22. Any other type below 25 is read as an ordinary marked "
+     "station, and the simulator may not know it.",
+     "Use one of the types 2, 4, 5, 6, 7, 8, 12 or 22, or 25 and above for a station without "
+     "marks.",
+     "stazione, 1000, 3, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, MONZA"},
+    {w::kTunnelTypeUnknown, W, false, "a tunnel type the built-in line does not use",
+     "A tunnel's type is written into every segment it covers (a type above 10 is the type minus "
+     "10, with every fourth segment marked). The built-in line uses types 1 and 2, and 3 is the "
+     "type of tunnels joined to the one before; 0 means no tunnel, so a tunnel of type 0 leaves "
+     "the line open.",
+     "Write type 1 or 2 (11 or 12 for a marked tunnel).", "montagna, 2000, 3000, 5"},
+    {w::kStationOptionCleared, W, false, "a station's option_e or option_d is stored as 0",
+     "option_e is cleared for a station shorter than 600 m and for the first station; option_d "
+     "(an extent 50 m longer) is cleared for station types 5 to 8 and for the first station. What "
+     "was written there does not reach the compiled files.",
+     "Write 0 there, or make the station long enough or of another type.",
+     "stazione, 1000, 2, 400, 0, 1, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, MONZA"},
+    // What compiles but no real run would have.
+    {w::kTimesBackwards, W, false, "station times do not increase along the line",
+     "The times of the stations that have one (the departure, and the arrival at the last "
+     "station) are meant to increase from each station to the next; one that is not after the "
+     "one before it is most likely a typing mistake, and the train sheet shows the train going "
+     "back in time.",
+     "Correct the hours, minutes or seconds of the station named.",
+     "stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 60, 0, 30, 0, A\n"
+     "stazione, 8000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 60, 0, 20, 0, B"},
+    {w::kStopWithoutTime, W, false, "a stopping station has no departure time",
+     "A station with a stop time above 0 is one the train stops at, and its departure time is "
+     "then given; all three time values 0 leave the train sheet without one. The last station, "
+     "whose time is the arrival, is not checked.",
+     "Give the departure time, or a stop time of 0 for a station passed through.",
+     "stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 60, 0, 0, 0, A"},
+    {w::kTimeWithoutStop, W, false, "a station passed without stopping has a time",
+     "A station with a stop time of 0 is passed through, and its three time values are 0; a "
+     "time there usually means that the stop time was forgotten. The last station, whose time "
+     "is the arrival, is not checked.",
+     "Give the stop time in seconds, or write 0, 0, 0 for the time.",
+     "stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 0, 0, 30, 0, A"},
+    {w::kSpeedLimitImplausible, W, false, "a speed limit of 0 inside the line, or above 300 km/h",
+     "A speed limit (\"velocita\") holds from its position to the next one's; 0 km/h inside the "
+     "line stops every train there, and no line is run faster than 300 km/h.",
+     "Give the limit in km/h, between 5 and 300.", "velocita, 8000, 0"},
+    {w::kSlowdownAboveLimit, W, false, "a slowdown is faster than the line's limit over it",
+     "A slowdown lowers the speed over part of the line; one whose speed is above the lowest "
+     "speed limit in force over its length slows no train down there.",
+     "Give the slowdown a speed below the line's limit, or check the speed limits.",
+     "velocita, 0, 90\nrallentamento, 5000, 120, 500, 0, 0, 0"},
+    {w::kSlowdownPastEnd, W, false, "a slowdown is longer than the line left after its start",
+     "A slowdown's end lies at its start plus its length; past the route length its end mark "
+     "falls in the run-out, where no train comes, and the slowdown never ends for the driver.",
+     "Shorten the slowdown to end within the line.", "rallentamento, 9800, 30, 500, 0, 0, 0"},
+    {w::kSignalInStation, W, false, "a signal stands inside a station's extent",
+     "A station reaches over its platforms, from the start to the end of its extent; a signal "
+     "inside it stands between the platforms, where the train stops, which is most likely a "
+     "wrong position of the signal or the station.",
+     "Move the signal before or after the station.",
+     "stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 60, 0, 30, 0, A\n"
+     "segnale, 4000, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
 };
 
 }  // namespace

@@ -45,8 +45,128 @@ const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
 // line_text puts its entries from line 4 on, service_text from line 2 on.
 const std::string kNoService = service_text("");
 
-std::vector<warning_case> cases() {
+const std::string kFirstStation =
+    "stazione, 1000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, MONZA\r\n";
+
+// Values that reach the compiled files, but not as written.
+std::vector<warning_case> stored_value_cases() {
   return {
+      {"signal time raised to 101",
+       line_text(""),
+       service_text("segnale, 6050, 2, 4, 1, 1, 0, 2, 2, 1, 1, 30\r\n"),
+       {{w::kTempoRaised, S, 2, 43}},
+       "tempo 30 is stored as 101"},
+      {"aspect digit carried into its neighbour",
+       line_text(""),
+       service_text("segnale, 6050, 2, 4, 1, 1, 0, 2, 15, 1, 1, 0\r\n"),
+       {{w::kDigitCarried, S, 2, 34}},
+       "d1 15 carries into s1: s1 x 10 + d1 is stored as 55, which reads as s1 5, d1 5"},
+      {"right code carried into the left one",
+       line_text(""),
+       service_text("segnale, 6050, 2, 4, 1, 1, 0, 3, 2, 1, 1, 0\r\n"),
+       {{w::kDigitCarried, S, 2, 31}},
+       "dx 3 carries into sx"},
+      {"both codes carried into the ratio",
+       line_text(""),
+       service_text("segnale, 6050, 3, 4, 1, 1, 0, 2, 2, 1, 1, 0\r\n"),
+       {{w::kDigitCarried, S, 2, 16}},
+       "sx x 3 + dx = 11 carries into rapp: rapp x 10 + sx x 3 + dx is stored as 11, which "
+       "reads as rapp 1, sx x 3 + dx 1"},
+      {"station type the reader does not tell apart",
+       line_text(""),
+       service_text("stazione, 1000, 3, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, MONZA\r\n"),
+       {{w::kStationTypeUnknown, S, 2, 17}},
+       "station type 3 is none the reader tells apart"},
+      {"tunnel type the built-in line does not use",
+       line_text("montagna, 2000, 3000, 15\r\n"),
+       kNoService,
+       {{w::kTunnelTypeUnknown, L, 4, 23}},
+       "tunnel type 5 is none the built-in line uses"},
+      {"tunnel of type 0",
+       line_text("montagna, 2000, 3000, 0\r\n"),
+       kNoService,
+       {{w::kTunnelTypeUnknown, L, 4, 23}},
+       "tunnel type 0 marks no tunnel"},
+      {"options of the first station cleared",
+       line_text(""),
+       service_text("stazione, 1000, 2, 400, 0, 1, 1, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, MONZA\r\n"),
+       {{w::kStationOptionCleared, S, 2, 28}, {w::kStationOptionCleared, S, 2, 31}},
+       "option_d 1 is stored as 0: it is cleared for the first station"},
+      {"option_d of a type 7 station cleared",
+       line_text(""),
+       service_text(kFirstStation +
+                    "stazione, 3000, 7, 800, 0, 0, 1, 1, 1, 0, 4, 1, 1, 30, 0, 30, 0, LECCO\r\n"),
+       {{w::kStationOptionCleared, S, 3, 31}},
+       "cleared for station types 5 to 8 (this one is type 7)"},
+      {"option_e of a short station cleared",
+       line_text(""),
+       service_text(kFirstStation +
+                    "stazione, 3000, 2, 400, 0, 1, 0, 1, 1, 0, 4, 1, 1, 30, 0, 30, 0, LECCO\r\n"),
+       {{w::kStationOptionCleared, S, 3, 28}},
+       "option_e 1 is stored as 0: it is cleared for a station shorter than 600 m (this one is "
+       "400 m)"},
+  };
+}
+
+const std::string kLastStation =
+    "stazione, 5000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 0, 0, 40, 0, C\r\n";
+
+// Texts that compile, but that no real run would have.
+std::vector<warning_case> plausibility_cases() {
+  return {
+      {"times running backwards",
+       line_text(""),
+       service_text(kFirstStation +
+                    "stazione, 3000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 20, 0, B\r\n"),
+       {{w::kTimesBackwards, S, 3, 56}},
+       "the time 0:20:00 of station \"B\" (line 3) is not after 0:25:00 of station \"MONZA\" "
+       "(line 2)"},
+      {"a stop without a departure time",
+       line_text(""),
+       service_text(kFirstStation +
+                    "stazione, 3000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 0, 0, B\r\n" +
+                    kLastStation),
+       {{w::kStopWithoutTime, S, 3, 52}},
+       "has a stop of 30 s but no departure time"},
+      {"a time for a station passed through",
+       line_text(""),
+       service_text(kFirstStation +
+                    "stazione, 3000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 0, 0, 30, 0, B\r\n" +
+                    kLastStation),
+       {{w::kTimeWithoutStop, S, 3, 55}},
+       "is passed without stopping (stop time 0) but has the time 0:30:00"},
+      {"a speed limit of 0 inside the line",
+       line_text(""),
+       service_text("velocita, 5000, 0\r\n"),
+       {{w::kSpeedLimitImplausible, S, 2, 17}},
+       "speed limit 0 km/h from 5000 m, inside the line"},
+      {"a speed limit above 300 km/h",
+       line_text(""),
+       service_text("velocita, 5000, 350\r\n"),
+       {{w::kSpeedLimitImplausible, S, 2, 17}},
+       "speed limit 350 km/h from 5000 m is above the 300 km/h"},
+      {"a slowdown faster than the line",
+       line_text(""),
+       service_text("velocita, 0, 90\r\nrallentamento, 5000, 120, 500, 0, 0, 0\r\n"),
+       {{w::kSlowdownAboveLimit, S, 3, 22}},
+       "allows 120 km/h, above the line's limit of 90 km/h over it"},
+      {"a slowdown running past the end of the line",
+       line_text(""),
+       service_text("rallentamento, 9800, 30, 500, 0, 0, 0\r\n"),
+       {{w::kSlowdownPastEnd, S, 2, 26}},
+       "ends at 10300 m, past the end of the line (10000 m), which leaves it 200 m"},
+      {"a signal inside a station",
+       line_text(""),
+       service_text("stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, A\r\n"
+                    "segnale, 3850" +
+                    kSignal),
+       {{w::kSignalInStation, S, 3, 1}},
+       "stands inside station \"A\" (line 2), which reaches from 3750 to 4250 m"},
+  };
+}
+
+std::vector<warning_case> cases() {
+  std::vector<warning_case> all = {
       {"misspelt keyword",
        line_text(""),
        service_text("segnae, 6050" + kSignal),
@@ -164,8 +284,11 @@ std::vector<warning_case> cases() {
        line_text(""),
        service_text("segnale, 1100" + kSignal +
                     "stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"),
-       // Its approach marks fall on two of the signal's, too.
-       {{w::kMarkOverwritten, S, 3, 1}, {w::kMarkOverwritten, S, 3, 1}},
+       // Its approach marks fall on two of the signal's, too; and the
+       // signal stands inside the station.
+       {{w::kMarkOverwritten, S, 3, 1},
+        {w::kMarkOverwritten, S, 3, 1},
+        {w::kSignalInStation, S, 2, 1}},
        "which held the signal at 1100 m"},
       {"lead-in near the start",
        line_text(""),
@@ -211,6 +334,9 @@ std::vector<warning_case> cases() {
        {{w::kMisspeltSection, L, 4, 1}},
        "did you mean \"[pendenze]\""},
   };
+  for (const warning_case& c : stored_value_cases()) all.push_back(c);
+  for (const warning_case& c : plausibility_cases()) all.push_back(c);
+  return all;
 }
 
 TEST(ReaderWarningsTest, EachWarningAtItsField) {

@@ -373,6 +373,15 @@ entry_flow line_reader::tunnel_entry(const std::string&) {
   if (r_.failure_code > 0) return quit(r_.failure_code, start);
   note_tunnel(start, end, written, type);
   notes_.wrapped(type_at, "tunnel type", type, 8);
+  // The built-in line uses types 1 and 2, and 3 is the type of joined
+  // tunnels; 0 marks no tunnel at all.
+  if (written < 1 || written > 3)
+    notes_.warn(warning_id::kTunnelTypeUnknown, type_at,
+                "tunnel type " + std::to_string(written) +
+                    (written == 0 ? " marks no tunnel: the segments read as open line"
+                                  : " is none the built-in line uses (1, 2, and 3 for joined "
+                                    "tunnels); the simulator may show no tunnel, or a wrong one") +
+                    " (a type above 10 is the type minus 10, with marked segments)");
   return entry_flow::next;
 }
 

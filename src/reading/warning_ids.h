@@ -28,13 +28,31 @@ inline constexpr std::string_view kLeadInIgnored = "lead-in-ignored";
 inline constexpr std::string_view kSlowdownInOneSegment = "slowdown-in-one-segment";
 inline constexpr std::string_view kEncoding = "encoding";
 inline constexpr std::string_view kNoGeneralSection = "no-general-section";
+inline constexpr std::string_view kTempoRaised = "tempo-raised";
+inline constexpr std::string_view kDigitCarried = "digit-carried";
+inline constexpr std::string_view kStationTypeUnknown = "station-type-unknown";
+inline constexpr std::string_view kTunnelTypeUnknown = "tunnel-type-unknown";
+inline constexpr std::string_view kStationOptionCleared = "station-option-cleared";
+inline constexpr std::string_view kTimesBackwards = "times-backwards";
+inline constexpr std::string_view kStopWithoutTime = "stop-without-time";
+inline constexpr std::string_view kTimeWithoutStop = "time-without-stop";
+inline constexpr std::string_view kSpeedLimitImplausible = "speed-limit-implausible";
+inline constexpr std::string_view kSlowdownAboveLimit = "slowdown-above-limit";
+inline constexpr std::string_view kSlowdownPastEnd = "slowdown-past-end";
+inline constexpr std::string_view kSignalInStation = "signal-in-station";
 
+// One row per group of ids, each group appended as it is given out.
+// clang-format off
 inline constexpr std::array kAll = {
     kUnknownEntry,   kMisspeltSection,      kExtraValues,     kValuesFromNextLine, kOverridden,
     kValueWrapped,   kValueRounded,         kPositionSnapped, kBeyondLineEnd,      kOutOfOrder,
     kCurveShortened, kCurveIgnored,         kTunnelJoined,    kTunnelReversed,     kMarkOverwritten,
     kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,        kNoGeneralSection,
+    kTempoRaised, kDigitCarried, kStationTypeUnknown, kTunnelTypeUnknown, kStationOptionCleared,
+    kTimesBackwards, kStopWithoutTime, kTimeWithoutStop, kSpeedLimitImplausible,
+    kSlowdownAboveLimit, kSlowdownPastEnd, kSignalInStation,
 };
+// clang-format on
 
 }  // namespace scenario::warning_id
 

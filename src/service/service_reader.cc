@@ -6,6 +6,7 @@
 #include "model/rounding.h"
 #include "reading/entry_reader.h"
 #include "reading/warning_ids.h"
+#include "service/plausibility.h"
 #include "service/signals_and_slowdowns.h"
 
 namespace scenario {
@@ -60,7 +61,11 @@ class service_reader : entry_reader {
   entry_flow sand_entry(const std::string& keyword);
   entry_flow profile_entry(int64_t& cursor, int64_t& current, bool speed);
   entry_flow signal_entry(const std::string& keyword);
-  void note_signal(const signal_values& s, const text_position (&at)[11]);
+  void note_signal(const signal_values& s, const text_position (&at)[11], int32_t tempo);
+  void note_digits(const signal_values& s, const text_position (&at)[11]);
+  void note_station_values(const general_entry& station, text_position type_at,
+                           const text_position (&option_at)[2], uint8_t option_e, uint8_t option_d,
+                           int32_t n);
   entry_flow slowdown_entry(const std::string& keyword);
   entry_flow slowdown_conflict(const slowdown_values& slowdown, const taken_cell& taken,
                                const slowdown_segments& cells);
@@ -93,6 +98,8 @@ class service_reader : entry_reader {
   text_position current_speed_at_;
   std::optional<int64_t> last_speed_;
   std::optional<int64_t> last_adhesion_;
+  // The entries the plausibility checks look at once everything is read.
+  service_plan plan_;
   // A failure 15 the line description left in force, and where it was found.
   std::optional<failure_site> inherited_site_;
   int32_t inherited_position_ = 0;
@@ -226,6 +233,7 @@ entry_flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool
   }
   current = value;
   if (speed) current_speed_at_ = value_at;
+  if (speed) plan_.speeds.push_back({value_at, position, value});
   return entry_flow::next;
 }
 
@@ -243,10 +251,12 @@ entry_flow service_reader::signal_entry(const std::string&) {
   const bool writes_cell =
       i >= 0 && i <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(i)]);
   if (writes_cell) notes_.place(i, entry_start_, mark_role::signal, s.position);
+  const int32_t tempo = s.tempo;
   if (const std::optional<taken_cell> taken = memo_segnale(r_, s))
     return refuse(taken->failure, s.position, "\"segnale\"", taken->cell);
   if (r_.failure_code > 0) return stopped_by_earlier(s.position, "\"segnale\"");
-  note_signal(s, at);
+  note_signal(s, at, tempo);
+  plan_.signals.push_back({entry_start_, s.position});
   const int64_t approach[] = {i - 2, i - 4, i - 6, i - 8};
   notes_.place_approach_marks(approach, entry_start_, mark_role::signal, s.position, 0,
                               r_.general_table);
@@ -255,7 +265,8 @@ entry_flow service_reader::signal_entry(const std::string&) {
 
 // The signal's values are combined into 16-bit fields, its time and
 // approach marks into 8-bit ones; each keeps only its low bits.
-void service_reader::note_signal(const signal_values& s, const text_position (&at)[11]) {
+void service_reader::note_signal(const signal_values& s, const text_position (&at)[11],
+                                 int32_t tempo) {
   note_position(at[0], "\"segnale\"", s.position, kMarkOffset);
   const int64_t sx = s.sx, s1 = s.s1, s2 = s.s2, s3 = s.s3, rapp = s.rapp, dx = s.dx;
   const int64_t d1 = s.d1, d2 = s.d2, d3 = s.d3;
@@ -268,6 +279,46 @@ void service_reader::note_signal(const signal_values& s, const text_position (&a
     notes_.wrapped(at[1], "approach mark (sx x 3 + dx) x 10 + 4 =", mark + 4, 8);
   // tempo has already been raised to 101 when it was 1 to 100.
   if (sx == 2) notes_.wrapped(at[10], "tempo", s.tempo, 8);
+  if (sx == 2 && tempo != s.tempo)
+    notes_.warn(warning_id::kTempoRaised, at[10],
+                "tempo " + std::to_string(tempo) +
+                    " is stored as 101: a signal's time of 1 to 100 is always raised to 101");
+  note_digits(s, at);
+}
+
+// Each aspect is stored as one decimal digit beside another in a single
+// number: a digit outside 0 to 9 (or dx outside 0 to 2, sx x 3 + dx outside
+// 0 to 9) changes its neighbour, and the simulator reads other aspects.
+void service_reader::note_digits(const signal_values& s, const text_position (&at)[11]) {
+  static constexpr std::string_view kDigit[] = {"d1", "d2", "d3"};
+  static constexpr std::string_view kHigh[] = {"s1", "s2", "s3"};
+  const int32_t high[] = {s.s1, s.s2, s.s3};
+  const int32_t low[] = {s.d1, s.d2, s.d3};
+  for (int k = 0; k < 3; ++k) {
+    if (low[k] >= 0 && low[k] <= 9) continue;
+    const int64_t stored = low16(int64_t{high[k]} * 10 + low[k]);
+    notes_.warn(warning_id::kDigitCarried, at[7 + k],
+                std::string(kDigit[k]) + " " + std::to_string(low[k]) + " carries into " +
+                    std::string(kHigh[k]) + ": " + std::string(kHigh[k]) + " x 10 + " +
+                    std::string(kDigit[k]) + " is stored as " + std::to_string(stored) +
+                    ", which reads as " + std::string(kHigh[k]) + " " +
+                    std::to_string(stored / 10) + ", " + std::string(kDigit[k]) + " " +
+                    std::to_string(stored % 10));
+  }
+  const int64_t side = int64_t{s.sx} * 3 + s.dx;
+  const int64_t stored = low16(int64_t{s.rapp} * 10 + side);
+  if (s.dx < 0 || s.dx > 2)
+    notes_.warn(warning_id::kDigitCarried, at[6],
+                "dx " + std::to_string(s.dx) +
+                    " carries into sx: sx x 3 + dx keeps dx as 0 to 2, so sx " +
+                    std::to_string(s.sx) + " with dx " + std::to_string(s.dx) + " reads as sx " +
+                    std::to_string(side / 3) + ", dx " + std::to_string(side % 3));
+  else if (side < 0 || side > 9)
+    notes_.warn(warning_id::kDigitCarried, at[1],
+                "sx x 3 + dx = " + std::to_string(side) +
+                    " carries into rapp: rapp x 10 + sx x 3 + dx is stored as " +
+                    std::to_string(stored) + ", which reads as rapp " +
+                    std::to_string(stored / 10) + ", sx x 3 + dx " + std::to_string(stored % 10));
 }
 
 entry_flow service_reader::slowdown_entry(const std::string&) {
@@ -292,6 +343,7 @@ entry_flow service_reader::slowdown_entry(const std::string&) {
   if (r_.failure_code > 0) return stopped_by_earlier(x, "\"rallentamento\"");
   if (slowdown.f_ta != 0 && cells.warned) place_slowdown(x, cells, true);
   note_slowdown(slowdown, at);
+  plan_.slowdowns.push_back({entry_start_, at[1], at[2], x, slowdown.l, slowdown.v});
   return entry_flow::next;
 }
 
@@ -382,13 +434,22 @@ entry_flow service_reader::station_entry(const std::string&) {
   if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
   if (p % kSegmentMetres != 0) return quit(8, p);
   type.of(station) = fields_.read_u8();
+  const text_position type_at = fields_.field_start();
   const int32_t n = fields_.read_i32();
   if (n % 100 != 0) return quit(9, p);
+  // Where option_e and option_d stand, the second and third of the numbers.
+  text_position option_at[2], stop_at;
+  int number_index = 0;
   for_each_field(station_slot::entry_numbers, [&](const auto& number) {
     auto& stored = number.of(station);
     stored = read_as<std::remove_reference_t<decltype(stored)>>(fields_);
+    if (number_index == 1 || number_index == 2) option_at[number_index - 1] = fields_.field_start();
+    if (number_index == 9) stop_at = fields_.field_start();
+    ++number_index;
   });
+  const uint8_t option_e = station.option_e, option_d = station.option_d;
   const int64_t hours = fields_.read_i32();
+  const text_position hours_at = fields_.field_start();
   const int64_t minutes = fields_.read_i32();
   const int64_t seconds = fields_.read_i32();
   name.of(station) = checked_text(fields_, fields_.read_text());
@@ -397,12 +458,51 @@ entry_flow service_reader::station_entry(const std::string&) {
   if (entry_flow f = station_extent(station, p, n); f != entry_flow::next) return f;
   notes_.beyond_end(position_at, "\"stazione\"", p, r_);
   notes_.encoding(name_at, "the station name", name.of(station));
+  note_station_values(station, type_at, option_at, option_e, option_d, n);
   if (entry_flow f = station_marks(station); f != entry_flow::next) return f;
   if (station_number_ > 1 && extent_start.of(station) - kStationSpacing <
                                  extent_end.of(r_.general_table[station_number_ - 1]))
     return quit(22, position.of(station));
+  plan_.stations.push_back({entry_start_, stop_at, hours_at, p, extent_start.of(station),
+                            extent_end.of(station), stop_time.of(station), time_of_day.of(station),
+                            name.of(station)});
   if (++station_number_ >= sign_board_cursor_) return quit(10);
   return entry_flow::next;
+}
+
+// The reader tells station types 5 and 6, 7 and 8, the others below 25
+// (marked in the segments) and 25 up (not marked) apart; the built-in line
+// uses 2, 4, 12 and 22.  Any other type below 25 is an ordinary marked
+// station, which may not be what its author chose it for.
+bool known_station_type(uint8_t type) {
+  for (uint8_t known : {2, 4, 5, 6, 7, 8, 12, 22})
+    if (type == known) return true;
+  return type > kLastMarkedStationType;
+}
+
+// option_e and option_d are cleared for some stations whatever was written.
+void service_reader::note_station_values(const general_entry& station, text_position type_at,
+                                         const text_position (&option_at)[2], uint8_t option_e,
+                                         uint8_t option_d, int32_t n) {
+  const uint8_t type = station_slot::type.of(station);
+  if (!known_station_type(type))
+    notes_.warn(warning_id::kStationTypeUnknown, type_at,
+                "station type " + std::to_string(type) +
+                    " is none the reader tells apart (5 and 6, 7 and 8, 25 and above) nor one the "
+                    "built-in line uses (2, 4, 12, 22): it is read as an ordinary marked station");
+  const std::string first = station_number_ == 1 ? "the first station" : "";
+  if (option_e != 0 && station.option_e == 0)
+    notes_.warn(warning_id::kStationOptionCleared, option_at[0],
+                "option_e " + std::to_string(option_e) + " is stored as 0: it is cleared for " +
+                    (first.empty()
+                         ? "a station shorter than 600 m (this one is " + std::to_string(n) + " m)"
+                         : first));
+  if (option_d != 0 && station.option_d == 0)
+    notes_.warn(
+        warning_id::kStationOptionCleared, option_at[1],
+        "option_d " + std::to_string(option_d) + " is stored as 0: it is cleared for " +
+            (first.empty() ? "station types 5 to 8 (this one is type " + std::to_string(type) + ")"
+                           : first));
 }
 
 entry_flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n) {
@@ -482,6 +582,7 @@ void service_reader::end_of_reading() {
   do cell(adhesion_cursor_++).adhesion = low8(current_adhesion_);
   while (adhesion_cursor_ < stop);
   check_progressives();
+  check_plausibility(plan_, train_and_length_slot::route_length.in(r_.general_table), notes_);
 }
 
 void service_reader::check_progressives() {

@@ -258,9 +258,10 @@ class builder {
     line("numero vetture,  " + n(r_.between(1, 12)), service_);
     line("percentuale massa frenata,  " + n(r_.between(50, 200)), service_);
     line("sabbia,  " + n(r_.between(0, 600)), service_);
-    line("orologio,    " + n(r_.between(0, 23)) + "   " + n(r_.between(0, 59)) + "   " +
-             n(r_.pick<int64_t>({0, 30, 59, 300})) + " ",
-         service_);
+    const int64_t hours = r_.between(0, 23), minutes = r_.between(0, 59);
+    const int64_t seconds = r_.pick<int64_t>({0, 30, 59, 300});
+    line("orologio,    " + n(hours) + "   " + n(minutes) + "   " + n(seconds) + " ", service_);
+    clock_ = (hours * 60 + minutes) * 60 + seconds;
     line("[aderenze]", service_);
     profile("aderenza", [&] { return r_.chance(10) ? 300 : r_.between(0, 255); });
     line("[vel_limite]", service_);
@@ -314,8 +315,19 @@ class builder {
     for (int i = 0; i < 2; ++i) s += ",  " + n(r_.between(0, 9));
     s += ",  " + n(r_.between(0, 1));
     for (int i = 0; i < 3; ++i) s += ",  " + n(r_.between(0, 9));
-    s += ",  " + n(r_.pick<int64_t>({0, 1, 30, 60, 255}));
-    s += ",  " + n(r_.between(0, 23)) + ",  " + n(r_.between(0, 59)) + ",  " + n(r_.between(0, 59));
+    const int64_t stop = r_.pick<int64_t>({0, 1, 30, 60, 255});
+    s += ",  " + n(stop);
+    // A plausible timetable: a station the train stops at has a departure
+    // time later than the one before, one it passes through has none.  The
+    // draws are those of the times written before, so the other values of
+    // each seed stay as they were.
+    // One draw after the other: the order of operands is unspecified.
+    const int64_t gap_a = r_.between(0, 23);
+    const int64_t gap_b = r_.between(0, 59);
+    const int64_t gap_c = r_.between(0, 59);
+    clock_ += 60 + gap_a + 10 * gap_b + gap_c;
+    const int64_t t = stop > 0 ? clock_ : 0;
+    s += ",  " + n(t / 3600) + ",  " + n(t / 60 % 60) + ",  " + n(t % 60);
     const std::string name = r_.pick<std::string>(
         {"STAZIONE", "SAN MARCO - NORD", "PONTE, EST", "  LAGO", "VALLE \"B\""});
     return s + ",  " + field(name + " " + n(stations_.size() + 1));
@@ -388,6 +400,7 @@ class builder {
   segment_claims claims_;
   std::string line_, service_;
   int sign_boards_ = 0;
+  int64_t clock_ = 0;  // the timetable so far, in seconds after midnight
   std::vector<std::string> stations_, slowdown_lines_, signal_lines_, code_lines_;
   std::vector<std::pair<std::string, size_t>> hidden_signals_;  // before station #
 };
