@@ -357,6 +357,18 @@ TEST(ReaderWarningsTest, EachWarningAtItsField) {
   }
 }
 
+// A value stored differently and an implausible text are told, never a
+// failed compilation: the catalogue gives them the level of a warning.
+TEST(ReaderWarningsTest, StoredValuesAndPlausibilityAreWarnings) {
+  for (const auto& group : {stored_value_cases(), plausibility_cases()})
+    for (const warning_case& c : group)
+      for (const expected_warning& e : c.warnings) {
+        const explanation* found = find_explanation(e.id);
+        ASSERT_NE(found, nullptr) << e.id;
+        EXPECT_EQ(found->level, severity::warning) << e.id;
+      }
+}
+
 TEST(ReaderWarningsTest, EveryWarningHasACase) {
   std::vector<std::string_view> covered;
   for (const warning_case& c : cases())

@@ -5,7 +5,6 @@
 
 #include "reading/reading.h"
 #include "reading/warning_ids.h"
-#include "system/windows_1252.h"
 
 namespace scenario {
 namespace {
@@ -18,7 +17,7 @@ std::string clock_time(int64_t seconds) {
 }
 
 std::string station_name(const planned_station& s) {
-  return "\"" + readable(s.name) + "\" (line " + std::to_string(s.entry.line) + ")";
+  return quoted(s.name) + " (line " + std::to_string(s.entry.line) + ")";
 }
 
 // Times of the stations that have one must increase along the line; the
