@@ -27,6 +27,7 @@ const std::string kService =
     "stazione, 10000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 0,40,0, DELTA\r\n"
     "stazione, 13000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 0,50,0, EPSILON\r\n"
     "segnale, 3850, 2, 4, 1, 1, 0, 2, 15,1,1, 30\r\n"
+    "segnale, 15050, 1, 4, 1, 1, 0, 2, 2,1,1, 150\r\n"
     "rallentamento, 5000, 120, 500, 0, 0, 0\r\n"
     "rallentamento, 19500, 30, 800, 0, 0, 0\r\n"
     "[fine]\r\n";
@@ -34,7 +35,8 @@ const std::vector<std::string> kIds = {
     "tunnel-type-unknown",  "station-type-unknown", "station-option-cleared",
     "times-backwards",      "stop-without-time",    "time-without-stop",
     "digit-carried",        "tempo-raised",         "signal-in-station",
-    "slowdown-above-limit", "slowdown-past-end",    "speed-limit-implausible"};
+    "slowdown-above-limit", "slowdown-past-end",    "speed-limit-implausible",
+    "tempo-unused"};
 
 class ToolPlausibility : public ::testing::Test {
  protected:

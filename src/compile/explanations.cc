@@ -317,6 +317,11 @@ constexpr explanation kExplanations[] = {
      "A signal whose sx is 2 keeps its time (tempo) with it; any time from 1 to 100 is raised to "
      "101 before it is stored, so the simulator never sees it as written.",
      "Write 0, or a tempo of 101 to 255.", "segnale, 6050, 2, 4, 1, 1, 0, 2, 2, 1, 1, 30"},
+    {w::kTempoUnused, W, false, "a signal's tempo is not stored, its sx not being 2",
+     "A signal keeps its time (tempo) only when its sx is 2; with any other sx the time written "
+     "is dropped and the signal's cell holds 0.",
+     "Write a tempo of 0, or sx 2 if the signal is meant to keep its time.",
+     "segnale, 6050, 1, 4, 1, 1, 0, 2, 2, 1, 1, 150"},
     {w::kDigitCarried, W, false, "a signal's aspect digit carries into its neighbour",
      "A signal's aspects are stored as digits of one number: s1 x 10 + d1 (and so for 2 and 3), "
      "rapp x 10 + sx x 3 + dx. A d1, d2 or d3 outside 0 to 9, a dx outside 0 to 2 or an "

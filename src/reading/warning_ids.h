@@ -40,6 +40,7 @@ inline constexpr std::string_view kSpeedLimitImplausible = "speed-limit-implausi
 inline constexpr std::string_view kSlowdownAboveLimit = "slowdown-above-limit";
 inline constexpr std::string_view kSlowdownPastEnd = "slowdown-past-end";
 inline constexpr std::string_view kSignalInStation = "signal-in-station";
+inline constexpr std::string_view kTempoUnused = "tempo-unused";
 
 // One row per group of ids, each group appended as it is given out.
 // clang-format off
@@ -51,6 +52,7 @@ inline constexpr std::array kAll = {
     kTempoRaised, kDigitCarried, kStationTypeUnknown, kTunnelTypeUnknown, kStationOptionCleared,
     kTimesBackwards, kStopWithoutTime, kTimeWithoutStop, kSpeedLimitImplausible,
     kSlowdownAboveLimit, kSlowdownPastEnd, kSignalInStation,
+    kTempoUnused,
 };
 // clang-format on
 

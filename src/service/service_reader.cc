@@ -283,6 +283,12 @@ void service_reader::note_signal(const signal_values& s, const text_position (&a
     notes_.warn(warning_id::kTempoRaised, at[10],
                 "tempo " + std::to_string(tempo) +
                     " is stored as 101: a signal's time of 1 to 100 is always raised to 101");
+  if (sx != 2 && tempo != 0)
+    notes_.warn(warning_id::kTempoUnused, at[10],
+                "tempo " + std::to_string(tempo) +
+                    " is not stored: a signal keeps its time only "
+                    "when sx is 2 (this one has sx " +
+                    std::to_string(sx) + ")");
   note_digits(s, at);
 }
 
