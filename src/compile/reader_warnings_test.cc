@@ -155,6 +155,12 @@ std::vector<warning_case> plausibility_cases() {
        service_text("velocita, 0, 90\r\nrallentamento, 5000, 120, 500, 0, 0, 0\r\n"),
        {{w::kSlowdownAboveLimit, S, 3, 22}},
        "allows 120 km/h, above the line's limit of 90 km/h over it"},
+      {"a slowdown over a lower limit than at its start",
+       line_text(""),
+       service_text("velocita, 0, 90\r\nvelocita, 5200, 40\r\nvelocita, 5500, 90\r\n"
+                    "rallentamento, 5000, 60, 500, 0, 0, 0\r\n"),
+       {{w::kSlowdownAboveLimit, S, 5, 22}},
+       "allows 60 km/h, above the line's limit of 40 km/h over it"},
       {"a slowdown running past the end of the line",
        line_text(""),
        service_text("rallentamento, 9800, 30, 500, 0, 0, 0\r\n"),
@@ -372,6 +378,19 @@ TEST(ReaderWarningsTest, StoredValuesAndPlausibilityAreWarnings) {
         ASSERT_NE(found, nullptr) << e.id;
         EXPECT_EQ(found->level, severity::warning) << e.id;
       }
+}
+
+// Only the limits in force over the slowdown count: not one that ends where
+// it starts, nor one that begins where it ends.
+TEST(ReaderWarningsTest, ASlowdownBelowTheLimitsOverItIsPlausible) {
+  for (const char* limits : {"velocita, 0, 40\r\nvelocita, 5000, 120\r\nvelocita, 5500, 50\r\n",
+                             "velocita, 5500, 50\r\nvelocita, 0, 120\r\n"}) {
+    const reading_run run =
+        read_texts(line_text(""),
+                   service_text(std::string(limits) + "rallentamento, 5000, 60, 500, 0, 0, 0\r\n"));
+    for (const reader_warning& warning : run.outcome.warnings)
+      EXPECT_NE(warning.id, w::kSlowdownAboveLimit) << limits << warning.message;
+  }
 }
 
 TEST(ReaderWarningsTest, EveryWarningHasACase) {

@@ -63,21 +63,35 @@ void check_speeds(const std::vector<planned_speed>& speeds, int64_t route_length
 }
 
 // The lowest line speed in force anywhere from `from` to before `to`; a
-// limit holds from its position to the next one's.
-int64_t lowest_limit(const std::vector<planned_speed>& speeds, int64_t from, int64_t to) {
+// limit holds from its position to the next one's.  Limits in increasing
+// order (as they should be) are searched, so that a long line with many
+// limits and slowdowns is checked in little time.
+int64_t lowest_limit(const std::vector<planned_speed>& speeds, bool ordered, int64_t from,
+                     int64_t to) {
+  size_t first = 0;
+  if (ordered) {
+    auto after = std::upper_bound(speeds.begin(), speeds.end(), from,
+                                  [](int64_t x, const planned_speed& v) { return x < v.position; });
+    first = after == speeds.begin() ? 0 : static_cast<size_t>(after - speeds.begin()) - 1;
+  }
   int64_t lowest = std::numeric_limits<int64_t>::max();
-  for (size_t i = 0; i < speeds.size(); ++i) {
+  const int64_t reach = std::max(to, from + 1);
+  for (size_t i = first; i < speeds.size(); ++i) {
     const int64_t start = speeds[i].position;
+    if (ordered && start >= reach) break;
     const int64_t end =
         i + 1 < speeds.size() ? speeds[i + 1].position : std::numeric_limits<int64_t>::max();
-    if (start < std::max(to, from + 1) && end > from) lowest = std::min(lowest, speeds[i].speed);
+    if (start < reach && end > from) lowest = std::min(lowest, speeds[i].speed);
   }
   return lowest;
 }
 
 void check_slowdowns(const service_plan& plan, int64_t route_length, entry_notes& notes) {
+  const bool ordered = std::is_sorted(
+      plan.speeds.begin(), plan.speeds.end(),
+      [](const planned_speed& a, const planned_speed& b) { return a.position < b.position; });
   for (const planned_slowdown& r : plan.slowdowns) {
-    const int64_t limit = lowest_limit(plan.speeds, r.x, r.x + r.l);
+    const int64_t limit = lowest_limit(plan.speeds, ordered, r.x, r.x + r.l);
     const std::string what = "\"rallentamento\" at " + std::to_string(r.x) + " m";
     if (limit != std::numeric_limits<int64_t>::max() && r.speed > limit)
       notes.warn(warning_id::kSlowdownAboveLimit, r.speed_at,
