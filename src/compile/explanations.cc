@@ -312,6 +312,22 @@ constexpr explanation kExplanations[] = {
      "Begin the train service description with a \"[generale]\" line and end it with "
      "\"[fine]\".",
      "[generali]\nnumero vetture, 10\n...\n[fine]"},
+    {w::kQuoteOverLines, E, false, "a quoted text field runs over line ends",
+     "A text field that begins with a double quote runs to the next double quote, across commas "
+     "and line ends, or to the end of the text when none follows. A stray quote, such as one "
+     "before a station name, so swallows the lines after it: their entries become part of the "
+     "name and are never read. The message stands at the opening quote and counts the lines "
+     "and entries swallowed.",
+     "Close the quote on its own line, or remove it.",
+     "stazione, 14000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, \"MONZA\n"
+     "segnale, 15000, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
+    {w::kSplitNumber, E, false, "a number field holds two numbers separated by a blank",
+     "A number field ends at the first blank, and the number after the blank is read as the "
+     "next value: \"13 800\" reads as 13, and 800 goes into the field after it, so every "
+     "later value of the entry shifts by one. Only the \"orologio\" line writes its numbers "
+     "apart by blanks. A tab is a blank too, so tabs used between values are read the same way.",
+     "Write the number without blanks (13800), and separate the values with commas.",
+     "velocita, 13 800, 80"},
 };
 
 }  // namespace

@@ -28,12 +28,15 @@ inline constexpr std::string_view kLeadInIgnored = "lead-in-ignored";
 inline constexpr std::string_view kSlowdownInOneSegment = "slowdown-in-one-segment";
 inline constexpr std::string_view kEncoding = "encoding";
 inline constexpr std::string_view kNoGeneralSection = "no-general-section";
+inline constexpr std::string_view kQuoteOverLines = "quote-over-lines";
+inline constexpr std::string_view kSplitNumber = "split-number";
 
 inline constexpr std::array kAll = {
     kUnknownEntry,   kMisspeltSection,      kExtraValues,     kValuesFromNextLine, kOverridden,
     kValueWrapped,   kValueRounded,         kPositionSnapped, kBeyondLineEnd,      kOutOfOrder,
     kCurveShortened, kCurveIgnored,         kTunnelJoined,    kTunnelReversed,     kMarkOverwritten,
-    kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,        kNoGeneralSection,
+    kLeadInIgnored,  kSlowdownInOneSegment, kEncoding,        kNoGeneralSection,   kQuoteOverLines,
+    kSplitNumber,
 };
 
 }  // namespace scenario::warning_id
