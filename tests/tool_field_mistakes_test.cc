@@ -69,10 +69,14 @@ std::vector<mistake_case> cases() {
        "the previous station 1 (\"MONZA\", 14000 m) ends at 14200 m and this one begins at "
        "14300 m: a gap of 100 m where 350 m are needed (failure 22 at 14500 m)",
        1},
-      {"semicolons as separators", service_with("sabbia; 300\r\n"), "error", "X_T-.txt:4:1",
-       "is not an entry of the train service description; the line is passed over; fields are "
-       "separated by commas, not by \";\" or tabs [unknown-entry]",
+      {"semicolons in a line that is no entry", service_with("treni; 10\r\nsabbia, 300\r\n"),
+       "error", "X_T-.txt:4:1",
+       "the line is passed over; fields are separated by commas, not by \";\" or tabs "
+       "[unknown-entry]",
        1},
+      {"semicolons in an entry", service_with("sabbia; 300\r\nsabbia, 300\r\n"), "warning",
+       "X_T-.txt:4:1",
+       "fields are separated by commas, not by \";\" or tabs [values-from-next-line]", 1},
       {"a note without its dash",
        service_with("la stazione di Monza ha due binari\r\nsegnale, 15050" + kSignal), "warning",
        "X_T-.txt:4:1", "it reads like a note written without its dash", 1},
