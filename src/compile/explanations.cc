@@ -140,7 +140,8 @@ constexpr explanation kExplanations[] = {
     {"22", E, true, "\"stazione\" starts less than 350 m after the previous station's end",
      "A station's extent (its position less half its length, for most types) must begin at "
      "least 350 m after the end of the station before it. Stations must also come in running "
-     "order. Reading stops at this entry.",
+     "order. The message names the station before it, where that one ends, where this one "
+     "begins and the gap between them. Reading stops at this entry.",
      "Move the stations apart, shorten them, or put them in running order.",
      "stazione, 1000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, ALFA\n"
      "stazione, 1400, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 30, 0, BETA"},
