@@ -1,6 +1,6 @@
 // Every numbered failure of the two readers, produced through
 // `scenario-tool compile` from a small text, is reported in the compilers'
-// form at the entry that caused it: the right file, line and column.
+// form at the entry that caused it, or at its one field that did: the right file, line and column.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -52,13 +52,13 @@ const std::string kPlainService = service_with("");
 std::vector<failure_case> cases() {
   const std::string too_big_stop = "stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 300, 0,25,0, A\n";
   return {
-      {1, "[generale]\n  lunghezza percorso, 1000001\n[fine]\n", kPlainService, in::line, 2, 3},
+      {1, "[generale]\n  lunghezza percorso, 1000001\n[fine]\n", kPlainService, in::line, 2, 23},
       {2, "[generale]\nlunghezza percorso, 5000\nprogressiva chilometrica uno, 10, 0, 0\n[fine]\n",
        kPlainService, in::line, 3, 1},
       {3, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 10, 100\n[fine]\n",
-       kPlainService, in::line, 3, 1},
+       kPlainService, in::line, 3, 31},
       {4, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 0, 110\n[fine]\n",
-       kPlainService, in::line, 3, 1},
+       kPlainService, in::line, 3, 34},
       {5, "[generale]\nlunghezza percorso, 5000\nripetizione segnali codici, 0, 100\n[fine]\n",
        kPlainService, in::line, 3, 1},
       {6, line_with("indicatori_vmax, 1000, 90,90,90,0,,,,0\ncartello indicatore, 1000, SCRITTA\n"),
@@ -66,9 +66,9 @@ std::vector<failure_case> cases() {
       {7, kPlainLine, service_with("abbattimento, 1000, 1\n\tabbattimento, 1000, 1\n"), in::service,
        5, 2},
       {8, kPlainLine, service_with("stazione, 1010, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, A\n"),
-       in::service, 4, 1},
+       in::service, 4, 11},
       {9, kPlainLine, service_with("stazione, 1000, 2, 450, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, A\n"),
-       in::service, 4, 1},
+       in::service, 4, 20},
       // 78 sign boards leave no room for a first station.
       {10,
        line_with(repeated(
@@ -96,7 +96,7 @@ std::vector<failure_case> cases() {
        kPlainService, in::line, 5, 4},
       {22, kPlainLine,
        service_with(kStation + "stazione, 1400, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,30,0, BETA\n"),
-       in::service, 5, 1},
+       in::service, 5, 11},
       {24, kPlainLine, service_with("stazione, 0, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, A\n"),
        in::service, 4, 1},
       // Failure 25 points at the field that could not be read.

@@ -140,7 +140,8 @@ constexpr explanation kExplanations[] = {
     {"22", E, true, "\"stazione\" starts less than 350 m after the previous station's end",
      "A station's extent (its position less half its length, for most types) must begin at "
      "least 350 m after the end of the station before it. Stations must also come in running "
-     "order. Reading stops at this entry.",
+     "order. The message names the station before it, where that one ends, where this one "
+     "begins and the gap between them. Reading stops at this entry.",
      "Move the stations apart, shorten them, or put them in running order.",
      "stazione, 1000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, ALFA\n"
      "stazione, 1400, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 30, 0, BETA"},
@@ -390,6 +391,22 @@ constexpr explanation kExplanations[] = {
      "Move the signal before or after the station.",
      "stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 60, 0, 30, 0, A\n"
      "segnale, 4000, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
+    {w::kQuoteOverLines, E, false, "a quoted text field runs over line ends",
+     "A text field that begins with a double quote runs to the next double quote, across commas "
+     "and line ends, or to the end of the text when none follows. A stray quote, such as one "
+     "before a station name, so swallows the lines after it: their entries become part of the "
+     "name and are never read. The message stands at the opening quote and counts the lines "
+     "and entries swallowed.",
+     "Close the quote on its own line, or remove it.",
+     "stazione, 14000, 2, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, \"MONZA\n"
+     "segnale, 15000, 2, 4, 1, 1, 0, 2, 2, 1, 1, 0"},
+    {w::kSplitNumber, E, false, "a number field holds two numbers separated by a blank",
+     "A number field ends at the first blank, and the number after the blank is read as the "
+     "next value: \"13 800\" reads as 13, and 800 goes into the field after it, so every "
+     "later value of the entry shifts by one. Only the \"orologio\" line writes its numbers "
+     "apart by blanks. A tab is a blank too, so tabs used between values are read the same way.",
+     "Write the number without blanks (13800), and separate the values with commas.",
+     "velocita, 13 800, 80"},
 };
 
 }  // namespace

@@ -344,6 +344,43 @@ std::vector<warning_case> cases() {
        kNoService,
        {{w::kMisspeltSection, L, 4, 1}},
        "did you mean \"[pendenze]\""},
+      {"stray quote before a station name",
+       line_text(""),
+       service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, \"ALFA\r\n"
+                    "segnale, 6050" +
+                    kSignal + "- a note\r\nvelocita, 0, 90\r\n"),
+       {{w::kQuoteOverLines, S, 2, 58}},
+       "runs over 5 line ends to the end of the text, as no quote closes it: 2 entries there "
+       "become part of this field and are not read"},
+      {"a quote closed lines later",
+       line_text(""),
+       service_text("velocita, 0, 90\r\ncartello, \"A\r\nB\"\r\nsabbia, 3\r\n"),
+       {{w::kUnknownEntry, S, 3, 1}, {w::kQuoteOverLines, S, 3, 11}},
+       "runs over 1 line end to its closing quote on line 4: 0 entries"},
+      {"blank as a thousands separator",
+       line_text("", 20000),
+       service_text("velocita, 13 800, 80\r\n"),
+       {{w::kPositionSnapped, S, 2, 11},
+        {w::kExtraValues, S, 2, 19},
+        {w::kSpeedLimitImplausible, S, 2, 14},
+        {w::kSplitNumber, S, 2, 11}},
+       "\"13 800\" holds two numbers: 13 is read here and 800 as the next value, for a number "
+       "ends at a blank; write 13800 for one number"},
+      {"tabs between values",
+       line_text(""),
+       service_text("sabbia,\t300\t200\r\n"),
+       {{w::kExtraValues, S, 2, 13}, {w::kSplitNumber, S, 2, 9}},
+       "fields are separated by commas, not tabs"},
+      {"semicolons between values",
+       line_text(""),
+       service_text("velocita; 0; 90\r\nsabbia, 300\r\n"),
+       {{w::kValuesFromNextLine, S, 2, 1}},
+       "fields are separated by commas, not by \";\" or tabs"},
+      {"a note without its dash",
+       line_text(""),
+       service_text("la stazione di Monza ha due binari\r\nsabbia, 300\r\n"),
+       {{w::kValuesFromNextLine, S, 2, 1}},
+       "it reads like a note written without its dash"},
   };
   for (const warning_case& c : stored_value_cases()) all.push_back(c);
   for (const warning_case& c : plausibility_cases()) all.push_back(c);
@@ -570,7 +607,8 @@ TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {
     EXPECT_EQ(is_numbered(*e), std::isdigit(static_cast<unsigned char>(id[0])) != 0) << id;
     // Only what loses an entry or a text is an error among the readers' ids.
     const bool loss = id == w::kUnknownEntry || id == w::kTunnelReversed ||
-                      id == w::kBeyondLineEnd || id == w::kNoGeneralSection;
+                      id == w::kBeyondLineEnd || id == w::kNoGeneralSection ||
+                      id == w::kQuoteOverLines || id == w::kSplitNumber;
     EXPECT_EQ(is_loss(*e), loss) << id;
     EXPECT_EQ(e->level == severity::warning, !is_numbered(*e) && !loss) << id;
   }

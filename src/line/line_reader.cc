@@ -217,7 +217,7 @@ void line_reader::progressive_entries(const std::string& f) {
 entry_flow line_reader::read_route_length() {
   const int32_t length = fields_.read_i32();
   train_and_length_slot::route_length.in(r_.general_table) = length;
-  if (length > kMaxRouteLength) return quit(1);
+  if (length > kMaxRouteLength) return quit_at(fields_.field_start(), 1);
   const int64_t last_metre = int64_t{length} + kExtraMetres;
   // Cell 1 carries the scenario stamp, so even the shortest array needs it.
   if (segment_index(last_metre, 0) < 1)
@@ -233,9 +233,10 @@ entry_flow line_reader::read_signal_repetition(const std::string& keyword) {
   using namespace signalling_and_train_slot;
   general_table_t& t = r_.general_table;
   const int32_t from = repetition_from.in(t) = fields_.read_i32();
+  const text_position from_at = fields_.field_start();
   const int32_t to = repetition_to.in(t) = fields_.read_i32();
-  if (from % kSegmentMetres != 0) return quit(3);
-  if (to % kSegmentMetres != 0) return quit(4);
+  if (from % kSegmentMetres != 0) return quit_at(from_at, 3);
+  if (to % kSegmentMetres != 0) return quit_at(fields_.field_start(), 4);
   int32_t& codes = repetition_codes.in(t);
   if (contains(keyword, "4"))
     codes = 4;

@@ -42,6 +42,18 @@ entry_flow entry_reader::quit(int32_t code, std::optional<int32_t> position) {
   return entry_flow::quit;
 }
 
+entry_flow entry_reader::quit_at(text_position field, int32_t code,
+                                 std::optional<int32_t> position) {
+  const entry_flow flow = quit(code, position);
+  outcome_.site = failure_site{text_, field};
+  return flow;
+}
+
+void entry_reader::tell_field_slips() {
+  for (field_slip& slip : fields_.take_slips())
+    outcome_.warnings.push_back({text_, slip.where, slip.id, std::move(slip.message)});
+}
+
 entry_flow entry_reader::refuse(int32_t code, int32_t position, std::string_view entry,
                                 int64_t cell, std::string_view part) {
   std::string detail = std::string(entry) + " at " + std::to_string(position) + " m: ";

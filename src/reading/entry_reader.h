@@ -86,6 +86,10 @@ class entry_reader {
 
   // Ends the reading with `code`, the text used up.
   entry_flow quit(int32_t code, std::optional<int32_t> position = std::nullopt);
+  // The same for a failure whose cause is one field, which the diagnostic
+  // then points at instead of the entry's keyword.
+  entry_flow quit_at(text_position field, int32_t code,
+                     std::optional<int32_t> position = std::nullopt);
 
   // The same for an entry refused because `cell` is taken: the detail says
   // what holds it, "`entry` at P m: [`part`: ]segment I already holds ...".
@@ -97,6 +101,10 @@ class entry_reader {
 
   // The entry being read is where the recorded failure stands.
   void note_site() { outcome_.site = failure_site{text_, entry_start_}; }
+
+  // Moves what the field reader found about the fields themselves (a quote
+  // that runs over line ends, a number split by a blank) into the warnings.
+  void tell_field_slips();
 
   field_reader fields_;
   scenario_records& r_;
@@ -142,6 +150,11 @@ entry_flow entry_reader::dispatch(Reader& reader, const std::string& keyword,
 
 template <typename Read>
 auto entry_reader::reporting_failures(Read read) {
+  // The field reader's own findings are told however the reading ends.
+  struct telling {
+    entry_reader& reader;
+    ~telling() { reader.tell_field_slips(); }
+  } tell{*this};
   try {
     return read();
   } catch (const run_time_failure& failure) {

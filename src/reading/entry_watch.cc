@@ -47,6 +47,20 @@ std::string_view closest_word(std::string_view word, std::span<const std::string
   return best_distance > 0 && best_distance <= allowed ? best : std::string_view();
 }
 
+// Words for a keyword field that holds more than an entry's keyword: `;` or
+// tabs where commas belong, or a note that lost its dash.
+std::string entry_watch::field_hint(bool read_as_entry) const {
+  if (field_.find_first_of(";\t") != std::string::npos)
+    return "; fields are separated by commas, not by \";\" or tabs";
+  // A keyword's own words come first; a note's words lead up to the keyword.
+  auto first_word = [](std::string_view text) { return text.substr(0, text.find(' ')); };
+  if (!read_as_entry || field_.find(' ') == std::string::npos) return {};
+  for (std::string_view keyword : words_.keywords)
+    if (edit_distance(first_word(field_), first_word(keyword)) <= 1) return {};
+  return "; it reads like a note written without its dash: a note holds a dash (\"- note\"), "
+         "else a keyword in it makes it an entry";
+}
+
 void entry_watch::warn(std::string_view id, std::string message) {
   sink_.push_back({text_, start_, id, std::move(message)});
 }
@@ -64,7 +78,7 @@ void entry_watch::unknown_entry(std::string_view hint) {
   } else if (std::string_view near = closest_word(field_, words_.keywords); !near.empty()) {
     message += " (did you mean \"" + std::string(near) + "\"?)";
   }
-  warn(warning_id::kUnknownEntry, message + "; the line is passed over");
+  warn(warning_id::kUnknownEntry, message + "; the line is passed over" + field_hint(false));
 }
 
 void entry_watch::examined(const field_reader& fields, field_fate fate, std::string_view hint) {
@@ -86,7 +100,8 @@ void entry_watch::examined(const field_reader& fields, field_fate fate, std::str
     } else if (last > line) {
       warn(warning_id::kValuesFromNextLine,
            quoted(field_) + " is short of values on its own line: it took the fields of line " +
-               std::to_string(last) + " as its values, and what stood there is lost");
+               std::to_string(last) + " as its values, and what stood there is lost" +
+               field_hint(true));
     }
     if (section || last > line) {
       quiet_line_ = last;

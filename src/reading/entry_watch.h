@@ -46,6 +46,7 @@ class entry_watch {
  private:
   void warn(std::string_view id, std::string message);
   void unknown_entry(std::string_view hint);
+  std::string field_hint(bool read_as_entry) const;
 
   source_kind text_;
   text_vocabulary words_;

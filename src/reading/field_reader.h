@@ -20,6 +20,8 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace scenario {
 
@@ -36,6 +38,15 @@ struct text_position {
 struct reading_failure {
   text_position where;
   std::string what;
+};
+
+// Something about a field itself that the author most likely did not mean,
+// found while the field was read as the rules say: the reading goes on
+// unchanged, the readers tell it.
+struct field_slip {
+  std::string_view id;  // one of warning_id
+  text_position where;
+  std::string message;
 };
 
 class field_reader {
@@ -65,6 +76,14 @@ class field_reader {
 
   [[noreturn]] void fail(std::string what) const;
 
+  // Whether blanks between two numbers are meant as separators (the
+  // "orologio" line); elsewhere a number followed by a blank and a digit is
+  // a number split in two, which is noted.
+  void numbers_separated_by_blanks(bool separated) { blank_separated_ = separated; }
+
+  // What was noted about the fields read so far, handed over once.
+  std::vector<field_slip> take_slips() { return std::exchange(slips_, {}); }
+
  private:
   template <typename T>
   T fit(int64_t v, const char* width) const;
@@ -74,6 +93,8 @@ class field_reader {
   void consume_line_end();
   void advance();
   void skip_blanks();
+  void note_quote_over_lines(text_position quote, size_t from, bool closed);
+  void note_split_number(std::string_view first, size_t blanks_from);
 
   std::string_view text_;
   size_t pos_ = 0;
@@ -82,6 +103,8 @@ class field_reader {
   text_position field_start_;
   bool at_line_start_ = true;  // nothing of the current line read yet
   bool field_starts_line_ = false;
+  bool blank_separated_ = false;
+  std::vector<field_slip> slips_;
 };
 
 template <typename T>

@@ -114,5 +114,46 @@ TEST(FieldReaderTest, FieldsKnowWhetherTheyBeginALine) {
   EXPECT_FALSE(r.field_starts_line());
 }
 
+// A slip is noted about a field, never changes what is read.
+TEST(FieldReaderTest, SlipsAreNotedAndTheFieldsReadAsEver) {
+  struct slip_case {
+    std::string text;
+    bool clock;  // read as the clock line, whose numbers are apart by blanks
+    std::vector<int64_t> numbers;
+    std::vector<text_position> slips;
+  } cases[] = {
+      {"13 800, 80\n", false, {13, 800, 80}, {{1, 1}}},
+      {"13 800, 80\n", true, {13, 800, 80}, {}},
+      {"7\t8\n", false, {7, 8}, {{1, 1}}},
+      {"7 x\n", false, {7}, {}},
+      {"7 ,8\n", false, {7, 8}, {}},
+      {"-7 8\n", false, {-7, 8}, {{1, 1}}},
+  };
+  for (const slip_case& c : cases) {
+    SCOPED_TRACE(c.text);
+    field_reader r(c.text);
+    r.numbers_separated_by_blanks(c.clock);
+    std::vector<int64_t> numbers;
+    for (size_t i = 0; i < c.numbers.size(); ++i) numbers.push_back(r.read_number());
+    EXPECT_EQ(numbers, c.numbers);
+    std::vector<text_position> slips;
+    for (const field_slip& slip : r.take_slips()) slips.push_back(slip.where);
+    EXPECT_EQ(slips, c.slips);
+    EXPECT_TRUE(r.take_slips().empty());
+  }
+  field_reader quote("a, \"q\r\nb, 1\r\n- c, 2\r\nd\", 7\r\ne, \"f\", 8\r\n");
+  quote.read_text();
+  EXPECT_EQ(quote.read_text(), "q\r\nb, 1\r\n- c, 2\r\nd");
+  EXPECT_EQ(quote.read_number(), 7);
+  quote.read_text();
+  EXPECT_EQ(quote.read_text(), "f");
+  const std::vector<field_slip> slips = quote.take_slips();
+  ASSERT_EQ(slips.size(), 1u);
+  EXPECT_EQ(slips[0].where, (text_position{1, 4}));
+  EXPECT_NE(slips[0].message.find("3 line ends to its closing quote on line 4: 1 entry"),
+            std::string::npos)
+      << slips[0].message;
+}
+
 }  // namespace
 }  // namespace scenario

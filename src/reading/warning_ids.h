@@ -41,6 +41,8 @@ inline constexpr std::string_view kSlowdownAboveLimit = "slowdown-above-limit";
 inline constexpr std::string_view kSlowdownPastEnd = "slowdown-past-end";
 inline constexpr std::string_view kSignalInStation = "signal-in-station";
 inline constexpr std::string_view kTempoUnused = "tempo-unused";
+inline constexpr std::string_view kQuoteOverLines = "quote-over-lines";
+inline constexpr std::string_view kSplitNumber = "split-number";
 
 // One row per group of ids, each group appended as it is given out.
 // clang-format off
@@ -53,6 +55,7 @@ inline constexpr std::array kAll = {
     kTimesBackwards, kStopWithoutTime, kTimeWithoutStop, kSpeedLimitImplausible,
     kSlowdownAboveLimit, kSlowdownPastEnd, kSignalInStation,
     kTempoUnused,
+    kQuoteOverLines, kSplitNumber,
 };
 // clang-format on
 

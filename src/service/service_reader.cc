@@ -75,6 +75,7 @@ class service_reader : entry_reader {
   entry_flow station_entry(const std::string& keyword);
   entry_flow station_extent(general_entry& station, int32_t p, int32_t n);
   entry_flow station_marks(const general_entry& station);
+  std::string station_gap(const general_entry& station, const general_entry& previous) const;
   void end_of_reading();
   void check_progressives();
 
@@ -174,9 +175,12 @@ entry_flow service_reader::train_entry(const std::string& f) {
 entry_flow service_reader::clock_entry(const std::string&) {
   given("orologio");
   using namespace signalling_and_train_slot;
+  // The clock is the one entry whose numbers are written apart by blanks.
+  fields_.numbers_separated_by_blanks(true);
   clock_hours.in(r_.general_table) = fields_.read_i16();
   clock_minutes.in(r_.general_table) = fields_.read_i16();
   clock_seconds.in(r_.general_table) = fields_.read_i16();
+  fields_.numbers_separated_by_blanks(false);
   return entry_flow::next;
 }
 
@@ -438,11 +442,11 @@ entry_flow service_reader::station_entry(const std::string&) {
   const int32_t p = position.of(station) = fields_.read_i32();
   const text_position position_at = fields_.field_start();
   if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
-  if (p % kSegmentMetres != 0) return quit(8, p);
+  if (p % kSegmentMetres != 0) return quit_at(position_at, 8, p);
   type.of(station) = fields_.read_u8();
   const text_position type_at = fields_.field_start();
   const int32_t n = fields_.read_i32();
-  if (n % 100 != 0) return quit(9, p);
+  if (n % 100 != 0) return quit_at(fields_.field_start(), 9, p);
   // Where option_e and option_d stand, the second and third of the numbers.
   text_position option_at[2], stop_at;
   int number_index = 0;
@@ -467,8 +471,10 @@ entry_flow service_reader::station_entry(const std::string&) {
   note_station_values(station, type_at, option_at, option_e, option_d, n);
   if (entry_flow f = station_marks(station); f != entry_flow::next) return f;
   if (station_number_ > 1 && extent_start.of(station) - kStationSpacing <
-                                 extent_end.of(r_.general_table[station_number_ - 1]))
-    return quit(22, position.of(station));
+                                 extent_end.of(r_.general_table[station_number_ - 1])) {
+    outcome_.detail = station_gap(station, r_.general_table[station_number_ - 1]);
+    return quit_at(position_at, 22, position.of(station));
+  }
   plan_.stations.push_back({entry_start_, stop_at, hours_at, p, extent_start.of(station),
                             extent_end.of(station), stop_time.of(station), time_of_day.of(station),
                             name.of(station)});
@@ -509,6 +515,19 @@ void service_reader::note_station_values(const general_entry& station, text_posi
         "option_d " + std::to_string(option_d) + " is stored as 0: it is cleared for " +
             (first.empty() ? "station types 5 to 8 (this one is type " + std::to_string(type) + ")"
                            : first));
+}
+
+// The detail of failure 22: where the previous station ends, where this one
+// begins, and the gap between them against the 350 m asked for.
+std::string service_reader::station_gap(const general_entry& station,
+                                        const general_entry& previous) const {
+  using namespace station_slot;
+  const int64_t end = extent_end.of(previous), start = extent_start.of(station);
+  return "the previous station " + std::to_string(station_number_ - 1) + " (" +
+         quoted(name.of(previous)) + ", " + std::to_string(position.of(previous)) + " m) ends at " +
+         std::to_string(end) + " m and this one begins at " + std::to_string(start) +
+         " m: a gap of " + std::to_string(start - end) + " m where " +
+         std::to_string(kStationSpacing) + " m are needed";
 }
 
 entry_flow service_reader::station_extent(general_entry& station, int32_t p, int32_t n) {
