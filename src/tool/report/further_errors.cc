@@ -23,10 +23,12 @@ std::optional<place> place_of(const diagnostic& d, const source_names& names) {
 
 // Failures that no entry passed over can mend: a missing text or general
 // section (101, 102), the track-code pass after the reading (11 to 13), a
-// stamp error, or a failure with no place in the texts.
+// stamp error, or a failure with no place in the texts.  Nor does one before
+// the route length sized the arrays: without it every later entry fails.
 bool tied_to_an_entry(const scenario_records& records, const compilation& result) {
   const int32_t code = records.failure_code;
   if (code == 0 || result.stamp_error != 0 || !result.reading.site) return false;
+  if (!records.segments_allocated()) return false;
   return code != 101 && code != 102 && (code < 11 || code > 13);
 }
 
@@ -133,6 +135,10 @@ further_errors find_further_errors(const scenario_records& first_records, const 
     failure_site entry;
     if (!s.pass_over(*last, entry)) break;
     result = s.compile_again();
+    // The entry passed over was the route length or a section line: what
+    // follows would only be the failures of a text without it.
+    const int32_t code = s.records.failure_code;
+    if (!s.records.segments_allocated() || code == 101 || code == 102) break;
     s.take(result, entry, out);
     last = &result;
   }

@@ -111,6 +111,12 @@ TEST(FurtherErrors, NothingIsSearchedWhenNoEntryCanBePassedOver) {
       // No general section in the line description (102): nothing is compiled.
       {"lunghezza percorso, 20000\r\n" + signal_at(2000) + signal_at(2000),
        service_with(signal_at(2000) + signal_at(2000))},
+      // A route length too long (1): without one every later entry would fail.
+      {"[generale]\r\nlunghezza percorso, 2000000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n",
+       service_with(signal_at(2000) + signal_at(2000))},
+      // A route length that is no number (25).
+      {"[generale]\r\nlunghezza percorso, 20x00\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n",
+       service_with(signal_at(2000) + signal_at(2000))},
   };
   for (const auto& [line, service] : cases) {
     scenario_records records;
