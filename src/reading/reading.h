@@ -89,6 +89,10 @@ struct reading_outcome {
   bool delete_line_description = false;
   bool delete_train_service = false;
   std::optional<failure_site> site;
+  // The entry that caused the failure when it is not the one at `site`: a
+  // failure 15 of the line description still in force ends the reading at
+  // the first signal or slowdown, but comes from the line description's entry.
+  std::optional<failure_site> cause;
   // The failure's own words: the cause of a run-time failure 25, what holds
   // the segment of a refused entry.  Empty when the code's meaning says all.
   std::string detail;

@@ -109,12 +109,14 @@ class service_reader : entry_reader {
 // A failure 15 the line description left ends the reading at the first
 // signal or slowdown, far from its cause: say where it came from.
 entry_flow service_reader::stopped_by_earlier(int32_t position, std::string_view entry) {
-  if (r_.failure_code == 15 && inherited_site_)
+  if (r_.failure_code == 15 && inherited_site_) {
     outcome_.detail = std::string(entry) + at_metres(position) +
                       " ends the reading: failure 15 of the line description, its entry at " +
                       std::to_string(inherited_position_) + " m on line " +
                       std::to_string(inherited_site_->where.line) +
                       " beyond the end of the line, is still in force";
+    outcome_.cause = inherited_site_;
+  }
   return quit(r_.failure_code, position);
 }
 

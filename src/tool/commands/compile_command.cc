@@ -14,6 +14,7 @@
 #include "tool/commands/identifiers.h"
 #include "tool/exit_status.h"
 #include "tool/report/compile_record.h"
+#include "tool/report/further_errors.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
@@ -141,6 +142,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
       write_compile_record(records, options.out_dir, report);
     }
   }
+  // Only now, so that neither the compiled files nor the record see them.
+  const source_names names{options.line_text, options.service_text};
+  add_further_errors(report, find_further_errors(records, result, {line, service}, names), names);
+  allow(report, options.allowed);
+  if (options.no_warnings) hide_warnings(report);
   emit(report, options, {line, service}, out, err);
   return exit_status(report, options);
 }

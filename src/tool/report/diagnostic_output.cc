@@ -99,6 +99,9 @@ void print_diagnostics(std::ostream& err, const compile_report& report, const so
         *d.file == names.line_description ? texts.line_description : texts.train_service;
     err << source_excerpt(source, *d.line, *d.column, colour);
   }
+  if (report.error_limit != 0)
+    err << "scenario-tool: note: stopped looking for errors after " << report.error_limit
+        << "; there may be more further on: mend these and check again\n";
 }
 
 }  // namespace scenario::tool

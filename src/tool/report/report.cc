@@ -117,7 +117,7 @@ diagnostic warning_diagnostic(const reader_warning& w, const source_names& names
 
 // The texts in the order the compilation reads them, each from its top;
 // what has no place comes last.
-void sort_by_place(std::vector<diagnostic>& diagnostics, const source_names& names) {
+void sort_diagnostics(std::vector<diagnostic>& diagnostics, const source_names& names) {
   auto rank = [&names](const diagnostic& d) {
     const int text = !d.file ? 3 : *d.file == names.line_description ? 0 : !d.line ? 2 : 1;
     return std::tuple{text, d.line.value_or(0), d.column.value_or(0)};
@@ -127,6 +127,10 @@ void sort_by_place(std::vector<diagnostic>& diagnostics, const source_names& nam
 }
 
 }  // namespace
+
+void sort_by_place(compile_report& report, const source_names& names) {
+  sort_diagnostics(report.diagnostics, names);
+}
 
 std::string stamp_error_meaning(int32_t code) {
   return std::string(failure_meaning(code == kStampTaken ? kStampTaken : kCheckCodeTaken));
@@ -142,7 +146,7 @@ compile_report make_report(const scenario_records& records, const compilation& r
     report.diagnostics.push_back(warning_diagnostic(w, names));
   if (records.failure_code != 0)
     report.diagnostics.push_back(failure_diagnostic(records, result.reading, names));
-  sort_by_place(report.diagnostics, names);
+  sort_diagnostics(report.diagnostics, names);
   if (result.stamp_error != 0)
     report.diagnostics.push_back(stamp_diagnostic(records, result, names));
   return report;
@@ -188,7 +192,7 @@ std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
   if (is_stamp_error(d.code))
     tail = "(stamp error " + std::to_string(d.code);
   else if (d.positioned)
-    tail += " at " + std::to_string(failure_position) + " m";
+    tail += " at " + std::to_string(d.position.value_or(failure_position)) + " m";
   return place + ": error: " + d.message + " " + tail + ")";
 }
 
@@ -210,8 +214,14 @@ std::string report_json(const compile_report& report) {
          {"loss", d.loss},
          {"allowed", d.allowed},
          {"message", d.message}});
+    if (d.passed_over_line) {
+      json& further = diagnostics.back();
+      further["failure_position"] = d.positioned && d.position ? json(*d.position) : json(nullptr);
+      further["passed_over"] = {{"file", optional_value(d.passed_over_file)},
+                                {"line", *d.passed_over_line}};
+    }
   }
-  const json out = {
+  json out = {
       {"failure_code", report.failure_code},
       // A failure that leaves the position as it was has none to give.
       {"failure_position", report.failure_code == 0 || failure_has_position(report.failure_code)
@@ -221,6 +231,9 @@ std::string report_json(const compile_report& report) {
       {"files", report.files},
       {"allowed", report.allowed},
       {"diagnostics", diagnostics}};
+  // Only when the search stopped short, so that a report without further
+  // failures (and the compile record) reads as before.
+  if (report.error_limit != 0) out["error_limit"] = report.error_limit;
   return dumped(out);
 }
 

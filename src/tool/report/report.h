@@ -35,6 +35,11 @@ struct diagnostic {
   // not reach the compiled files (see is_loss).
   bool loss = false;
   bool allowed = false;  // a loss or warning the author allowed (--allow)
+  // A failure found by compiling again with earlier failing entries passed
+  // over: its own position, and the entry passed over last before it.
+  std::optional<int32_t> position{};
+  std::optional<std::string> passed_over_file{};
+  std::optional<int32_t> passed_over_line{};
 };
 
 struct compile_report {
@@ -44,6 +49,9 @@ struct compile_report {
   std::vector<std::string> files;
   std::vector<diagnostic> diagnostics;  // in the order the texts hold them
   std::vector<std::string> allowed;     // the ids given to --allow
+  // The search for further failures stopped at this many errors, with more
+  // entries left to look at; 0 when it ran to its end.
+  int32_t error_limit = 0;
 };
 
 // The names the two source texts go by in the diagnostics.
@@ -55,6 +63,10 @@ struct source_names {
 // The report of a compilation whose records and result are given.
 compile_report make_report(const scenario_records& records, const compilation& result,
                            const source_names& names);
+
+// Puts the diagnostics in the order the texts hold them (the texts in the
+// order the compilation reads them); what has no place comes last.
+void sort_by_place(compile_report& report, const source_names& names);
 
 // Turns the losses of the ids in `ids` into warnings and marks them, and
 // the warnings of those ids, as allowed: the author means them.
@@ -92,7 +104,9 @@ std::string source_excerpt(std::string_view text, int32_t line, int32_t column, 
 // {"failure_code", "failure_position", "stamp_error", "files", "allowed",
 // "diagnostics"}; each diagnostic carries "severity", "id", "code",
 // "failure_code" (a numbered failure's code, else null), "loss" and
-// "allowed".
+// "allowed"; a further failure adds its "failure_position" and
+// "passed_over" ({"file", "line"}), and "error_limit" says where the search
+// for them stopped when it did.
 std::string report_json(const compile_report& report);
 
 // {"error": what, "exit_status": status}: a failure that ended a command
