@@ -36,8 +36,8 @@ BENCHMARK(BM_DecodeLargest)->Unit(benchmark::kMillisecond);
 void BM_DecodeTableAndSegments(benchmark::State& state) {
   const scenario::compiled_bytes& files = maximum_length_files();
   for (auto _ : state) {
-    const general_table_t table = tool::decode_general_table(files.table);
-    const std::vector<track_segment> cells = tool::decode_segments(files.segments);
+    const general_table_t table = decode_general_table(files.table);
+    const std::vector<track_segment> cells = decode_segments(files.segments);
     benchmark::DoNotOptimize(table.data());
     benchmark::DoNotOptimize(cells.data());
   }
