@@ -12,7 +12,7 @@
 #include "documents/notes_page.h"
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
-#include "format/compiled_files.h"
+#include "format/compiled_set.h"
 #include "format/scenario_names.h"
 #include "generator/exit_status.h"
 #include "system/platform.h"
@@ -82,22 +82,6 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
 }
 
 }  // namespace
-
-void write_compiled_files(const scenario_records& r, const fs::path& dir) {
-  const bool geometry = r.build_geometry;
-  const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
-  // The route plan is written from its own bytes, without a copy.
-  std::string encoded_plan;
-  const std::string table = general_table_bytes(r.general_table);
-  const std::string segments = segments_bytes(r.segments);
-  std::vector<std::string_view> bytes;
-  if (geometry) bytes.push_back(line_geometry_file(r.track_geometry, encoded_plan));
-  bytes.push_back(table);
-  bytes.push_back(segments);
-  std::vector<output_file> files;
-  for (size_t i = 0; i < paths.size(); ++i) files.push_back({paths[i], bytes[i]});
-  replace_files(files);
-}
 
 int errore(std::string_view a, std::ostream& err) {
   err << " Errore n. " << a << '\n';

@@ -6,8 +6,8 @@
 
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
+#include "format/compiled_set.h"
 #include "format/scenario_names.h"
-#include "generator/generator.h"
 #include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -21,14 +21,16 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// The record of a compilation beside its compiled files: the report, tied
-// to the table and segment files' bytes, for the pictures to tell a
-// scenario compiled with a recorded failure.
-void write_compile_record(const scenario_records& r, const fs::path& dir,
-                          const compile_report& report) {
-  replace_file(path_in(dir, compile_record_name(r.line_id, r.train_code)),
-               compile_record_json(report, general_table_bytes(r.general_table),
-                                   segments_bytes(r.segments)));
+// The compiled files and, renamed last, the record of the compilation that
+// made them: a reader that finds the record matching the files knows the
+// set is whole.
+void write_compiled_set(const scenario_records& r, const fs::path& dir,
+                        const compile_report& report) {
+  const compiled_set set(r, dir);
+  std::vector<output_file> files = set.files();
+  const std::string record = compile_record_json(report, set.fingerprints());
+  files.push_back({path_in(dir, compile_record_name(r.line_id, r.train_code)), record});
+  replace_files(files);
 }
 
 // A text longer than its 16-bit byte count can say would make a table file
@@ -137,9 +139,8 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     check_table_texts(records.general_table, paths[paths.size() - 2]);
     if (options.write) {
       make_directories(options.out_dir);
-      write_compiled_files(records, options.out_dir);
       for (const fs::path& p : paths) report.files.push_back(p.string());
-      write_compile_record(records, options.out_dir, report);
+      write_compiled_set(records, options.out_dir, report);
     }
   }
   // Only now, so that neither the compiled files nor the record see them.
