@@ -51,9 +51,9 @@ class own_texts {
   std::vector<fs::path> paths_;
 };
 
-// The texts and documents, in their order, all or none.  Every name of the
-// run, the compiled files' too, is checked before the first file is written.
-void write_texts(const scenario_records& r, const fs::path& dir, own_texts& texts) {
+// Every file of the run: the texts and documents in their order, then the
+// compiled files.
+std::vector<fs::path> run_file_names(const scenario_records& r, const fs::path& dir) {
   const std::string& line = r.line_id;
   const std::string& train = r.train_code;
   std::vector<fs::path> names = {
@@ -64,6 +64,12 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
       path_in(dir, document_file_name(line, train, document::train_sheet))};
   const std::vector<fs::path> compiled = compiled_file_paths(line, train, true, dir);
   names.insert(names.end(), compiled.begin(), compiled.end());
+  return names;
+}
+
+// The texts and documents, in their order, all or none.  Every name of the
+// run, the compiled files' too, is checked before the first file is written.
+void write_texts(const std::vector<fs::path>& names, own_texts& texts) {
   check_output_names(names);
 
   const std::string bytes[] = {dati_linea(), dati_treno(), dati_note(), dati_rallentamenti(),
@@ -115,9 +121,15 @@ int Form_Load(const fs::path& dir, std::ostream& err) {
   records.line_id = "Milano_Lecco";
   records.train_code = "L5244";
   err << "Attendere\n";
-  own_texts texts;
   try {
-    write_texts(records, dir, texts);
+    // Held for the whole run, texts included: another run in this folder
+    // would read or delete them.
+    const std::vector<fs::path> names = run_file_names(records, dir);
+    const held_folder held(dir, names, "scenario-generator", true, [&](const std::string& holder) {
+      err << "scenario-generator: waiting for " << holder << " to finish writing here\n";
+    });
+    own_texts texts;
+    write_texts(names, texts);
     return memorizza_percorso(records, true, dir, err);
   } catch (const file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';

@@ -139,6 +139,8 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     check_table_texts(records.general_table, paths[paths.size() - 2]);
     if (options.write) {
       make_directories(options.out_dir);
+      const held_folder held(options.out_dir, written, "scenario-tool compile", options.wait,
+                             waiting_note(err, options.out_dir));
       for (const fs::path& p : paths) report.files.push_back(p.string());
       write_compiled_set(records, options.out_dir, report);
     }
@@ -150,6 +152,13 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   if (options.no_warnings) hide_warnings(report);
   emit(report, options, {line, service}, out, err);
   return exit_status(report, options);
+}
+
+std::function<void(const std::string&)> waiting_note(std::ostream& err, const fs::path& dir) {
+  return [&err, dir](const std::string& holder) {
+    err << "scenario-tool: waiting for " << holder << " to finish writing into " << shown(dir)
+        << '\n';
+  };
 }
 
 void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_view output_noun,
