@@ -50,19 +50,6 @@ bool same_file(const fs::path& a, const fs::path& b) {
   return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
 }
 
-// "--train-code linea" would name the segment file like the line geometry
-// file, and one would overwrite the other.
-void refuse_colliding_names(const std::vector<fs::path>& files, const identifiers& ids) {
-  for (size_t i = 0; i < files.size(); ++i)
-    for (size_t j = i + 1; j < files.size(); ++j)
-      if (folded_name(files[i]) == folded_name(files[j]))
-        throw usage_error("the line identifier \"" + shortened(ids.line_id) +
-                          "\" and the train code \"" + shortened(ids.train_code) +
-                          "\" give two compiled files one name (letter case aside): " +
-                          shown(files[i].filename()) + " and " + shown(files[j].filename()) +
-                          "; choose another train code");
-}
-
 void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
           std::ostream& out, std::ostream& err) {
   if (options.json) {
@@ -108,7 +95,6 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   // is read, compiled or written.
   const std::vector<fs::path> paths =
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
-  refuse_colliding_names(paths, ids);
   std::vector<fs::path> written = paths;
   written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
   refuse_replacing_inputs(

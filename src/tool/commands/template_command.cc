@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
   check_identifier("line identifier", options.line_id);
-  check_identifier("train code", options.train_code);
+  check_train_code(options.train_code);
   const std::string line = options.annotated ? annotated_line_description() : dati_linea();
   const std::string service = options.annotated ? annotated_train_service() : dati_treno();
   const std::vector<output_file> texts = {
