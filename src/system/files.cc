@@ -128,7 +128,11 @@ namespace {
 class kept_files {
  public:
   explicit kept_files(std::span<const output_file> files) {
-    for (const output_file& f : files) kept_.push_back(platform::keep_old_file(f.path));
+    for (const output_file& f : files) {
+      std::error_code ec;
+      existed_.push_back(fs::exists(fs::symlink_status(f.path, ec)));
+      kept_.push_back(platform::keep_old_file(f.path));
+    }
   }
   ~kept_files() {
     for (const auto& k : kept_)
@@ -146,8 +150,10 @@ class kept_files {
         if (kept_[i]) {
           platform::rename_file(*kept_[i], files[i].path);
           kept_[i].reset();
-        } else {
+        } else if (!existed_[i]) {
           platform::remove_file(files[i].path);
+        } else {
+          left.push_back(files[i].path);  // an old file, or link, that could not be kept
         }
       } catch (const file_error&) {
         left.push_back(files[i].path);
@@ -166,6 +172,7 @@ class kept_files {
     }
   }
   std::vector<std::optional<fs::path>> kept_;
+  std::vector<bool> existed_;
 };
 
 // A name a temporary file or a kept old file of `final_name` has.
