@@ -379,6 +379,14 @@ std::optional<fs::path> keep_old_file(const fs::path& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     return std::nullopt;
+  // A file another program holds open without sharing deletion (the
+  // simulator with its scenario loaded) cannot be replaced, and a second
+  // name for it could not be deleted afterwards: keep none.
+  const HANDLE probe = ::CreateFileW(extended(path).c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return std::nullopt;
+  ::CloseHandle(probe);
   for (int attempt = 0; attempt < kCreationAttempts; ++attempt) {
     fs::path spare = path;
     spare += std::wstring(kTemporaryMark) + random_letters(8);
