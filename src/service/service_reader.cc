@@ -217,7 +217,7 @@ entry_flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   const std::string_view what = speed ? "\"velocita\"" : "\"aderenza\"";
   note_position(position_at, what, position, 0);
   notes_.in_order(position_at, what, position, speed ? last_speed_ : last_adhesion_);
@@ -250,7 +250,7 @@ entry_flow service_reader::signal_entry(const std::string&) {
     s.*kSignalFields[i] = fields_.read_i32();
     at[i] = fields_.field_start();
   }
-  if (entry_flow f = accept(s.position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(s.position, at[0]); f != entry_flow::next) return f;
   const int64_t i = signal_segment(s.position);
   // The signal's own cell is written before its approach marks, which may
   // then fall outside the line: it stays, and its entry is named for it.
@@ -341,7 +341,8 @@ entry_flow service_reader::slowdown_entry(const std::string&) {
     at[i] = fields_.field_start();
   }
   const int32_t x = slowdown.x;
-  if (entry_flow f = accept(x); f != entry_flow::next) return f;
+  if (entry_flow f = accept(x, at[0]); f != entry_flow::next) return f;
+  reaches_with(at[2]);  // its length
   const slowdown_segments cells = slowdown_cells(x, slowdown.l);
   auto usable = [this](int64_t c) {
     return c >= 0 && c <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(c)]);
@@ -420,7 +421,7 @@ entry_flow service_reader::abbattimento_entry(const std::string&) {
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   const int64_t index = segment_index(position, 0);
   track_segment& cell = segment_at(r_, index);
   if (!is_free(cell)) return refuse(7, position, "\"abbattimento\"", index);
@@ -443,12 +444,14 @@ entry_flow service_reader::station_entry(const std::string&) {
   general_entry& station = r_.general_table[static_cast<size_t>(station_number_)];
   const int32_t p = position.of(station) = fields_.read_i32();
   const text_position position_at = fields_.field_start();
-  if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
+  if (entry_flow f = accept(p, position_at, kStationReach); f != entry_flow::next) return f;
   if (p % kSegmentMetres != 0) return quit_at(position_at, 8, p);
   type.of(station) = fields_.read_u8();
   const text_position type_at = fields_.field_start();
   const int32_t n = fields_.read_i32();
-  if (n % 100 != 0) return quit_at(fields_.field_start(), 9, p);
+  const text_position length_at = fields_.field_start();
+  if (n % 100 != 0) return quit_at(length_at, 9, p);
+  reaches_with(length_at);
   // Where option_e and option_d stand, the second and third of the numbers.
   text_position option_at[2], stop_at;
   int number_index = 0;
@@ -576,7 +579,8 @@ entry_flow service_reader::station_marks(const general_entry& station) {
                                 r_.general_table);
   }
   if (type <= kLastMarkedStationType) {
-    if (end - kSegmentMetres <= kSegmentMetres) return quit(24);
+    // Its end comes from its position, where it is moved to mend this.
+    if (end - kSegmentMetres <= kSegmentMetres) return quit_at(entry_value_at_, 24);
     const int64_t index = segment_index(end, -1);
     track_segment& stop = segment_at(r_, index);
     // The stop mark takes its cell whatever stood there.
