@@ -54,7 +54,7 @@ std::vector<failure_case> cases() {
   return {
       {1, "[generale]\n  lunghezza percorso, 1000001\n[fine]\n", kPlainService, in::line, 2, 23},
       {2, "[generale]\nlunghezza percorso, 5000\nprogressiva chilometrica uno, 10, 0, 0\n[fine]\n",
-       kPlainService, in::line, 3, 1},
+       kPlainService, in::line, 3, 31},
       {3, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 10, 100\n[fine]\n",
        kPlainService, in::line, 3, 31},
       {4, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 0, 110\n[fine]\n",

@@ -93,13 +93,16 @@ TEST(FieldMistakesTest, StationFailuresPointAtTheirField) {
 // Each entry's first value, and the value that sets how far it reaches, is
 // the field a failure of that value points at: an entry past the end of the
 // line (15), before its start or reaching outside the arrays (30), a station
-// ending too near the start (24).  A line of 10 000 m holds positions up to
-// 16 900 m.
+// ending too near the start (24), a misaligned progressive (2).  A line of
+// 10 000 m holds positions up to 16 900 m.
 TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
   constexpr source_kind L = source_kind::line_description;
   constexpr source_kind S = source_kind::train_service;
   const std::string no_service = service_text("");
   const std::string plain_line = line_text("");
+  auto general = [](const std::string& entries) {
+    return "[generale]\r\nlunghezza percorso, 10000\r\n" + entries + "[curve]\r\n[fine]\r\n";
+  };
   const std::string beyond = "entry beyond the end of the line";
   struct failure_case {
     std::string line;
@@ -186,6 +189,24 @@ TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
        24,
        {S, {2, 11}},
        "\"stazione\" ends within the first 100 m of the line"},
+      // The progressive's misaligned field; a flag adding 100 leaves it so;
+      // an entry a later one replaced is not the one at fault.
+      {general("progressiva chilometrica uno, 120, 0, 0\r\n"),
+       no_service,
+       2,
+       {L, {3, 31}},
+       "a \"progressiva chilometrica\" position or value is not a multiple of 50"},
+      {general("progressiva chilometrica uno, 100, 1010, 1\r\n"),
+       no_service,
+       2,
+       {L, {3, 36}},
+       "a \"progressiva chilometrica\" position or value is not a multiple of 50"},
+      {general("progressiva chilometrica uno, 120, 0, 0\r\nprogressiva chilometrica uno, 100, 0, "
+               "0\r\nprogressiva chilometrica due, 200, 30, 0\r\n"),
+       no_service,
+       2,
+       {L, {5, 36}},
+       "a \"progressiva chilometrica\" position or value is not a multiple of 50"},
   };
   for (const failure_case& c : cases) {
     SCOPED_TRACE(c.line + c.service);

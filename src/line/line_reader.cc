@@ -207,10 +207,11 @@ void line_reader::progressive_entries(const std::string& f) {
     given(p.entry);
     general_entry& slot = t[static_cast<size_t>(p.slot)];
     const int32_t position = progressive_slot::position.of(slot) = fields_.read_i32();
+    const text_position position_at = fields_.field_start();
     const int32_t value = progressive_slot::value.of(slot) = fields_.read_i32();
     const text_position value_at = fields_.field_start();
     const int32_t flag = progressive_slot::flag.of(slot) = fields_.read_i32();
-    outcome_.progressive_sources.push_back({entry_start_, position, value, flag, value_at});
+    outcome_.progressive_sources.push_back({position_at, position, value, flag, value_at});
   }
 }
 

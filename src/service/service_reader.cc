@@ -627,9 +627,27 @@ void service_reader::check_progressives() {
   if (!misaligned) return;
   r_.failure_code = 2;
   outcome_.site = failure_site{source_kind::train_service, fields_.here()};
+  // The entry whose values a slot holds (a flag added 100 to its value,
+  // which leaves it as aligned as written); one that a later entry of its
+  // name replaced, or that the ordering dropped, holds none.
+  auto in_a_slot = [this](const reading_outcome::progressive_source& source) {
+    for (int slot = kSlotProgressiveTre; slot <= kSlotProgressiveUno; ++slot) {
+      const general_entry& e = r_.general_table[slot];
+      if (progressive_slot::position.of(e) == source.position &&
+          progressive_slot::flag.of(e) == source.flag &&
+          progressive_slot::value.of(e) == int64_t{source.value} + (source.flag == 1 ? 100 : 0))
+        return true;
+    }
+    return false;
+  };
   for (const auto& source : outcome_.progressive_sources) {
-    if (source.position % kSegmentMetres != 0 || source.value % kSegmentMetres != 0) {
-      outcome_.site = failure_site{source_kind::line_description, source.where};
+    if (!in_a_slot(source)) continue;
+    if (source.position % kSegmentMetres != 0) {
+      outcome_.site = failure_site{source_kind::line_description, source.position_at};
+      break;
+    }
+    if (source.value % kSegmentMetres != 0) {
+      outcome_.site = failure_site{source_kind::line_description, source.value_at};
       break;
     }
   }
