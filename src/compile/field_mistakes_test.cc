@@ -93,8 +93,8 @@ TEST(FieldMistakesTest, StationFailuresPointAtTheirField) {
 // Each entry's first value, and the value that sets how far it reaches, is
 // the field a failure of that value points at: an entry past the end of the
 // line (15), before its start or reaching outside the arrays (30), a station
-// ending too near the start (24), a misaligned progressive (2).  A line of
-// 10 000 m holds positions up to 16 900 m.
+// ending too near the start (24), a misaligned progressive (2), a route plan
+// drawn too far (103).  A line of 10 000 m holds positions up to 16 900 m.
 TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
   constexpr source_kind L = source_kind::line_description;
   constexpr source_kind S = source_kind::train_service;
@@ -207,6 +207,18 @@ TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
        2,
        {L, {5, 36}},
        "a \"progressiva chilometrica\" position or value is not a multiple of 50"},
+      // The route plan ends at metre 1 000 000: drawn past it by the straight
+      // run up to a curve's start, or by the curve itself.
+      {line_text("curvad3, 1000500, 100\r\n", 1'000'000),
+       no_service,
+       103,
+       {L, {4, 10}},
+       "curve (\"curva\") without a class digit 1 to 6, or the route plan passed 1 000 000 m"},
+      {line_text("curvad3, 999000, 2000\r\n", 1'000'000),
+       no_service,
+       103,
+       {L, {4, 18}},
+       "curve (\"curva\") without a class digit 1 to 6, or the route plan passed 1 000 000 m"},
   };
   for (const failure_case& c : cases) {
     SCOPED_TRACE(c.line + c.service);

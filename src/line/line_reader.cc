@@ -336,11 +336,16 @@ entry_flow line_reader::curve_entry(const std::string& keyword) {
   note_curve(start, length);
   // A straight run up to the start, then the turn to the end; a curve that
   // starts behind the cursor only turns, one that ends behind it draws nothing.
-  const std::pair<int64_t, double> runs[] = {{start, 0.0}, {int64_t{start} + length, k}};
-  for (const auto& [last, turn] : runs) {
+  // A plan drawn too far is the fault of the value that ends the run.
+  const struct {
+    int64_t last;
+    double turn;
+    text_position set_by;
+  } runs[] = {{start, 0.0, start_at}, {int64_t{start} + length, k, length_at}};
+  for (const auto& [last, turn, set_by] : runs) {
     while (plan_cursor_ <= last) {
       draw(plan_cursor_, turn);
-      if (++plan_cursor_ > kLastPlanMetre) return quit(103);
+      if (++plan_cursor_ > kLastPlanMetre) return quit_at(set_by, 103);
     }
   }
   return entry_flow::next;
