@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <map>
+#include <memory>
 #include <new>
 #include <system_error>
 
@@ -248,10 +249,27 @@ void remove_stale_temporaries(std::span<const fs::path> paths) {
   }
 }
 
+namespace {
+
+// The folder's lock; a folder that cannot take one cannot take the run's
+// files either, and the message names the first of them, as a write would.
+std::unique_ptr<platform::folder_lock> locked(
+    const fs::path& dir, std::span<const fs::path> paths, std::string_view holder, bool wait,
+    const std::function<void(const std::string&)>& on_wait) {
+  try {
+    return std::make_unique<platform::folder_lock>(dir, holder, wait, on_wait);
+  } catch (const platform::unwritable_folder& e) {
+    throw file_error("cannot write " + shown(paths.empty() ? dir : paths.front()) + ": " +
+                     e.what());
+  }
+}
+
+}  // namespace
+
 held_folder::held_folder(const fs::path& dir, std::span<const fs::path> paths,
                          std::string_view holder, bool wait,
                          const std::function<void(const std::string&)>& on_wait)
-    : lock_(dir, holder, wait, on_wait) {
+    : lock_(locked(dir, paths, holder, wait, on_wait)) {
   remove_stale_temporaries(paths);
 }
 

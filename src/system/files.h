@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -98,7 +99,7 @@ class held_folder {
               const std::function<void(const std::string& holder)>& on_wait);
 
  private:
-  platform::folder_lock lock_;
+  std::unique_ptr<platform::folder_lock> lock_;
 };
 
 // One file alone.

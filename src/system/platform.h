@@ -129,6 +129,13 @@ std::optional<std::filesystem::path> keep_old_file(const std::filesystem::path& 
 // Renames `from` over `to`, replacing what stood there.
 void rename_file(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// A folder whose lock file cannot be made or locked, so that nothing can
+// be written there either; what() is the system's reason alone.
+class unwritable_folder : public file_error {
+ public:
+  using file_error::file_error;
+};
+
 // An advisory lock on one folder, held by a run for as long as it writes a
 // set of files there, so that two runs never mix their files.  The lock is
 // a file in the folder that holds the name of the run that has it; it goes

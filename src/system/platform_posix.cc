@@ -246,7 +246,7 @@ int open_lock_file(const fs::path& path) {
   int fd;
   do fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   while (fd < 0 && errno == EINTR);
-  if (fd < 0) fail("cannot lock the folder of", path, errno);
+  if (fd < 0) throw unwritable_folder(std::strerror(errno));
   return fd;
 }
 
@@ -296,7 +296,7 @@ folder_lock::folder_lock(const fs::path& dir, std::string_view holder, bool wait
       if (error == EWOULDBLOCK || error == EINTR)
         throw file_error("cannot write into " + shown(dir) + ": " + who +
                          " is writing there (wait for it, or run without --no-wait)");
-      fail("cannot lock the folder of", path_, error);
+      throw unwritable_folder(std::strerror(error));
     }
     if (still_named(fd, path_)) {
       handle_ = fd;

@@ -360,8 +360,7 @@ HANDLE open_lock_file(const fs::path& path) {
                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     const DWORD error = ::GetLastError();
-    if (error != ERROR_ACCESS_DENIED || attempt >= 200)
-      fail("cannot lock the folder of", path, error);
+    if (error != ERROR_ACCESS_DENIED || attempt >= 200) throw unwritable_folder(reason(error));
     ::Sleep(10);
   }
 }
