@@ -5,6 +5,7 @@
 // nothing outside its outputs, leave no earlier file half replaced and no
 // temporary file behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
@@ -458,6 +459,62 @@ TEST_F(ToolFileSafety, DecodeErrorsInJsonAreAnErrorObject) {
     EXPECT_NE(error["error"].get<std::string>().find(args[1]), std::string::npos) << r.out;
     EXPECT_EQ(line_count(r.err), 1u) << r.err;
   }
+}
+
+// A named pipe in place of a compiled file would keep a reader waiting for
+// a writer forever: every command that reads compiled files refuses it at
+// once with one line.  A record in a pipe is as good as none.  The source
+// texts may still come from a pipe.
+TEST_F(ToolFileSafety, OnlyRegularFilesAreReadAsCompiledFiles) {
+  compile_into("c");
+  const fs::path record = "c/Milano_Lecco_L5244.report.json";
+  ASSERT_TRUE(fs::exists(dir / record));
+  // Each run is bounded: a reader that waits is killed and fails the test.
+  auto bounded = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"60", TOOL_PATH});
+    return run_in(dir.path(), "timeout", args);
+  };
+  for (const std::string& name : testing::built_in_compiled_names()) {
+    const fs::path piped = fs::path("c") / name;
+    fs::copy_file(dir / piped, dir / "kept");
+    fs::remove(dir / piped);
+    ASSERT_EQ(::mkfifo((dir / piped).c_str(), 0600), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"view", "c", "-o", "v.html"},
+                                                                  {"plot", "c", "-o", "p.svg"},
+                                                                  {"decompile", "c", "--out", "d"},
+                                                                  {"dump", piped.string()}}) {
+      SCOPED_TRACE(name + ": " + args[0]);
+      const run_result r = bounded(args);
+      EXPECT_EQ(r.status, 3) << r.err;
+      EXPECT_EQ(line_count(r.err), 1u) << r.err;
+      EXPECT_NE(r.err.find(name + ": it is a named pipe, not a regular file"), std::string::npos)
+          << r.err;
+    }
+    fs::remove(dir / piped);
+    fs::rename(dir / "kept", dir / piped);
+  }
+  EXPECT_FALSE(fs::exists(dir / "v.html"));
+  EXPECT_FALSE(fs::exists(dir / "d"));
+
+  fs::remove(dir / record);
+  ASSERT_EQ(::mkfifo((dir / record).c_str(), 0600), 0);
+  for (const char* command : {"view", "plot"}) {
+    SCOPED_TRACE(command);
+    const run_result r = bounded({command, "c", "-o", std::string("picture.") + command});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+
+  const run_result piped_text =
+      run_in(dir.path(), "sh",
+             {"-c", "cat " + kLineTxt + " | exec " + quoted(TOOL_PATH) + " compile /dev/stdin " +
+                        kServiceTxt + " --line-id P --train-code T --out p"});
+  EXPECT_EQ(piped_text.status, 0) << piped_text.err;
+  ASSERT_EQ(run_tool(dir.path(), {"compile", kLineTxt, kServiceTxt, "--line-id", "P",
+                                  "--train-code", "T", "--out", "q"})
+                .status,
+            0);
+  for (const char* name : {"P_linea.dat", "P_T.sim", "P_T.dat"})
+    EXPECT_TRUE(read_whole_file(dir / "p" / name) == read_whole_file(dir / "q" / name)) << name;
 }
 
 // Nothing from an input reaches the terminal as a control byte, and a huge

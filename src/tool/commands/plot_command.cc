@@ -23,7 +23,7 @@ std::optional<recorded_failure> recorded_failure_in(const fs::path& record,
   std::error_code ec;
   if (!fs::is_regular_file(record, ec)) return std::nullopt;
   try {
-    return recorded_failure_of(read_whole_file(record), table_bytes, segment_bytes);
+    return recorded_failure_of(read_regular_file(record), table_bytes, segment_bytes);
   } catch (const file_error&) {
     return std::nullopt;
   }
