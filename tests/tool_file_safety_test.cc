@@ -517,6 +517,40 @@ TEST_F(ToolFileSafety, OnlyRegularFilesAreReadAsCompiledFiles) {
     EXPECT_TRUE(read_whole_file(dir / "p" / name) == read_whole_file(dir / "q" / name)) << name;
 }
 
+// A failure that quotes a long field of accented characters: wherever the
+// byte limits of the message and of the plot's banner fall, inside a
+// character of two bytes (Windows-1252 "\xE0", a grave) or of three ("\x80",
+// the euro sign), the message and the pictures stay UTF-8 and the SVG XML.
+TEST_F(ToolFileSafety, TextIsCutOnlyBetweenWholeCharacters) {
+  const std::string service = read_whole_file(dir / kServiceTxt);
+  const bool xmllint = std::system("command -v xmllint >/dev/null 2>&1") == 0;
+  for (const char accented : {'\xE0', '\x80'}) {
+    for (size_t shift = 0; shift < 3; ++shift) {
+      SCOPED_TRACE(printable(std::string(1, accented)) + " shifted by " + std::to_string(shift));
+      std::string failing = service;
+      failing.insert(failing.find("[codici]"), "segnale, 1450" + std::string(shift, 'x') +
+                                                   std::string(120, accented) +
+                                                   ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n");
+      spill(dir / "U_T-.txt", failing);
+      fs::copy_file(dir / kLineTxt, dir / "U_linea.txt", fs::copy_options::overwrite_existing);
+      const run_result r =
+          run_tool(dir.path(), {"compile", "U_linea.txt", "U_T-.txt", "--out", "u"});
+      EXPECT_EQ(r.status, 1) << r.err;
+      EXPECT_NE(r.err.find("bytes left out]"), std::string::npos) << r.err;
+      EXPECT_EQ(r.err.find("\\x"), std::string::npos) << r.err;
+      ASSERT_EQ(run_tool(dir.path(), {"plot", "u", "-o", "u.svg"}).status, 0);
+      ASSERT_EQ(run_tool(dir.path(), {"view", "u", "-o", "u.html"}).status, 0);
+      const std::string svg = read_whole_file(dir / "u.svg");
+      EXPECT_NE(svg.find("id=\"failure\">Compiled with failure 25: &quot;1450"), std::string::npos);
+      EXPECT_TRUE(is_well_formed_utf8(svg));
+      EXPECT_TRUE(is_well_formed_utf8(read_whole_file(dir / "u.html")));
+      if (xmllint) {
+        EXPECT_EQ(run_in(dir.path(), "xmllint", {"--noout", "u.svg"}).status, 0);
+      }
+    }
+  }
+}
+
 // Nothing from an input reaches the terminal as a control byte, and a huge
 // field of an input makes a short message.
 TEST_F(ToolFileSafety, ControlBytesNeverReachTheTerminal) {
