@@ -10,6 +10,7 @@
 #include "model/fields.h"
 #include "model/positions.h"
 #include "model/rounding.h"
+#include "system/terminal_text.h"
 #include "tool/picture/sha256.h"
 #include "tool/picture/view_assets.h"
 #include "tool/report/dump.h"
@@ -201,11 +202,17 @@ json spans_json(const plot_input& in) {
 }
 
 // The failure `compile` recorded, for the page's banner; null for none.
+// A record may hold a message of any length: the banner keeps its start,
+// cut between whole characters.
 json failure_json(const std::optional<recorded_failure>& failure) {
   if (!failure) return nullptr;
+  constexpr size_t kLongestMessage = 600;
+  std::string message = failure->message;
+  if (message.size() > kLongestMessage)
+    message = std::string(whole_characters(message, kLongestMessage - 3)) + "...";
   return {{"code", failure->code},
           {"position", failure->position ? json(*failure->position) : json(nullptr)},
-          {"message", failure->message}};
+          {"message", message}};
 }
 
 // A source of the page's security policy that lets the browser apply the

@@ -132,6 +132,14 @@ TEST(ViewData, CarriesTheRecordedFailureAndTheIdentifiersAsTheyAre) {
   EXPECT_EQ(data["failure"]["message"], "\"segnale\" at 36950 m: segment 740 is taken");
   in.failure = recorded_failure{25, std::nullopt, ""};
   EXPECT_TRUE(view_data(in)["failure"]["position"].is_null());
+  // A message of any length is cut to 600 bytes, before a character that
+  // crosses the limit (two or three bytes, starting one or two bytes ahead).
+  for (const std::string& c : {std::string("\xC3\xA0"), std::string("\xE2\x82\xAC")}) {
+    for (size_t at = 598 - c.size(); at < 597; ++at) {
+      in.failure = recorded_failure{25, std::nullopt, std::string(at, 'a') + c + "bbb"};
+      EXPECT_EQ(view_data(in)["failure"]["message"], std::string(at, 'a') + "...") << at;
+    }
+  }
 }
 
 TEST(ViewPage, IsOneFileThatNoTextCanBreakOutOf) {
