@@ -11,7 +11,7 @@
 
 #include "builtin/line_text.h"
 #include "builtin/service_text.h"
-#include "generator/generator.h"
+#include "format/compiled_set.h"
 #include "testing/longest_scenario.h"
 #include "testing/scratch_dir.h"
 

@@ -12,7 +12,7 @@
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
 #include "format/scenario_names.h"
-#include "generator/generator.h"
+#include "format/compiled_set.h"
 #include "system/files.h"
 #include "testing/compilation_runs.h"
 #include "testing/documents.h"

@@ -54,7 +54,7 @@ std::vector<failure_case> cases() {
   return {
       {1, "[generale]\n  lunghezza percorso, 1000001\n[fine]\n", kPlainService, in::line, 2, 23},
       {2, "[generale]\nlunghezza percorso, 5000\nprogressiva chilometrica uno, 10, 0, 0\n[fine]\n",
-       kPlainService, in::line, 3, 1},
+       kPlainService, in::line, 3, 31},
       {3, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 10, 100\n[fine]\n",
        kPlainService, in::line, 3, 31},
       {4, "[generale]\nlunghezza percorso, 5000\nripetizione segnali 4 codici, 0, 110\n[fine]\n",
@@ -74,8 +74,8 @@ std::vector<failure_case> cases() {
        line_with(repeated(
            78, [](int i) { return "cartello indicatore, " + std::to_string(i * 50) + ", T\n"; })),
        service_with(kStation), in::service, 4, 1},
-      {15, line_with("pendenza, 0, 0\npendenza, 20000, 5\n"), kPlainService, in::line, 5, 1},
-      {15, kPlainLine, service_with("velocita, 20000, 90\n"), in::service, 4, 1},
+      {15, line_with("pendenza, 0, 0\npendenza, 20000, 5\n"), kPlainService, in::line, 5, 11},
+      {15, kPlainLine, service_with("velocita, 20000, 90\n"), in::service, 4, 11},
       {16, kPlainLine, service_with("segnale, 2000" + kSignal + "segnale, 2000" + kSignal),
        in::service, 5, 1},
       {17, kPlainLine,
@@ -98,13 +98,13 @@ std::vector<failure_case> cases() {
        service_with(kStation + "stazione, 1400, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,30,0, BETA\n"),
        in::service, 5, 11},
       {24, kPlainLine, service_with("stazione, 0, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, A\n"),
-       in::service, 4, 1},
+       in::service, 4, 11},
       // Failure 25 points at the field that could not be read.
       {25, kPlainLine, service_with(too_big_stop), in::service, 4,
        static_cast<int>(too_big_stop.find("300")) + 1},
       {25, "[generale]\nlunghezza percorso, 5km\n[fine]\n", kPlainService, in::line, 2, 21},
-      {30, line_with("pendenza, -50, 5\n"), kPlainService, in::line, 4, 1},
-      {30, kPlainLine, service_with("velocita, -100, 90\n"), in::service, 4, 1},
+      {30, line_with("pendenza, -50, 5\n"), kPlainService, in::line, 4, 11},
+      {30, kPlainLine, service_with("velocita, -100, 90\n"), in::service, 4, 11},
       // The 81st tunnel.
       {31,
        line_with(repeated(81,

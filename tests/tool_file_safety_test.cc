@@ -158,10 +158,11 @@ TEST_F(ToolFileSafety, PlantedLinksAreNeverFollowed) {
 
 // The segment file is named <line>_<train>.dat and the line geometry file
 // <line>_linea.dat; the simulator's file system does not tell letter case
-// apart.
+// apart.  A train code ending in "_linea" would give line A's segment file
+// the name of line "A_B"'s geometry file.
 TEST_F(ToolFileSafety, IdentifiersWhoseNamesCollideAreRefused) {
   fs::create_directory(dir / "out");
-  for (const char* train : {"linea", "LINEA", "Linea"}) {
+  for (const char* train : {"linea", "LINEA", "Linea", "B_linea", "x_LINEA"}) {
     for (const char* command : {"compile", "check"}) {
       SCOPED_TRACE(std::string(command) + " --train-code " + train);
       std::vector<std::string> args = {command, kLineTxt,       kServiceTxt, "--line-id",
@@ -170,7 +171,7 @@ TEST_F(ToolFileSafety, IdentifiersWhoseNamesCollideAreRefused) {
       const run_result r = run_tool(dir.path(), args);
       EXPECT_EQ(r.status, 2);
       EXPECT_EQ(line_count(r.err), 1u) << r.err;
-      EXPECT_NE(r.err.find("one name"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("ends in \"linea\""), std::string::npos) << r.err;
       EXPECT_TRUE(fs::is_empty(dir / "out"));
     }
   }
@@ -248,7 +249,7 @@ TEST_F(ToolFileSafety, CheckRefusesWhatCompileRefuses) {
        {"--line-id", std::string(70'000, 'L'), "--train-code", "T"},
        3,
        "bytes left out"},
-      {"colliding names", {"--train-code", "linea"}, 2, "one name"},
+      {"colliding names", {"--train-code", "linea"}, 2, "ends in \"linea\""},
       {"a control byte", {"--train-code", "L\x1B[2J"}, 2, "control byte"},
       {"a name out of the directory", {"--train-code", "../L"}, 2, "inside their directory"},
   };

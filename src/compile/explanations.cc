@@ -162,7 +162,9 @@ constexpr explanation kExplanations[] = {
      "entry outside the line: a negative position, or a cell or metre beyond the arrays",
      "An entry's first value is negative, or the entry would write a segment or route-plan "
      "metre outside the arrays: a signal needs 8 segments behind it (at least 350 m), a tunnel "
-     "or a curve may not run past the arrays. What the entry wrote before stays.",
+     "or a curve may not run past the arrays. What the entry wrote before stays. The "
+     "diagnostic points at the first value, or at the value that carries the entry past the "
+     "end of the line (a tunnel's end, a curve's, slowdown's or station's length).",
      "Keep every entry, and all it marks, within the line.",
      "segnale, 100, 2, 4, 1, 1, 0, 2, 2, "
      "1, 1, 0"},

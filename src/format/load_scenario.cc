@@ -47,17 +47,19 @@ compiled_file_error::compiled_file_error(fs::path file, const decode_error& caus
 
 loaded_scenario load_scenario(const fs::path& dir, const scenario_ids& ids) {
   loaded_scenario loaded;
-  std::string plan;
+  std::string table, segments, plan;
   auto bytes_of = [&](file_kind kind) -> std::optional<std::string_view> {
     const fs::path path = path_in(dir, compiled_file_name(kind, ids));
-    std::string& bytes = kind == file_kind::table      ? loaded.table_bytes
-                         : kind == file_kind::segments ? loaded.segment_bytes
+    std::string& bytes = kind == file_kind::table      ? table
+                         : kind == file_kind::segments ? segments
                                                        : plan;
     if (kind == file_kind::geometry && !present(path)) return std::nullopt;
     bytes = read_regular_file(path, most_bytes(kind));
     return bytes;
   };
   loaded.records = decode_in_order(dir, ids, bytes_of);
+  loaded.fingerprints = {loaded.records.build_geometry != 0 ? fingerprint(plan) : std::string(),
+                         fingerprint(table), fingerprint(segments)};
   return loaded;
 }
 

@@ -11,6 +11,7 @@
 
 #include "format/compiled_files.h"
 #include "format/decode.h"
+#include "format/fingerprint.h"
 #include "format/scenario_names.h"
 #include "model/records.h"
 
@@ -31,8 +32,8 @@ struct loaded_scenario {
   // The identifiers, the table, the segments with segment_last; with a line
   // geometry file, the route plan too, build_geometry 1 and geometry_last.
   scenario_records records;
-  // The table and segment files as read: a compile record is tied to them.
-  std::string table_bytes, segment_bytes;
+  // The fingerprints of the files as read: a compile record is tied to them.
+  set_fingerprints fingerprints;
 };
 
 // The scenario `ids` names in `dir`; the line geometry file is read when it

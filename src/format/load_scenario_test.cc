@@ -76,8 +76,10 @@ TEST_F(LoadScenario, ACompiledScenarioComesBackWhole) {
   EXPECT_EQ(r.geometry_last, built_in().geometry_last);
   EXPECT_EQ(r.segment_last, built_in().segment_last);
   EXPECT_TRUE(compiled_files_bytes(r) == compiled_files_bytes(built_in()));
-  EXPECT_TRUE(loaded.table_bytes == compiled_files_bytes(built_in()).table);
-  EXPECT_TRUE(loaded.segment_bytes == compiled_files_bytes(built_in()).segments);
+  const compiled_bytes files = compiled_files_bytes(built_in());
+  EXPECT_EQ(loaded.fingerprints,
+            (set_fingerprints{fingerprint(files.geometry), fingerprint(files.table),
+                              fingerprint(files.segments)}));
   // The bytes in memory give the same records.
   EXPECT_TRUE(compiled_files_bytes(decode_scenario(kIds, compiled_files_bytes(built_in()))) ==
               compiled_files_bytes(built_in()));
@@ -85,7 +87,9 @@ TEST_F(LoadScenario, ACompiledScenarioComesBackWhole) {
 
 TEST_F(LoadScenario, WithoutALineGeometryFileThereIsNoRoutePlan) {
   fs::remove(path(file_kind::geometry));
-  const scenario_records r = load_scenario(dir_, kIds).records;
+  const loaded_scenario loaded = load_scenario(dir_, kIds);
+  const scenario_records& r = loaded.records;
+  EXPECT_TRUE(loaded.fingerprints.geometry.empty());
   EXPECT_EQ(r.build_geometry, 0);
   EXPECT_EQ(r.segment_last, built_in().segment_last);
   EXPECT_TRUE(compiled_files_bytes(r).geometry.empty());

@@ -12,7 +12,7 @@
 #include "documents/notes_page.h"
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
-#include "format/compiled_files.h"
+#include "format/compiled_set.h"
 #include "format/scenario_names.h"
 #include "generator/exit_status.h"
 #include "system/platform.h"
@@ -51,9 +51,9 @@ class own_texts {
   std::vector<fs::path> paths_;
 };
 
-// The texts and documents, in their order, all or none.  Every name of the
-// run, the compiled files' too, is checked before the first file is written.
-void write_texts(const scenario_records& r, const fs::path& dir, own_texts& texts) {
+// Every file of the run: the texts and documents in their order, then the
+// compiled files.
+std::vector<fs::path> run_file_names(const scenario_records& r, const fs::path& dir) {
   const std::string& line = r.line_id;
   const std::string& train = r.train_code;
   std::vector<fs::path> names = {
@@ -64,6 +64,12 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
       path_in(dir, document_file_name(line, train, document::train_sheet))};
   const std::vector<fs::path> compiled = compiled_file_paths(line, train, true, dir);
   names.insert(names.end(), compiled.begin(), compiled.end());
+  return names;
+}
+
+// The texts and documents, in their order, all or none.  Every name of the
+// run, the compiled files' too, is checked before the first file is written.
+void write_texts(const std::vector<fs::path>& names, own_texts& texts) {
   check_output_names(names);
 
   const std::string bytes[] = {dati_linea(), dati_treno(), dati_note(), dati_rallentamenti(),
@@ -82,22 +88,6 @@ void write_texts(const scenario_records& r, const fs::path& dir, own_texts& text
 }
 
 }  // namespace
-
-void write_compiled_files(const scenario_records& r, const fs::path& dir) {
-  const bool geometry = r.build_geometry;
-  const std::vector<fs::path> paths = compiled_file_paths(r.line_id, r.train_code, geometry, dir);
-  // The route plan is written from its own bytes, without a copy.
-  std::string encoded_plan;
-  const std::string table = general_table_bytes(r.general_table);
-  const std::string segments = segments_bytes(r.segments);
-  std::vector<std::string_view> bytes;
-  if (geometry) bytes.push_back(line_geometry_file(r.track_geometry, encoded_plan));
-  bytes.push_back(table);
-  bytes.push_back(segments);
-  std::vector<output_file> files;
-  for (size_t i = 0; i < paths.size(); ++i) files.push_back({paths[i], bytes[i]});
-  replace_files(files);
-}
 
 int errore(std::string_view a, std::ostream& err) {
   err << " Errore n. " << a << '\n';
@@ -131,9 +121,15 @@ int Form_Load(const fs::path& dir, std::ostream& err) {
   records.line_id = "Milano_Lecco";
   records.train_code = "L5244";
   err << "Attendere\n";
-  own_texts texts;
   try {
-    write_texts(records, dir, texts);
+    // Held for the whole run, texts included: another run in this folder
+    // would read or delete them.
+    const std::vector<fs::path> names = run_file_names(records, dir);
+    const held_folder held(dir, names, "scenario-generator", true, [&](const std::string& holder) {
+      err << "scenario-generator: waiting for " << holder << " to finish writing here\n";
+    });
+    own_texts texts;
+    write_texts(names, texts);
     return memorizza_percorso(records, true, dir, err);
   } catch (const file_error& e) {
     err << "scenario-generator: " << e.what() << '\n';

@@ -14,10 +14,6 @@
 
 namespace scenario {
 
-// Writes the compiled files of `records` into `dir`, all replacing the
-// earlier ones or none.
-void write_compiled_files(const scenario_records& records, const std::filesystem::path& dir);
-
 // errore ("error"): shows the code of a failure that stops the run; returns
 // the exit status.
 int errore(std::string_view a, std::ostream& err);

@@ -207,10 +207,11 @@ void line_reader::progressive_entries(const std::string& f) {
     given(p.entry);
     general_entry& slot = t[static_cast<size_t>(p.slot)];
     const int32_t position = progressive_slot::position.of(slot) = fields_.read_i32();
+    const text_position position_at = fields_.field_start();
     const int32_t value = progressive_slot::value.of(slot) = fields_.read_i32();
     const text_position value_at = fields_.field_start();
     const int32_t flag = progressive_slot::flag.of(slot) = fields_.read_i32();
-    outcome_.progressive_sources.push_back({entry_start_, position, value, flag, value_at});
+    outcome_.progressive_sources.push_back({position_at, position, value, flag, value_at});
   }
 }
 
@@ -282,7 +283,7 @@ entry_flow line_reader::gradient_entry(const std::string&) {
   const text_position position_at = fields_.field_start();
   const int32_t gradient = fields_.read_i32();
   const text_position gradient_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   notes_.snapped(position_at, "\"pendenza\"", position, 0);
   notes_.beyond_end(position_at, "\"pendenza\"", position, r_);
   notes_.in_order(position_at, "\"pendenza\"", position, last_gradient_);
@@ -321,8 +322,11 @@ void line_reader::draw(int64_t m, double k) {
 
 entry_flow line_reader::curve_entry(const std::string& keyword) {
   const int32_t start = fields_.read_i32();
+  const text_position start_at = fields_.field_start();
   const int32_t length = fields_.read_i32();
-  if (entry_flow f = accept(start); f != entry_flow::next) return f;
+  const text_position length_at = fields_.field_start();
+  if (entry_flow f = accept(start, start_at); f != entry_flow::next) return f;
+  reaches_with(length_at);
   static constexpr double kCurvature[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
   double k = 0;
   for (int digit = 1; digit <= 6 && k == 0; ++digit)
@@ -332,11 +336,16 @@ entry_flow line_reader::curve_entry(const std::string& keyword) {
   note_curve(start, length);
   // A straight run up to the start, then the turn to the end; a curve that
   // starts behind the cursor only turns, one that ends behind it draws nothing.
-  const std::pair<int64_t, double> runs[] = {{start, 0.0}, {int64_t{start} + length, k}};
-  for (const auto& [last, turn] : runs) {
+  // A plan drawn too far is the fault of the value that ends the run.
+  const struct {
+    int64_t last;
+    double turn;
+    text_position set_by;
+  } runs[] = {{start, 0.0, start_at}, {int64_t{start} + length, k, length_at}};
+  for (const auto& [last, turn, set_by] : runs) {
     while (plan_cursor_ <= last) {
       draw(plan_cursor_, turn);
-      if (++plan_cursor_ > kLastPlanMetre) return quit(103);
+      if (++plan_cursor_ > kLastPlanMetre) return quit_at(set_by, 103);
     }
   }
   return entry_flow::next;
@@ -365,10 +374,13 @@ void line_reader::note_curve(int32_t start, int32_t length) {
 
 entry_flow line_reader::tunnel_entry(const std::string&) {
   const int32_t start = fields_.read_i32();
+  const text_position start_at = fields_.field_start();
   const int32_t end = fields_.read_i32();
+  const text_position end_at = fields_.field_start();
   int32_t type = fields_.read_i32();
   const text_position type_at = fields_.field_start();
-  if (entry_flow f = accept(start); f != entry_flow::next) return f;
+  if (entry_flow f = accept(start, start_at); f != entry_flow::next) return f;
+  reaches_with(end_at);
   const int32_t written = type > 10 ? type - 10 : type;
   memo_montagna(r_, tunnels_, start, end, type);
   if (r_.failure_code > 0) return quit(r_.failure_code, start);
@@ -421,7 +433,7 @@ entry_flow line_reader::speed_board_entry(const std::string&) {
     v[i] = fields_.read_i32();
     at[i + 1] = fields_.field_start();
   }
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, at[0]); f != entry_flow::next) return f;
   if (const std::optional<taken_cell> taken =
           memo_indicatori_v_max(r_, position, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]))
     return refuse(taken->failure, position, "\"indicatori_vmax\"", taken->cell);
@@ -447,7 +459,7 @@ entry_flow line_reader::sign_board_entry(const std::string&) {
   const text_position position_at = fields_.field_start();
   std::string text = fields_.read_text();
   const text_position text_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   // Board texts fill the general table downward from slot 80; slot 0 stays
   // empty, so an 81st board has no room.
   if (sign_board_cursor_ < 1) return quit(31, position);

@@ -17,17 +17,18 @@ std::string entry_reader::missing_general_section(std::span<const counted_kind> 
   return scenario::missing_general_section(source_, kinds);
 }
 
-entry_flow entry_reader::accept(int32_t first_value, int64_t reach) {
+entry_flow entry_reader::accept(int32_t first_value, text_position first_at, int64_t reach) {
   entry_value_ = first_value;
+  entry_value_at_ = entry_end_at_ = first_at;
   if (int64_t{r_.segment_last} * kSegmentMetres < first_value + reach) {
     r_.failure_code = 15;
     r_.failure_position = first_value;
-    note_site();
+    outcome_.site = failure_site{text_, first_at};
     return entry_flow::end;
   }
   if (first_value < 0) {
     outcome_.detail = before_line_start(first_value);
-    return quit(30, first_value);
+    return quit_at(first_at, 30, first_value);
   }
   return entry_flow::next;
 }

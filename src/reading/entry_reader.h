@@ -69,7 +69,8 @@ class entry_reader {
 
   // Every handler whose keyword test matched reads its own entry, in order,
   // until one stops the loop.  An entry reaching outside the arrays ends the
-  // reading with failure 30 at its first value.
+  // reading with failure 30: at its first value when it reaches before the
+  // start of the line, at the value that sets its far end when past the end.
   template <typename Reader>
   entry_flow dispatch(Reader& reader, const std::string& keyword,
                       std::initializer_list<entry_handler<Reader>> handlers);
@@ -79,10 +80,17 @@ class entry_reader {
   template <typename Read>
   auto reporting_failures(Read read);
 
-  // The bound test on an entry's first value (it must leave `reach` metres
-  // of the line after it, else failure 15 ends the reading as if the text
-  // ended there), then the refusal of positions before the start of the line.
-  entry_flow accept(int32_t first_value, int64_t reach = kEntryReach);
+  // The bound test on an entry's first value, read from the field at
+  // `first_at` (it must leave `reach` metres of the line after it, else
+  // failure 15 ends the reading as if the text ended there), then the refusal
+  // of positions before the start of the line.  Both stand at that field.
+  entry_flow accept(int32_t first_value, text_position first_at, int64_t reach = kEntryReach);
+
+  // The field whose value sets how far the entry reaches along the line (a
+  // tunnel's end, a curve's, slowdown's or station's length): an entry that
+  // runs past the end of the arrays is that field's fault.  Until it is
+  // named, the first value's.
+  void reaches_with(text_position field) { entry_end_at_ = field; }
 
   // Ends the reading with `code`, the text used up.
   entry_flow quit(int32_t code, std::optional<int32_t> position = std::nullopt);
@@ -113,6 +121,8 @@ class entry_reader {
   text_position entry_start_;              // of the entry being read
   field_fate fate_ = field_fate::unknown;  // of the keyword field being examined
   int32_t entry_value_ = 0;                // first value of the entry being read
+  text_position entry_value_at_;           // and its field
+  text_position entry_end_at_;             // the field that sets its far end
 
  private:
   source_kind text_;
@@ -135,6 +145,9 @@ bool entry_reader::read_entries(entry_watch& watch, Hint hint, Examine examine) 
 template <typename Reader>
 entry_flow entry_reader::dispatch(Reader& reader, const std::string& keyword,
                                   std::initializer_list<entry_handler<Reader>> handlers) {
+  // An entry that reaches outside before its first value is accepted has
+  // no value of its own to blame: its keyword stands for it.
+  entry_value_at_ = entry_end_at_ = entry_start_;
   try {
     for (const entry_handler<Reader>& handler : handlers) {
       if (!handler.matches) continue;
@@ -144,7 +157,7 @@ entry_flow entry_reader::dispatch(Reader& reader, const std::string& keyword,
     return entry_flow::next;
   } catch (const outside_array& outside) {
     outcome_.detail = outside_line(keyword, entry_value_, outside, r_);
-    return quit(30, entry_value_);
+    return quit_at(outside.index < 0 ? entry_value_at_ : entry_end_at_, 30, entry_value_);
   }
 }
 

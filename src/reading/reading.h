@@ -102,10 +102,11 @@ struct reading_outcome {
   mark_registry marks;
   mark_registry approach_marks;
 
-  // The kilometric progressive entries as read, so that a misaligned one can
-  // be pointed at when the train service reader finally checks them.
+  // The kilometric progressive entries as read, so that the field of a
+  // misaligned one can be pointed at when the train service reader finally
+  // checks them.
   struct progressive_source {
-    text_position where;
+    text_position position_at;
     int32_t position = 0;
     int32_t value = 0;
     int32_t flag = 0;

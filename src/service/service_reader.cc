@@ -217,7 +217,7 @@ entry_flow service_reader::profile_entry(int64_t& cursor, int64_t& current, bool
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   const std::string_view what = speed ? "\"velocita\"" : "\"aderenza\"";
   note_position(position_at, what, position, 0);
   notes_.in_order(position_at, what, position, speed ? last_speed_ : last_adhesion_);
@@ -250,7 +250,7 @@ entry_flow service_reader::signal_entry(const std::string&) {
     s.*kSignalFields[i] = fields_.read_i32();
     at[i] = fields_.field_start();
   }
-  if (entry_flow f = accept(s.position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(s.position, at[0]); f != entry_flow::next) return f;
   const int64_t i = signal_segment(s.position);
   // The signal's own cell is written before its approach marks, which may
   // then fall outside the line: it stays, and its entry is named for it.
@@ -341,7 +341,8 @@ entry_flow service_reader::slowdown_entry(const std::string&) {
     at[i] = fields_.field_start();
   }
   const int32_t x = slowdown.x;
-  if (entry_flow f = accept(x); f != entry_flow::next) return f;
+  if (entry_flow f = accept(x, at[0]); f != entry_flow::next) return f;
+  reaches_with(at[2]);  // its length
   const slowdown_segments cells = slowdown_cells(x, slowdown.l);
   auto usable = [this](int64_t c) {
     return c >= 0 && c <= r_.segment_last && is_free(r_.segments[static_cast<size_t>(c)]);
@@ -420,7 +421,7 @@ entry_flow service_reader::abbattimento_entry(const std::string&) {
   const text_position position_at = fields_.field_start();
   const int32_t value = fields_.read_i32();
   const text_position value_at = fields_.field_start();
-  if (entry_flow f = accept(position); f != entry_flow::next) return f;
+  if (entry_flow f = accept(position, position_at); f != entry_flow::next) return f;
   const int64_t index = segment_index(position, 0);
   track_segment& cell = segment_at(r_, index);
   if (!is_free(cell)) return refuse(7, position, "\"abbattimento\"", index);
@@ -443,12 +444,14 @@ entry_flow service_reader::station_entry(const std::string&) {
   general_entry& station = r_.general_table[static_cast<size_t>(station_number_)];
   const int32_t p = position.of(station) = fields_.read_i32();
   const text_position position_at = fields_.field_start();
-  if (entry_flow f = accept(p, kStationReach); f != entry_flow::next) return f;
+  if (entry_flow f = accept(p, position_at, kStationReach); f != entry_flow::next) return f;
   if (p % kSegmentMetres != 0) return quit_at(position_at, 8, p);
   type.of(station) = fields_.read_u8();
   const text_position type_at = fields_.field_start();
   const int32_t n = fields_.read_i32();
-  if (n % 100 != 0) return quit_at(fields_.field_start(), 9, p);
+  const text_position length_at = fields_.field_start();
+  if (n % 100 != 0) return quit_at(length_at, 9, p);
+  reaches_with(length_at);
   // Where option_e and option_d stand, the second and third of the numbers.
   text_position option_at[2], stop_at;
   int number_index = 0;
@@ -576,7 +579,8 @@ entry_flow service_reader::station_marks(const general_entry& station) {
                                 r_.general_table);
   }
   if (type <= kLastMarkedStationType) {
-    if (end - kSegmentMetres <= kSegmentMetres) return quit(24);
+    // Its end comes from its position, where it is moved to mend this.
+    if (end - kSegmentMetres <= kSegmentMetres) return quit_at(entry_value_at_, 24);
     const int64_t index = segment_index(end, -1);
     track_segment& stop = segment_at(r_, index);
     // The stop mark takes its cell whatever stood there.
@@ -623,9 +627,27 @@ void service_reader::check_progressives() {
   if (!misaligned) return;
   r_.failure_code = 2;
   outcome_.site = failure_site{source_kind::train_service, fields_.here()};
+  // The entry whose values a slot holds (a flag added 100 to its value,
+  // which leaves it as aligned as written); one that a later entry of its
+  // name replaced, or that the ordering dropped, holds none.
+  auto in_a_slot = [this](const reading_outcome::progressive_source& source) {
+    for (int slot = kSlotProgressiveTre; slot <= kSlotProgressiveUno; ++slot) {
+      const general_entry& e = r_.general_table[slot];
+      if (progressive_slot::position.of(e) == source.position &&
+          progressive_slot::flag.of(e) == source.flag &&
+          progressive_slot::value.of(e) == int64_t{source.value} + (source.flag == 1 ? 100 : 0))
+        return true;
+    }
+    return false;
+  };
   for (const auto& source : outcome_.progressive_sources) {
-    if (source.position % kSegmentMetres != 0 || source.value % kSegmentMetres != 0) {
-      outcome_.site = failure_site{source_kind::line_description, source.where};
+    if (!in_a_slot(source)) continue;
+    if (source.position % kSegmentMetres != 0) {
+      outcome_.site = failure_site{source_kind::line_description, source.position_at};
+      break;
+    }
+    if (source.value % kSegmentMetres != 0) {
+      outcome_.site = failure_site{source_kind::line_description, source.value_at};
       break;
     }
   }

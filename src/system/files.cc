@@ -1,5 +1,6 @@
 #include "system/files.h"
 
+#include <cctype>
 #include <map>
 #include <new>
 #include <system_error>
@@ -134,29 +135,137 @@ void check_output_names(std::span<const fs::path> paths) {
   }
 }
 
-void replace_files(std::span<const output_file> files) {
+namespace {
+
+// The old files a replacement can put back, by the index of their new file.
+class kept_files {
+ public:
+  explicit kept_files(std::span<const output_file> files) {
+    for (const output_file& f : files) {
+      std::error_code ec;
+      existed_.push_back(fs::exists(fs::symlink_status(f.path, ec)));
+      kept_.push_back(platform::keep_old_file(f.path));
+    }
+  }
+  ~kept_files() {
+    for (const auto& k : kept_)
+      if (k) remove_quietly(*k);
+  }
+  kept_files(const kept_files&) = delete;
+  kept_files& operator=(const kept_files&) = delete;
+
+  // Puts the first `count` files back as they were: the old file under its
+  // name again, or no file where there was none.  Returns those it could not.
+  std::vector<fs::path> put_back(std::span<const output_file> files, size_t count) {
+    std::vector<fs::path> left;
+    for (size_t i = count; i-- > 0;) {
+      try {
+        if (kept_[i]) {
+          platform::rename_file(*kept_[i], files[i].path);
+          kept_[i].reset();
+        } else if (!existed_[i]) {
+          platform::remove_file(files[i].path);
+        } else {
+          left.push_back(files[i].path);  // an old file, or link, that could not be kept
+        }
+      } catch (const file_error&) {
+        left.push_back(files[i].path);
+      }
+    }
+    return left;
+  }
+
+ private:
+  static void remove_quietly(const fs::path& path) {
+    try {
+      platform::remove_file(path);
+    } catch (const file_error&) {
+      // A kept file left behind is removed by the next run that holds the
+      // folder's lock.
+    }
+  }
+  std::vector<std::optional<fs::path>> kept_;
+  std::vector<bool> existed_;
+};
+
+// A name a temporary file or a kept old file of `final_name` has.
+bool is_temporary_of(std::string_view name, std::string_view final_name) {
+  const size_t extra = platform::kTemporaryNameExtra;
+  if (name.size() != final_name.size() + extra || !name.starts_with(final_name)) return false;
+  const std::string_view tail = name.substr(final_name.size());
+  if (!tail.starts_with(".tmp")) return false;
+  for (char c : tail.substr(4))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+void call(const replacement_hook& hook, replacement_step step, const fs::path& path) {
+  if (hook) hook(step, path);
+}
+
+}  // namespace
+
+void replace_files(std::span<const output_file> files, const replacement_hook& before_step) {
   std::vector<fs::path> replaced;
+  std::vector<fs::path> paths;
+  for (const output_file& f : files) paths.push_back(f.path);
   try {
-    std::vector<fs::path> paths;
-    for (const output_file& f : files) paths.push_back(f.path);
     check_output_names(paths);
     std::vector<platform::temporary_file> temporaries;
     temporaries.reserve(files.size());
     for (const output_file& f : files) {
+      call(before_step, replacement_step::write, f.path);
       temporaries.emplace_back(f.path);
       temporaries.back().write_all(f.bytes);
     }
     // All written before any is waited for: the system puts them on the
     // disk together, and one wait for the largest covers most of the rest.
-    for (platform::temporary_file& t : temporaries) t.close();
     for (platform::temporary_file& t : temporaries) {
-      t.rename_over();
-      replaced.push_back(t.final_path());
+      call(before_step, replacement_step::sync, t.final_path());
+      t.close();
+    }
+    kept_files kept(files);
+    try {
+      for (platform::temporary_file& t : temporaries) {
+        call(before_step, replacement_step::rename, t.final_path());
+        t.rename_over();
+        replaced.push_back(t.final_path());
+      }
+    } catch (const file_error&) {
+      replaced = kept.put_back(files, replaced.size());
+      throw;
     }
   } catch (const file_error& e) {
     // The temporary files are gone by now; the message says what stayed.
     throw replacement_error(e.what() + outcome(files.size(), replaced), replaced);
   }
+}
+
+void remove_stale_temporaries(std::span<const fs::path> paths) {
+  std::map<fs::path, std::vector<std::string>> finals;
+  for (const fs::path& p : paths) finals[p.parent_path()].push_back(p.filename().string());
+  for (const auto& [dir, names] : finals) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      for (const std::string& final_name : names)
+        if (is_temporary_of(name, final_name)) {
+          try {
+            platform::remove_file(it->path());
+          } catch (const file_error&) {
+            // Not ours to remove after all (another user's): it stays.
+          }
+        }
+    }
+  }
+}
+
+held_folder::held_folder(const fs::path& dir, std::span<const fs::path> paths,
+                         std::string_view holder, bool wait,
+                         const std::function<void(const std::string&)>& on_wait)
+    : lock_(dir, holder, wait, on_wait) {
+  remove_stale_temporaries(paths);
 }
 
 void replace_file(const fs::path& path, std::string_view bytes) {

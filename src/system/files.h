@@ -69,12 +69,42 @@ class replacement_error : public file_error {
   std::vector<std::filesystem::path> replaced_;
 };
 
+// The steps of a replacement that can fail, in their order for each file:
+// for tests that make each one fail in turn, or end the process there.
+enum class replacement_step { write, sync, rename };
+using replacement_hook =
+    std::function<void(replacement_step, const std::filesystem::path& final_path)>;
+
 // Replaces all `files` or none.  Every file goes to a temporary file beside
-// it first; only when all are complete do they take their final names, in
-// the order given.  A failure before that removes every temporary file and
-// leaves every earlier file as it was; one while they take their names
-// (which the checks above make rare) says which were already replaced.
-void replace_files(std::span<const output_file> files);
+// it first; only when all are on the disk do they take their final names,
+// in the order given.  A failure before that removes every temporary file
+// and leaves every earlier file as it was; one while they take their names
+// puts back the files already replaced (each old file is kept under a
+// second name until the last rename), and says which it could not.  A
+// process killed between two renames leaves some files new and some old:
+// a set that must be known whole names a record last (see compile_record).
+// `before_step` is called before each step.
+void replace_files(std::span<const output_file> files, const replacement_hook& before_step = {});
+
+// Removes what runs that ended without a word left in place of `paths`:
+// their temporary files and kept old files.  Only for a run that holds the
+// folder's lock, when no live run can own them.
+void remove_stale_temporaries(std::span<const std::filesystem::path> paths);
+
+// A folder held by this run while it writes `paths` there: no other run
+// writes into it meanwhile (a second one waits, or with `wait` false is
+// refused with file_error), and what killed runs left of those names is
+// removed first.  `on_wait` hears once, after a second of waiting, who holds
+// the folder.  The folder must exist.
+class held_folder {
+ public:
+  held_folder(const std::filesystem::path& dir, std::span<const std::filesystem::path> paths,
+              std::string_view holder, bool wait,
+              const std::function<void(const std::string& holder)>& on_wait);
+
+ private:
+  platform::folder_lock lock_;
+};
 
 // One file alone.
 void replace_file(const std::filesystem::path& path, std::string_view bytes);

@@ -1,9 +1,6 @@
 #include "system/files.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +9,15 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "testing/scratch_dir.h"
 
@@ -102,6 +108,7 @@ TEST_F(FilesTest, ReadsAWholeFileAndRefusesADirectory) {
             std::string::npos);
 }
 
+#ifndef _WIN32
 // What one program wrote and another reads back is read only from a
 // regular file; a named pipe is refused without waiting for a writer (the
 // writer below comes only to end a read that waits, and would make this
@@ -140,6 +147,7 @@ TEST_F(FilesTest, OnlyARegularFileIsReadWhereOneIsWritten) {
   EXPECT_EQ(read_whole_file(pipe), "lunghezza percorso, 54000\r\n");
   writer.join();
 }
+#endif
 
 TEST_F(FilesTest, ASetReplacesEveryFileWholeAndLeavesNothingElse) {
   spill("a.dat", "an earlier and longer a");
@@ -213,6 +221,156 @@ TEST_F(FilesTest, TemporaryFilesHaveUnforeseeableNamesAndGoWhateverStopsThem) {
   EXPECT_EQ(seen.size(), 2u);
   EXPECT_TRUE(names().empty());
 }
+
+// The old set: a.dat and b.sim, and no c.dat; the new set has all three.
+class ReplacementSteps : public FilesTest {
+ protected:
+  void SetUp() override {
+    spill("a.dat", "old a");
+    spill("b.sim", "old b");
+  }
+  const std::vector<output_file> files_ = {
+      {dir_ / "a.dat", "new a"}, {dir_ / "b.sim", "new b"}, {dir_ / "c.dat", "new c"}};
+  const std::set<std::string> old_names_ = {"a.dat", "b.sim"};
+  const std::set<std::string> new_names_ = {"a.dat", "b.sim", "c.dat"};
+
+  bool holds_old_set() const {
+    return names() == old_names_ && read_whole_file(dir_ / "a.dat") == "old a" &&
+           read_whole_file(dir_ / "b.sim") == "old b";
+  }
+  bool holds_new_set() const {
+    return names() == new_names_ && read_whole_file(dir_ / "a.dat") == "new a" &&
+           read_whole_file(dir_ / "b.sim") == "new b" && read_whole_file(dir_ / "c.dat") == "new c";
+  }
+};
+
+// A disk that fills, or a rename the system refuses, at any step: the
+// folder holds the old set exactly, the kept old files and temporaries go.
+TEST_F(ReplacementSteps, AFailureAtAnyStepLeavesTheOldSet) {
+  std::vector<std::pair<replacement_step, fs::path>> steps;
+  const replacement_hook record = [&](replacement_step s, const fs::path& p) {
+    steps.emplace_back(s, p);
+  };
+  const std::vector<std::pair<replacement_step, fs::path>> all_steps = [&] {
+    std::vector<std::pair<replacement_step, fs::path>> expected;
+    for (replacement_step s :
+         {replacement_step::write, replacement_step::sync, replacement_step::rename})
+      for (const output_file& f : files_) expected.emplace_back(s, f.path);
+    return expected;
+  }();
+  for (size_t failing = 0; failing < all_steps.size(); ++failing) {
+    SCOPED_TRACE("failing at step " + std::to_string(failing));
+    SetUp();
+    const std::string message = message_of([&] {
+      replace_files(files_, [&](replacement_step s, const fs::path& p) {
+        if (std::make_pair(s, p) == all_steps[failing]) throw file_error("injected failure");
+      });
+    });
+    EXPECT_NE(message.find("injected failure; no file was replaced"), std::string::npos) << message;
+    EXPECT_TRUE(holds_old_set());
+  }
+  replace_files(files_, record);
+  EXPECT_EQ(steps, all_steps);
+  EXPECT_TRUE(holds_new_set());
+}
+
+#ifndef _WIN32
+// A run killed at any step leaves each file old or new, never cut, and
+// what it left beside them goes with the next run that holds the folder.
+TEST_F(ReplacementSteps, AKilledRunLeavesWholeFilesAndTheNextRunClearsItsLeftovers) {
+  const std::vector<fs::path> paths = {files_[0].path, files_[1].path, files_[2].path};
+  for (int killed_at = 0; killed_at < 9; ++killed_at) {
+    SCOPED_TRACE("killed at step " + std::to_string(killed_at));
+    SetUp();
+    std::error_code ec;
+    fs::remove(dir_ / "c.dat", ec);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      int step = 0;
+      replace_files(files_, [&](replacement_step, const fs::path&) {
+        if (step++ == killed_at) ::_exit(0);
+      });
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const int renamed = std::max(0, killed_at - 6);
+    EXPECT_EQ(read_whole_file(dir_ / "a.dat"), renamed > 0 ? "new a" : "old a");
+    EXPECT_EQ(read_whole_file(dir_ / "b.sim"), renamed > 1 ? "new b" : "old b");
+    EXPECT_FALSE(fs::exists(dir_ / "c.dat"));
+    if (killed_at > 0) {
+      EXPECT_GT(names().size(), old_names_.size());  // its leftovers
+    }
+    remove_stale_temporaries(paths);
+    EXPECT_EQ(names(), old_names_);
+  }
+}
+#endif
+
+TEST_F(ReplacementSteps, StaleTemporariesOfOtherNamesStay) {
+  spill("a.dat.tmpAbCd1234", "left by a killed run");
+  spill("x.dat.tmpAbCd1234", "another name's");
+  spill("a.dat.tmpAbCd12", "too short to be one");
+  spill("a.dat.tmpAbCd12-4", "not letters and digits");
+  const fs::path a = dir_ / "a.dat";
+  remove_stale_temporaries({&a, 1});
+  EXPECT_EQ(names(), (std::set<std::string>{"a.dat", "b.sim", "x.dat.tmpAbCd1234",
+                                            "a.dat.tmpAbCd12", "a.dat.tmpAbCd12-4"}));
+}
+
+#ifndef _WIN32
+// A second run waits for the first, and with `wait` false is refused with
+// the holder's name; the lock file goes with its last holder.
+TEST_F(FilesTest, AHeldFolderMakesOtherRunsWaitOrRefuses) {
+  const fs::path a = dir_ / "a.dat";
+  {
+    const held_folder held(dir_, {&a, 1}, "first run", true, nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      try {
+        const held_folder second(dir_, {&a, 1}, "second run", false, nullptr);
+      } catch (const file_error& e) {
+        const std::string what = e.what();
+        ::_exit(what.find("first run, process") != std::string::npos ? 0 : 2);
+      }
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  EXPECT_TRUE(names().empty());
+  // A run that waits gets the folder when the holder is done.
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const held_folder held(dir_, {&a, 1}, "slow run", true, nullptr);
+    char ready = 1;
+    if (::write(pipe_ends[1], &ready, 1) != 1) ::_exit(1);
+    ::usleep(1'500'000);
+    spill("a.dat", "written by the slow run");
+    ::_exit(0);
+  }
+  char ready = 0;
+  ASSERT_EQ(::read(pipe_ends[0], &ready, 1), 1);
+  std::string told;
+  {
+    const held_folder held(dir_, {&a, 1}, "waiting run", true,
+                           [&](const std::string& who) { told = who; });
+    EXPECT_EQ(read_whole_file(a), "written by the slow run");
+  }
+  EXPECT_NE(told.find("slow run, process"), std::string::npos) << told;
+  ::waitpid(holder, nullptr, 0);
+  ::close(pipe_ends[0]);
+  ::close(pipe_ends[1]);
+  EXPECT_EQ(names(), (std::set<std::string>{"a.dat"}));
+}
+#endif
 
 }  // namespace
 }  // namespace scenario

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -126,6 +127,37 @@ class temporary_file {
 
 // Deletes a file; one that is not there is no error.
 void remove_file(const std::filesystem::path& path);
+
+// A second name for the file at `path`: a hard link beside it under a name
+// like a temporary file's, so that a replacement can put the file back if
+// a later step fails.  None when there is no regular file there or the file
+// system cannot link it (the replacement then cannot undo that file).
+std::optional<std::filesystem::path> keep_old_file(const std::filesystem::path& path);
+
+// Renames `from` over `to`, replacing what stood there.
+void rename_file(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// An advisory lock on one folder, held by a run for as long as it writes a
+// set of files there, so that two runs never mix their files.  The lock is
+// a file in the folder that holds the name of the run that has it; it goes
+// when the last run that waited for it is done.
+class folder_lock {
+ public:
+  // Waits while another run holds the folder, telling `on_wait` once
+  // after a second (with the holder's name); with `wait` false it throws
+  // file_error naming the holder instead.
+  folder_lock(const std::filesystem::path& dir, std::string_view holder, bool wait,
+              const std::function<void(const std::string& holder)>& on_wait);
+  ~folder_lock();
+  folder_lock(const folder_lock&) = delete;
+  folder_lock& operator=(const folder_lock&) = delete;
+
+  static constexpr std::string_view kFileName = ".scenario.lock";
+
+ private:
+  std::filesystem::path path_;
+  std::intptr_t handle_;
+};
 
 }  // namespace platform
 }  // namespace scenario

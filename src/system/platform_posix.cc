@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -243,3 +244,108 @@ void remove_file(const fs::path& path) {
 
 }  // namespace platform
 }  // namespace scenario
+
+namespace scenario::platform {
+namespace {
+
+// Another name drawn like a temporary file's, for `path`'s own file.
+fs::path spare_name(const fs::path& path) {
+  fs::path spare = path;
+  spare += std::string(kTemporaryMark) + random_letters(8);
+  return spare;
+}
+
+std::string holder_of(int fd) {
+  char text[256];
+  const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+  std::string holder(text, n > 0 ? static_cast<size_t>(n) : 0);
+  while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\0')) holder.pop_back();
+  return holder.empty() ? "another run" : holder;
+}
+
+// The lock is taken on the file the name stands for now: a run that
+// waited on a file its holder has since deleted must take the new one.
+bool still_named(int fd, const fs::path& path) {
+  struct stat held {
+  }, named{};
+  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+int open_lock_file(const fs::path& path) {
+  int fd;
+  do fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) fail("cannot lock the folder of", path, errno);
+  return fd;
+}
+
+// Tries for about a second, then tells `on_wait` and waits as long as it
+// takes.  False when `wait` is false and the folder is held.
+bool take(int fd, bool wait, const std::function<void(const std::string&)>& on_wait, bool& told) {
+  for (int tries = 0; tries < 20; ++tries) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (!wait) return false;
+    ::usleep(50000);
+  }
+  if (!told && on_wait) on_wait(holder_of(fd));
+  told = true;
+  while (::flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+}  // namespace
+
+std::optional<fs::path> keep_old_file(const fs::path& path) {
+  struct stat about {};
+  if (::lstat(path.c_str(), &about) != 0 || !S_ISREG(about.st_mode)) return std::nullopt;
+  for (int attempt = 0; attempt < kCreationAttempts; ++attempt) {
+    const fs::path spare = spare_name(path);
+    if (::link(path.c_str(), spare.c_str()) == 0) return spare;
+    if (errno != EEXIST && errno != EINTR) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+void rename_file(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) fail("cannot replace", to, errno);
+}
+
+folder_lock::folder_lock(const fs::path& dir, std::string_view holder, bool wait,
+                         const std::function<void(const std::string&)>& on_wait)
+    : path_(dir / kFileName), handle_(-1) {
+  bool told = false;
+  for (;;) {
+    const int fd = open_lock_file(path_);
+    if (!take(fd, wait, on_wait, told)) {
+      const int error = errno;
+      const std::string who = holder_of(fd);
+      ::close(fd);
+      if (error == EWOULDBLOCK || error == EINTR)
+        throw file_error("cannot write into " + shown(dir) + ": " + who +
+                         " is writing there (wait for it, or run without --no-wait)");
+      fail("cannot lock the folder of", path_, error);
+    }
+    if (still_named(fd, path_)) {
+      handle_ = fd;
+      break;
+    }
+    ::close(fd);
+  }
+  const std::string text = std::string(holder) + ", process " + std::to_string(::getpid()) + "\n";
+  // Only words for a run that waits: a lock file that cannot take them
+  // locks all the same.
+  const int fd = descriptor(handle_);
+  if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.data(), text.size(), 0) < 0) return;
+}
+
+folder_lock::~folder_lock() {
+  // Deleted while still held: a run that waits on it then finds the name
+  // gone or another file's, and starts again.
+  ::unlink(path_.c_str());
+  ::close(descriptor(handle_));
+}
+
+}  // namespace scenario::platform

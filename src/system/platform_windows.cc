@@ -360,3 +360,107 @@ void remove_file(const fs::path& path) {
 
 }  // namespace platform
 }  // namespace scenario
+
+namespace scenario::platform {
+namespace {
+
+// The lock is taken on bytes far past any the file holds, so that a run
+// that waits can still read the holder's name at its start.
+constexpr DWORD kLockedOffsetHigh = 0x40000000;
+
+std::string holder_of(HANDLE h) {
+  char text[256];
+  DWORD n = 0;
+  OVERLAPPED at{};
+  if (!::ReadFile(h, text, sizeof text - 1, &n, &at)) n = 0;
+  std::string holder(text, n);
+  while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) holder.pop_back();
+  return holder.empty() ? "another run" : holder;
+}
+
+// Every run opens the lock file to be deleted when the last of them closes
+// it; while a deletion is pending, the name refuses new openers for a
+// moment, and they try again.
+HANDLE open_lock_file(const fs::path& path) {
+  for (int attempt = 0;; ++attempt) {
+    const HANDLE h =
+        ::CreateFileW(extended(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ACCESS_DENIED || attempt >= 200)
+      fail("cannot lock the folder of", path, error);
+    ::Sleep(10);
+  }
+}
+
+bool try_lock(HANDLE h, DWORD flags) {
+  OVERLAPPED at{};
+  at.OffsetHigh = kLockedOffsetHigh;
+  return ::LockFileEx(h, flags, 0, 1, 0, &at) != 0;
+}
+
+}  // namespace
+
+std::optional<fs::path> keep_old_file(const fs::path& path) {
+  const DWORD attributes = ::GetFileAttributesW(extended(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return std::nullopt;
+  // A file another program holds open without sharing deletion (the
+  // simulator with its scenario loaded) cannot be replaced, and a second
+  // name for it could not be deleted afterwards: keep none.
+  const HANDLE probe = ::CreateFileW(extended(path).c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return std::nullopt;
+  ::CloseHandle(probe);
+  for (int attempt = 0; attempt < kCreationAttempts; ++attempt) {
+    fs::path spare = path;
+    spare += std::wstring(kTemporaryMark) + random_letters(8);
+    if (::CreateHardLinkW(extended(spare).c_str(), extended(path).c_str(), nullptr)) return spare;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+void rename_file(const fs::path& from, const fs::path& to) {
+  if (!::MoveFileExW(extended(from).c_str(), extended(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    fail("cannot replace", to, ::GetLastError());
+}
+
+folder_lock::folder_lock(const fs::path& dir, std::string_view holder, bool wait,
+                         const std::function<void(const std::string&)>& on_wait)
+    : path_(dir / kFileName), handle_(kNoHandle) {
+  const HANDLE h = open_lock_file(path_);
+  const DWORD now = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+  bool locked = try_lock(h, now);
+  for (int tries = 0; !locked && wait && tries < 20; ++tries) {
+    ::Sleep(50);
+    locked = try_lock(h, now);
+  }
+  if (!locked && wait) {
+    if (on_wait) on_wait(holder_of(h));
+    locked = try_lock(h, LOCKFILE_EXCLUSIVE_LOCK);
+  }
+  if (!locked) {
+    const std::string who = holder_of(h);
+    ::CloseHandle(h);
+    throw file_error("cannot write into " + shown(dir) + ": " + who +
+                     " is writing there (wait for it, or run without --no-wait)");
+  }
+  handle_ = stored(h);
+  const std::string text =
+      std::string(holder) + ", process " + std::to_string(::GetCurrentProcessId()) + "\r\n";
+  DWORD written = 0;
+  OVERLAPPED at{};
+  if (::SetEndOfFile(h))
+    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, &at);
+}
+
+folder_lock::~folder_lock() { ::CloseHandle(native(handle_)); }
+
+}  // namespace scenario::platform

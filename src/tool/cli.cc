@@ -22,6 +22,8 @@ namespace scenario::tool {
 namespace {
 
 const char* const kFormats[] = {"text", "json"};
+const char* const kNoWaitHelp =
+    "when another run is writing into the folder, exit (status 3) instead of waiting for it";
 
 // The flags `compile` and `check` share.
 struct compile_flags {
@@ -40,8 +42,10 @@ struct compile_flags {
     command
         .add_option("SERVICE_TXT", options.service_text, "train service text (<line>_<train>-.txt)")
         ->required();
-    if (writes)
+    if (writes) {
       command.add_option("--out", out_dir, "directory for the compiled files (default: .)");
+      command.add_flag("--no-wait{false}", options.wait, kNoWaitHelp);
+    }
     line_flag =
         command.add_option("--line-id", line_id, "line identifier (default: from LINE_TXT's name)");
     train_flag = command.add_option("--train-code", train_code,
@@ -113,6 +117,7 @@ struct template_flags {
     command->add_option("--line-id", options.line_id, "line identifier of the names");
     command->add_option("--train-code", options.train_code, "train code of the names");
     command->add_flag("--force", options.force, "replace texts already in DIR");
+    command->add_flag("--no-wait{false}", options.wait, kNoWaitHelp);
     command->add_flag("--annotated", options.annotated,
                       "with comment lines explaining every entry, field by field");
     return command;
@@ -185,6 +190,7 @@ struct decompile_flags {
     train_flag = command->add_option("--train-code", train_code, "train code");
     command->add_option("--out", out_dir, "directory for the two texts (default: .)");
     command->add_flag("--force", options.force, "replace texts already there");
+    command->add_flag("--no-wait{false}", options.wait, kNoWaitHelp);
     return command;
   }
   decompile_options finish() {

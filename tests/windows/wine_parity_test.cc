@@ -492,5 +492,34 @@ TEST_F(WineTool, FileThatCannotBeReplacedIsAFileError) {
   EXPECT_TRUE(fs::is_directory(windows_dir / "out/Linea_T1.sim"));
 }
 
+// Two compiles into one folder at once take turns through the folder's lock
+// (LockFileEx): both succeed, the folder holds one whole set of one of them,
+// and neither the lock file nor a temporary file stays.
+TEST_F(WineTool, OverlappingCompilesTakeTurns) {
+  const testing::scenario_texts texts = testing::dense_texts(20'000);
+  std::string other = texts.train_service;
+  other.replace(other.find("STAZIONE 1"), 10, "STAZIONE X");
+  for (const char* d : {"a", "b", "shared"}) fs::create_directories(windows_dir / d);
+  spill(windows_dir / "a/X_linea.txt", texts.line_description);
+  spill(windows_dir / "a/X_T-.txt", texts.train_service);
+  spill(windows_dir / "b/X_linea.txt", texts.line_description);
+  spill(windows_dir / "b/X_T-.txt", other);
+  const std::vector<std::string> compile = {windows_program("scenario-tool"), "compile",
+                                            "X_linea.txt", "X_T-.txt", "--out", "..\\shared"};
+  auto run = [&](const char* d) { return run_in(windows_dir / d, WINE_RUNNER, compile); };
+  ASSERT_EQ(run("a").status, 0);
+  const tree set_a = files_under(windows_dir / "shared");
+  ASSERT_EQ(run("b").status, 0);
+  const tree set_b = files_under(windows_dir / "shared");
+  ASSERT_EQ(set_a.size(), 4u) << listing(set_a);
+  for (int round = 0; round < 3; ++round) {
+    std::thread second([&] { EXPECT_EQ(run("b").status, 0); });
+    EXPECT_EQ(run("a").status, 0);
+    second.join();
+    const tree left = files_under(windows_dir / "shared");
+    EXPECT_TRUE(left == set_a || left == set_b) << listing(left);
+  }
+}
+
 }  // namespace
 }  // namespace scenario::tool_e2e

@@ -6,8 +6,8 @@
 
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
+#include "format/compiled_set.h"
 #include "format/scenario_names.h"
-#include "generator/generator.h"
 #include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -21,14 +21,16 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// The record of a compilation beside its compiled files: the report, tied
-// to the table and segment files' bytes, for the pictures to tell a
-// scenario compiled with a recorded failure.
-void write_compile_record(const scenario_records& r, const fs::path& dir,
-                          const compile_report& report) {
-  replace_file(path_in(dir, compile_record_name(r.line_id, r.train_code)),
-               compile_record_json(report, general_table_bytes(r.general_table),
-                                   segments_bytes(r.segments)));
+// The compiled files and, renamed last, the record of the compilation that
+// made them: a reader that finds the record matching the files knows the
+// set is whole.
+void write_compiled_set(const scenario_records& r, const fs::path& dir,
+                        const compile_report& report) {
+  const compiled_set set(r, dir);
+  std::vector<output_file> files = set.files();
+  const std::string record = compile_record_json(report, set.fingerprints());
+  files.push_back({path_in(dir, compile_record_name(r.line_id, r.train_code)), record});
+  replace_files(files);
 }
 
 // A text longer than its 16-bit byte count can say would make a table file
@@ -46,19 +48,6 @@ void check_table_texts(const general_table_t& table, const fs::path& path) {
 bool same_file(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
-
-// "--train-code linea" would name the segment file like the line geometry
-// file, and one would overwrite the other.
-void refuse_colliding_names(const std::vector<fs::path>& files, const identifiers& ids) {
-  for (size_t i = 0; i < files.size(); ++i)
-    for (size_t j = i + 1; j < files.size(); ++j)
-      if (folded_name(files[i]) == folded_name(files[j]))
-        throw usage_error("the line identifier \"" + shortened(ids.line_id) +
-                          "\" and the train code \"" + shortened(ids.train_code) +
-                          "\" give two compiled files one name (letter case aside): " +
-                          shown(files[i].filename()) + " and " + shown(files[j].filename()) +
-                          "; choose another train code");
 }
 
 void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
@@ -106,7 +95,6 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   // is read, compiled or written.
   const std::vector<fs::path> paths =
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
-  refuse_colliding_names(paths, ids);
   std::vector<fs::path> written = paths;
   written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
   refuse_replacing_inputs(
@@ -137,9 +125,10 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     check_table_texts(records.general_table, paths[paths.size() - 2]);
     if (options.write) {
       make_directories(options.out_dir);
-      write_compiled_files(records, options.out_dir);
+      const held_folder held(options.out_dir, written, "scenario-tool compile", options.wait,
+                             waiting_note(err, options.out_dir));
       for (const fs::path& p : paths) report.files.push_back(p.string());
-      write_compile_record(records, options.out_dir, report);
+      write_compiled_set(records, options.out_dir, report);
     }
   }
   // Only now, so that neither the compiled files nor the record see them.
@@ -149,6 +138,13 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   if (options.no_warnings) hide_warnings(report);
   emit(report, options, {line, service}, out, err);
   return exit_status(report, options);
+}
+
+std::function<void(const std::string&)> waiting_note(std::ostream& err, const fs::path& dir) {
+  return [&err, dir](const std::string& holder) {
+    err << "scenario-tool: waiting for " << holder << " to finish writing into " << shown(dir)
+        << '\n';
+  };
 }
 
 void refuse_replacing_inputs(const std::vector<fs::path>& outputs, std::string_view output_noun,

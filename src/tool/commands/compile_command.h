@@ -4,6 +4,7 @@
 #define SCENARIO_TOOL_COMPILE_COMMAND_H_
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -27,11 +28,17 @@ struct compile_options {
   // Ids of losses (and warnings) the author means: reported as allowed
   // warnings, which neither fail the compilation nor count for werror.
   std::vector<std::string> allowed;
+  bool wait = true;  // false: refuse when another run is writing into out_dir
 };
 
 // Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the
 // exit status.  The source texts are only ever read.
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err);
+
+// What a command says when it has waited a second for `holder`, another
+// run writing into `dir`.
+std::function<void(const std::string& holder)> waiting_note(std::ostream& err,
+                                                            const std::filesystem::path& dir);
 
 // Refuses (usage_error) outputs that are one of the inputs, under their
 // own names or any other (a link, a second name of the same file).

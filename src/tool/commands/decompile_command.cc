@@ -87,6 +87,8 @@ int run_decompile(const decompile_options& options, std::ostream& out, std::ostr
   const recovered_texts recovered = decompile(files.records);
   files = {};  // the route plan may be tens of megabytes
   make_directories(options.out_dir);
+  const held_folder held(options.out_dir, texts, "scenario-tool decompile", options.wait,
+                         waiting_note(err, options.out_dir));
   replace_files(std::vector<output_file>{{texts[0], recovered.line_description},
                                          {texts[1], recovered.train_service}});
   for (const std::string& w : recovered.warnings) err << "warning: " << w << '\n';

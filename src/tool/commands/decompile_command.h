@@ -16,6 +16,7 @@ struct decompile_options {
   std::optional<std::string> train_code;
   std::filesystem::path out_dir = ".";
   bool force = false;  // replace texts already in out_dir
+  bool wait = true;    // false: refuse when another run is writing into out_dir
 };
 
 // 0 when the texts give the files back exactly, 1 when they cannot (every

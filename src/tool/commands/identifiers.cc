@@ -1,6 +1,7 @@
 #include "tool/commands/identifiers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -62,6 +63,17 @@ void check_identifier(std::string_view what, std::string_view id) {
                       ": file names and messages must not carry control bytes");
 }
 
+void check_train_code(std::string_view code) {
+  check_identifier("train code", code);
+  std::string folded(code);
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (folded == "linea" || folded.ends_with("_linea"))
+    throw usage_error("train code \"" + shortened(code) +
+                      "\" ends in \"linea\": its segment file <line>_" + shortened(code) +
+                      ".dat would be named like a line geometry file (<line>_linea.dat) and "
+                      "replace another line's; choose another train code");
+}
+
 identifiers resolve_identifiers(std::string_view line_path, std::string_view service_path,
                                 const std::optional<std::string>& line_flag,
                                 const std::optional<std::string>& train_flag) {
@@ -84,7 +96,7 @@ identifiers resolve_identifiers(std::string_view line_path, std::string_view ser
                       "\" (not named " + shortened(ids.line_id) +
                       "_<train>-.txt): give --train-code");
   }
-  check_identifier("train code", ids.train_code);
+  check_train_code(ids.train_code);
   return ids;
 }
 

@@ -29,6 +29,12 @@ using identifiers = scenario_ids;
 // control byte (0x00-0x1F, 0x7F) into file names and messages.
 void check_identifier(std::string_view what, std::string_view id);
 
+// Refuses a train code as check_identifier does, and one that is "linea" or
+// ends in "_linea" (letter case aside): its segment file "<line>_<code>.dat"
+// would be the line geometry file of another line ("<line>_X_linea.dat" of
+// line "<line>_X"), and one scenario's files would replace another's.
+void check_train_code(std::string_view code);
+
 // The flags when given, else the names of the two source texts (paths: only
 // their last component counts).  Throws usage_error when neither tells.
 identifiers resolve_identifiers(std::string_view line_path, std::string_view service_path,

@@ -46,6 +46,17 @@ TEST(Identifiers, ThoseThatLeaveTheDirectoryAreRefused) {
   EXPECT_NO_THROW(check_identifier("line identifier", "Milano_Lecco.2"));
 }
 
+// Line "A_B" with train "T" writes A_B_linea.dat as its geometry file; line
+// "A" with train "B_linea" would write its segment file under that name.
+TEST(Identifiers, TrainCodesThatMakeALineGeometryFileNameAreRefused) {
+  for (const char* bad : {"linea", "Linea", "B_linea", "B_LINEA", "x_y_linea"}) {
+    EXPECT_THROW(check_train_code(bad), usage_error) << bad;
+    EXPECT_THROW(resolve_identifiers("a", "b", "A", std::string(bad)), usage_error) << bad;
+  }
+  for (const char* good : {"L5244", "Blinea", "linea_B", "lineas", "B_linee"})
+    EXPECT_NO_THROW(check_train_code(good)) << good;
+}
+
 // The scenario in a directory of compiled files, told by their names alone.
 TEST(Identifiers, FoundByTheCompiledFilesNames) {
   struct found {

@@ -15,26 +15,29 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// The failure `compile` recorded for these files, when its record is there
-// and is theirs; an unreadable record is as good as none.
-std::optional<recorded_failure> recorded_failure_in(const fs::path& record,
-                                                    std::string_view table_bytes,
-                                                    std::string_view segment_bytes) {
+// The record `compile` left beside these files, if any, and what it tells
+// of them; one that cannot be read is as good as none, with a note.
+set_record record_of(const fs::path& record, const set_fingerprints& found) {
   std::error_code ec;
-  if (!fs::is_regular_file(record, ec)) return std::nullopt;
+  if (!fs::exists(record, ec)) return read_set_record(std::nullopt, found);
+  if (!fs::is_regular_file(record, ec)) return {set_record::state::unreadable, std::nullopt};
   try {
-    return recorded_failure_of(read_regular_file(record), table_bytes, segment_bytes);
+    return read_set_record(read_regular_file(record, kRecordByteLimit), found);
   } catch (const file_error&) {
-    return std::nullopt;
+    return {set_record::state::unreadable, std::nullopt};
   }
 }
 
-// The loaded scenario as the pictures take it.
-plot_input picture_input(loaded_scenario&& loaded, const fs::path& dir) {
+// The loaded scenario as the pictures take it; says on `err` when the files
+// are not known to be one whole set.
+plot_input picture_input(loaded_scenario&& loaded, const fs::path& dir, std::ostream& err) {
   scenario_records& r = loaded.records;
+  const fs::path record_path = path_in(dir, compile_record_name(r.line_id, r.train_code));
+  const set_record record = record_of(record_path, loaded.fingerprints);
+  if (const std::string note = set_record_note(record, shown(record_path)); !note.empty())
+    err << "scenario-tool: note: " << note << '\n';
   plot_input in;
-  in.failure = recorded_failure_in(path_in(dir, compile_record_name(r.line_id, r.train_code)),
-                                   loaded.table_bytes, loaded.segment_bytes);
+  in.failure = record.failure;
   in.line_id = std::move(r.line_id);
   in.train_code = std::move(r.train_code);
   in.table = std::move(r.general_table);
@@ -56,7 +59,7 @@ std::optional<plot_input> read_scenario(const plot_options& options, std::string
   output = options.output.value_or(path_in(options.dir, picture_file_name(ids, extension)));
   refuse_replacing_inputs({output}, "picture", inputs, "compiled file");
   try {
-    return picture_input(load_scenario(options.dir, ids), options.dir);
+    return picture_input(load_scenario(options.dir, ids), options.dir, err);
   } catch (const compiled_file_error& e) {
     err << shown(e.file()) << ": error: " << e.what() << '\n';
     return std::nullopt;

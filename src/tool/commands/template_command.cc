@@ -9,6 +9,7 @@
 #include "format/scenario_names.h"
 #include "system/files.h"
 #include "system/terminal_text.h"
+#include "tool/commands/compile_command.h"
 #include "tool/commands/identifiers.h"
 #include "tool/exit_status.h"
 
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err) {
   check_identifier("line identifier", options.line_id);
-  check_identifier("train code", options.train_code);
+  check_train_code(options.train_code);
   const std::string line = options.annotated ? annotated_line_description() : dati_linea();
   const std::string service = options.annotated ? annotated_train_service() : dati_treno();
   const std::vector<output_file> texts = {
@@ -33,6 +34,9 @@ int run_template(const template_options& options, std::ostream& out, std::ostrea
     }
   }
   make_directories(options.dir);
+  const std::vector<fs::path> paths = {texts[0].path, texts[1].path};
+  const held_folder held(options.dir, paths, "scenario-tool template", options.wait,
+                         waiting_note(err, options.dir));
   replace_files(texts);
   for (const auto& text : texts) out << "wrote " << shown(text.path) << '\n';
   return kExitOk;

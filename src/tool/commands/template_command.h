@@ -15,6 +15,7 @@ struct template_options {
   std::string train_code = "L5244";
   bool force = false;      // replace texts already there
   bool annotated = false;  // with comment lines explaining every entry
+  bool wait = true;        // false: refuse when another run is writing into dir
 };
 
 int run_template(const template_options& options, std::ostream& out, std::ostream& err);

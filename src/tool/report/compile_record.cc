@@ -1,6 +1,5 @@
 #include "tool/report/compile_record.h"
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 namespace scenario::tool {
@@ -8,51 +7,130 @@ namespace {
 
 using nlohmann::json;
 
-// FNV-1a, 64 bits: enough to tell these files from any others written in
-// their place; not a protection against a forger.
-std::string fingerprint(std::string_view bytes) {
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ULL;
+// Deeper nesting than a record ever has is refused before it is parsed: a
+// parse of a million nested brackets would take its memory and its stack.
+constexpr int kDeepestRecord = 16;
+
+bool nested_too_deep(std::string_view text) {
+  int depth = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kDeepestRecord) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
   }
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
+  return false;
 }
 
-}  // namespace
-
-std::string compile_record_json(const compile_report& report, std::string_view table_bytes,
-                                std::string_view segment_bytes) {
-  json record = json::parse(report_json(report));
-  record["compiled_files"] = {{"table", fingerprint(table_bytes)},
-                              {"segments", fingerprint(segment_bytes)}};
-  return record.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+compile_report trimmed(const compile_report& report) {
+  if (report.diagnostics.size() <= kRecordedDiagnostics) return report;
+  compile_report kept = report;
+  kept.diagnostics.clear();
+  for (const diagnostic& d : report.diagnostics)
+    if (kept.diagnostics.size() < kRecordedDiagnostics || d.code != 0)
+      kept.diagnostics.push_back(d);
+  return kept;
 }
 
-std::optional<recorded_failure> recorded_failure_of(std::string_view record,
-                                                    std::string_view table_bytes,
-                                                    std::string_view segment_bytes) {
-  const json j = json::parse(record, nullptr, false);
-  if (j.is_discarded() || !j.is_object()) return std::nullopt;
-  const json files = j.value("compiled_files", json::object());
-  if (files.value("table", "") != fingerprint(table_bytes) ||
-      files.value("segments", "") != fingerprint(segment_bytes))
-    return std::nullopt;
-  const json code = j.value("failure_code", json(0));
-  if (!code.is_number_integer() || code.get<int64_t>() == 0) return std::nullopt;
+std::string text_or_empty(const json& object, const char* key) {
+  const auto at = object.find(key);
+  return at != object.end() && at->is_string() ? at->get<std::string>() : std::string();
+}
+
+std::optional<int32_t> int32_of(const json& object, const char* key) {
+  const auto at = object.find(key);
+  if (at == object.end() || !at->is_number_integer()) return std::nullopt;
+  const int64_t v = at->get<int64_t>();
+  if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(v);
+}
+
+bool fingerprints_match(const json& files, const set_fingerprints& found) {
+  if (!files.is_object()) return false;
+  const auto geometry = files.find("geometry");
+  const bool no_geometry = geometry != files.end() && geometry->is_null();
+  return (found.geometry.empty() ? no_geometry
+                                 : text_or_empty(files, "geometry") == found.geometry) &&
+         text_or_empty(files, "table") == found.table &&
+         text_or_empty(files, "segments") == found.segments;
+}
+
+std::optional<recorded_failure> failure_in(const json& record) {
+  const std::optional<int32_t> code = int32_of(record, "failure_code");
+  if (!code || *code == 0) return std::nullopt;
   recorded_failure failure;
-  failure.code = static_cast<int32_t>(code.get<int64_t>());
-  if (const json position = j.value("failure_position", json()); position.is_number_integer())
-    failure.position = static_cast<int32_t>(position.get<int64_t>());
-  for (const json& d : j.value("diagnostics", json::array())) {
-    if (d.is_object() && d.value("severity", "") == "error" && d.value("code", json()) == code) {
-      failure.message = d.value("message", "");
+  failure.code = *code;
+  failure.position = int32_of(record, "failure_position");
+  const auto diagnostics = record.find("diagnostics");
+  if (diagnostics == record.end() || !diagnostics->is_array()) return failure;
+  for (const json& d : *diagnostics) {
+    if (d.is_object() && text_or_empty(d, "severity") == "error" && int32_of(d, "code") == code) {
+      failure.message = text_or_empty(d, "message");
       break;
     }
   }
   return failure;
+}
+
+}  // namespace
+
+std::string compile_record_json(const compile_report& report, const set_fingerprints& files) {
+  json record = json::parse(report_json(trimmed(report)));
+  if (report.diagnostics.size() > kRecordedDiagnostics)
+    record["diagnostics_not_recorded"] = report.diagnostics.size() - record["diagnostics"].size();
+  record["compiled_files"] = {{"geometry", files.geometry.empty() ? json() : json(files.geometry)},
+                              {"table", files.table},
+                              {"segments", files.segments}};
+  return record.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+set_record read_set_record(const std::optional<std::string>& record,
+                           const set_fingerprints& found) {
+  using state = set_record::state;
+  if (!record) return {state::no_record, std::nullopt};
+  if (record->size() > kRecordByteLimit || nested_too_deep(*record))
+    return {state::unreadable, std::nullopt};
+  try {
+    const json j = json::parse(*record, nullptr, false);
+    if (!j.is_object()) return {state::unreadable, std::nullopt};
+    const auto files = j.find("compiled_files");
+    if (files == j.end() || !files->is_object()) return {state::unreadable, std::nullopt};
+    if (!fingerprints_match(*files, found)) return {state::other_files, std::nullopt};
+    return {state::whole, failure_in(j)};
+  } catch (const json::exception&) {
+    return {state::unreadable, std::nullopt};
+  }
+}
+
+std::string set_record_note(const set_record& record, std::string_view record_name) {
+  const std::string name(record_name);
+  switch (record.kind) {
+    case set_record::state::whole:
+      return "";
+    case set_record::state::no_record:
+      return "no compile record " + name +
+             " beside these files: they are not known to be one whole set (the generator and "
+             "other programs write none)";
+    case set_record::state::other_files:
+      return "the compile record " + name +
+             " is not for these files: they are not known to be one whole set (a run cut short, "
+             "or files written since by something else); compile again to be sure";
+    case set_record::state::unreadable:
+      break;
+  }
+  return "the compile record " + name +
+         " cannot be read (damaged, too large or not a record): these files are not known to be "
+         "one whole set";
 }
 
 }  // namespace scenario::tool
