@@ -5,6 +5,7 @@
 // nothing outside its outputs, leave no earlier file half replaced and no
 // temporary file behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
@@ -458,6 +459,96 @@ TEST_F(ToolFileSafety, DecodeErrorsInJsonAreAnErrorObject) {
     EXPECT_EQ(error["exit_status"], 3);
     EXPECT_NE(error["error"].get<std::string>().find(args[1]), std::string::npos) << r.out;
     EXPECT_EQ(line_count(r.err), 1u) << r.err;
+  }
+}
+
+// A named pipe in place of a compiled file would keep a reader waiting for
+// a writer forever: every command that reads compiled files refuses it at
+// once with one line.  A record in a pipe is as good as none.  The source
+// texts may still come from a pipe.
+TEST_F(ToolFileSafety, OnlyRegularFilesAreReadAsCompiledFiles) {
+  compile_into("c");
+  const fs::path record = "c/Milano_Lecco_L5244.report.json";
+  ASSERT_TRUE(fs::exists(dir / record));
+  // Each run is bounded: a reader that waits is killed and fails the test.
+  auto bounded = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"60", TOOL_PATH});
+    return run_in(dir.path(), "timeout", args);
+  };
+  for (const std::string& name : testing::built_in_compiled_names()) {
+    const fs::path piped = fs::path("c") / name;
+    fs::copy_file(dir / piped, dir / "kept");
+    fs::remove(dir / piped);
+    ASSERT_EQ(::mkfifo((dir / piped).c_str(), 0600), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"view", "c", "-o", "v.html"},
+                                                                  {"plot", "c", "-o", "p.svg"},
+                                                                  {"decompile", "c", "--out", "d"},
+                                                                  {"dump", piped.string()}}) {
+      SCOPED_TRACE(name + ": " + args[0]);
+      const run_result r = bounded(args);
+      EXPECT_EQ(r.status, 3) << r.err;
+      EXPECT_EQ(line_count(r.err), 1u) << r.err;
+      EXPECT_NE(r.err.find(name + ": it is a named pipe, not a regular file"), std::string::npos)
+          << r.err;
+    }
+    fs::remove(dir / piped);
+    fs::rename(dir / "kept", dir / piped);
+  }
+  EXPECT_FALSE(fs::exists(dir / "v.html"));
+  EXPECT_FALSE(fs::exists(dir / "d"));
+
+  fs::remove(dir / record);
+  ASSERT_EQ(::mkfifo((dir / record).c_str(), 0600), 0);
+  for (const char* command : {"view", "plot"}) {
+    SCOPED_TRACE(command);
+    const run_result r = bounded({command, "c", "-o", std::string("picture.") + command});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+
+  const run_result piped_text =
+      run_in(dir.path(), "sh",
+             {"-c", "cat " + kLineTxt + " | exec " + quoted(TOOL_PATH) + " compile /dev/stdin " +
+                        kServiceTxt + " --line-id P --train-code T --out p"});
+  EXPECT_EQ(piped_text.status, 0) << piped_text.err;
+  ASSERT_EQ(run_tool(dir.path(), {"compile", kLineTxt, kServiceTxt, "--line-id", "P",
+                                  "--train-code", "T", "--out", "q"})
+                .status,
+            0);
+  for (const char* name : {"P_linea.dat", "P_T.sim", "P_T.dat"})
+    EXPECT_TRUE(read_whole_file(dir / "p" / name) == read_whole_file(dir / "q" / name)) << name;
+}
+
+// A failure that quotes a long field of accented characters: wherever the
+// byte limits of the message and of the plot's banner fall, inside a
+// character of two bytes (Windows-1252 "\xE0", a grave) or of three ("\x80",
+// the euro sign), the message and the pictures stay UTF-8 and the SVG XML.
+TEST_F(ToolFileSafety, TextIsCutOnlyBetweenWholeCharacters) {
+  const std::string service = read_whole_file(dir / kServiceTxt);
+  const bool xmllint = std::system("command -v xmllint >/dev/null 2>&1") == 0;
+  for (const char accented : {'\xE0', '\x80'}) {
+    for (size_t shift = 0; shift < 3; ++shift) {
+      SCOPED_TRACE(printable(std::string(1, accented)) + " shifted by " + std::to_string(shift));
+      std::string failing = service;
+      failing.insert(failing.find("[codici]"), "segnale, 1450" + std::string(shift, 'x') +
+                                                   std::string(120, accented) +
+                                                   ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n");
+      spill(dir / "U_T-.txt", failing);
+      fs::copy_file(dir / kLineTxt, dir / "U_linea.txt", fs::copy_options::overwrite_existing);
+      const run_result r =
+          run_tool(dir.path(), {"compile", "U_linea.txt", "U_T-.txt", "--out", "u"});
+      EXPECT_EQ(r.status, 1) << r.err;
+      EXPECT_NE(r.err.find("bytes left out]"), std::string::npos) << r.err;
+      EXPECT_EQ(r.err.find("\\x"), std::string::npos) << r.err;
+      ASSERT_EQ(run_tool(dir.path(), {"plot", "u", "-o", "u.svg"}).status, 0);
+      ASSERT_EQ(run_tool(dir.path(), {"view", "u", "-o", "u.html"}).status, 0);
+      const std::string svg = read_whole_file(dir / "u.svg");
+      EXPECT_NE(svg.find("id=\"failure\">Compiled with failure 25: &quot;1450"), std::string::npos);
+      EXPECT_TRUE(is_well_formed_utf8(svg));
+      EXPECT_TRUE(is_well_formed_utf8(read_whole_file(dir / "u.html")));
+      if (xmllint) {
+        EXPECT_EQ(run_in(dir.path(), "xmllint", {"--noout", "u.svg"}).status, 0);
+      }
+    }
   }
 }
 

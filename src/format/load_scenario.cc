@@ -54,7 +54,7 @@ loaded_scenario load_scenario(const fs::path& dir, const scenario_ids& ids) {
                          : kind == file_kind::segments ? segments
                                                        : plan;
     if (kind == file_kind::geometry && !present(path)) return std::nullopt;
-    bytes = read_whole_file(path, most_bytes(kind));
+    bytes = read_regular_file(path, most_bytes(kind));
     return bytes;
   };
   loaded.records = decode_in_order(dir, ids, bytes_of);

@@ -99,10 +99,23 @@ std::string read_all(const byte_source& source, const fs::path& path, std::uint6
                      : read_to_end(source, path, limit);
 }
 
-std::string read_whole_file(const fs::path& path, std::uint64_t limit) {
-  platform::input_file file(path);
+namespace {
+
+std::string read_input(const fs::path& path, std::uint64_t limit,
+                       platform::accepted_input accepted) {
+  platform::input_file file(path, accepted);
   return read_all({file.size(), [&file](char* b, std::size_t n) { return file.read_some(b, n); }},
                   path, limit);
+}
+
+}  // namespace
+
+std::string read_whole_file(const fs::path& path, std::uint64_t limit) {
+  return read_input(path, limit, platform::accepted_input::anything);
+}
+
+std::string read_regular_file(const fs::path& path, std::uint64_t limit) {
+  return read_input(path, limit, platform::accepted_input::regular_file);
 }
 
 void check_output_names(std::span<const fs::path> paths) {

@@ -38,6 +38,11 @@ std::string read_all(const byte_source& source, const std::filesystem::path& pat
 // The whole bytes of a file, as read_all reads them.
 std::string read_whole_file(const std::filesystem::path& path, std::uint64_t limit = kNoSizeLimit);
 
+// Likewise, but only from a regular file (platform::accepted_input): what a
+// program wrote and another reads back, never a pipe or a device.
+std::string read_regular_file(const std::filesystem::path& path,
+                              std::uint64_t limit = kNoSizeLimit);
+
 // One file to write: where, and all its bytes.
 struct output_file {
   std::filesystem::path path;

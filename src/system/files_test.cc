@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -103,6 +107,47 @@ TEST_F(FilesTest, ReadsAWholeFileAndRefusesADirectory) {
   EXPECT_NE(message_of([&] { read_whole_file(dir_ / "none"); }).find("No such file"),
             std::string::npos);
 }
+
+#ifndef _WIN32
+// What one program wrote and another reads back is read only from a
+// regular file; a named pipe is refused without waiting for a writer (the
+// writer below comes only to end a read that waits, and would make this
+// test fail rather than hang).  Any other input still reads from a pipe.
+TEST_F(FilesTest, OnlyARegularFileIsReadWhereOneIsWritten) {
+  const fs::path pipe = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // Writes `text` into the pipe as soon as a reader has it open, for up to
+  // a second; never waits for one.
+  auto writer_of = [&](std::string text) {
+    return std::thread([pipe, text] {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+      while (std::chrono::steady_clock::now() < until) {
+        const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+          EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+          ::close(fd);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    });
+  };
+  std::thread writer = writer_of("late");
+  const std::string refused = message_of([&] { read_regular_file(pipe); });
+  writer.join();
+  EXPECT_NE(refused.find("pipe: it is a named pipe, not a regular file"), std::string::npos)
+      << refused;
+  EXPECT_NE(message_of([&] { read_regular_file("/dev/null"); }).find("it is a device"),
+            std::string::npos);
+  EXPECT_NE(message_of([&] { read_regular_file(dir_); }).find("Is a directory"), std::string::npos);
+  spill("text", "lunghezza percorso, 54000\r\n");
+  EXPECT_EQ(read_regular_file(dir_ / "text"), "lunghezza percorso, 54000\r\n");
+
+  writer = writer_of("lunghezza percorso, 54000\r\n");
+  EXPECT_EQ(read_whole_file(pipe), "lunghezza percorso, 54000\r\n");
+  writer.join();
+}
+#endif
 
 TEST_F(FilesTest, ASetReplacesEveryFileWholeAndLeavesNothingElse) {
   spill("a.dat", "an earlier and longer a");

@@ -66,10 +66,18 @@ struct name_limits {
 // For a directory that does not exist yet, its nearest existing parent's.
 name_limits name_limits_of(const std::filesystem::path& dir);
 
+// What an input may be.  A source text may come from anything that reads
+// (a pipe such as /dev/stdin, a process substitution); a compiled file or a
+// compile record only from a regular file: a named pipe put in its place
+// would keep the reader waiting for a writer forever, a device would never
+// end.
+enum class accepted_input { anything, regular_file };
+
 // A file open for reading.  Throws file_error naming it and the reason.
 class input_file {
  public:
-  explicit input_file(const std::filesystem::path& path);
+  explicit input_file(const std::filesystem::path& path,
+                      accepted_input accepted = accepted_input::anything);
   ~input_file();
   input_file(const input_file&) = delete;
   input_file& operator=(const input_file&) = delete;

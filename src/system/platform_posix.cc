@@ -104,9 +104,25 @@ name_limits name_limits_of(const fs::path& dir) {
   return {};
 }
 
-input_file::input_file(const fs::path& path) : path_(path), handle_(-1) {
+namespace {
+
+// What a file that is not a regular one is, as a refusal names it.
+std::string kind_of_special_file(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+}  // namespace
+
+input_file::input_file(const fs::path& path, accepted_input accepted) : path_(path), handle_(-1) {
+  // Opened without waiting: opening a named pipe for reading would
+  // otherwise wait for a writer, perhaps forever, before fstat could tell
+  // what it is.
+  const int wait_flag = accepted == accepted_input::regular_file ? O_NONBLOCK : 0;
   int fd;
-  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | wait_flag);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) fail("cannot read", path, errno);
   handle_ = fd;
@@ -119,6 +135,20 @@ input_file::input_file(const fs::path& path) : path_(path), handle_(-1) {
   if (S_ISDIR(about.st_mode)) {
     ::close(fd);
     fail("cannot read", path, EISDIR);
+  }
+  if (accepted == accepted_input::regular_file) {
+    if (!S_ISREG(about.st_mode)) {
+      ::close(fd);
+      throw file_error("cannot read " + shown(path) + ": it is " +
+                       kind_of_special_file(about.st_mode) + ", not a regular file");
+    }
+    // Reads of a regular file wait for the disk as they always do.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+      const int error = errno;
+      ::close(fd);
+      fail("cannot read", path, error);
+    }
   }
   if (S_ISREG(about.st_mode) && about.st_size > 0)
     size_ = static_cast<std::uint64_t>(about.st_size);

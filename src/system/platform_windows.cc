@@ -222,7 +222,28 @@ name_limits name_limits_of(const fs::path&) {
   return limits;
 }
 
-input_file::input_file(const fs::path& path) : path_(path), handle_(kNoHandle) {
+namespace {
+
+// What a handle that is not a file on a disk names, as a refusal says it.
+std::string kind_of_special_file(DWORD type) {
+  if (type == FILE_TYPE_PIPE) return "a named pipe";
+  if (type == FILE_TYPE_CHAR) return "a device";
+  return "not a file on a disk";
+}
+
+// Whether an open handle is a file on a disk that is not a directory.
+bool is_regular_file(HANDLE h, DWORD& type) {
+  type = ::GetFileType(h);
+  if (type != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION about{};
+  return ::GetFileInformationByHandle(h, &about) &&
+         (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+input_file::input_file(const fs::path& path, accepted_input accepted)
+    : path_(path), handle_(kNoHandle) {
   const HANDLE h = ::CreateFileW(extended(path).c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -235,8 +256,16 @@ input_file::input_file(const fs::path& path) : path_(path), handle_(kNoHandle) {
     fail("cannot read", path, error);
   }
   handle_ = stored(h);
+  DWORD type = FILE_TYPE_UNKNOWN;
+  const bool regular = is_regular_file(h, type);
+  if (accepted == accepted_input::regular_file && !regular) {
+    ::CloseHandle(h);
+    handle_ = kNoHandle;
+    throw file_error("cannot read " + shown(path) + ": it is " + kind_of_special_file(type) +
+                     ", not a regular file");
+  }
   LARGE_INTEGER size{};
-  if (::GetFileType(h) == FILE_TYPE_DISK && ::GetFileSizeEx(h, &size) && size.QuadPart > 0)
+  if (type == FILE_TYPE_DISK && ::GetFileSizeEx(h, &size) && size.QuadPart > 0)
     size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 

@@ -31,7 +31,46 @@ bool fits_second(unsigned char lead, unsigned char byte) {
   return byte >= lo && byte <= hi;
 }
 
+// Whether `byte` can only continue a character.
+bool continues(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
+// The bytes of the well-formed character at the start of `text`; 0 when
+// none starts there.
+std::size_t character_at(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  if (text.empty()) return 0;
+  if (byte(0) < 0x80) return 1;
+  const std::size_t length = sequence_length(byte(0));
+  if (length == 0 || text.size() < length || !fits_second(byte(0), byte(1))) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (!continues(byte(i))) return 0;
+  return length;
+}
+
+// Where the character that holds byte `at` starts, when it is well formed
+// and starts before `at`; else `at`.
+std::size_t start_of_character(std::string_view text, std::size_t at) {
+  if (at >= text.size() || !continues(static_cast<unsigned char>(text[at]))) return at;
+  for (std::size_t back = 1; back <= 3 && back <= at; ++back)
+    if (character_at(text.substr(at - back)) > back) return at - back;
+  return at;
+}
+
 }  // namespace
+
+std::string_view whole_characters(std::string_view text, std::size_t max) {
+  if (text.size() <= max) return text;
+  return text.substr(0, start_of_character(text, max));
+}
+
+bool is_well_formed_utf8(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = character_at(text.substr(at));
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
 
 std::string shortened(std::string_view text, std::size_t max) {
   printable_encoder one_line(false);
@@ -44,10 +83,15 @@ std::string shortened(std::string_view text, std::size_t max) {
     put(text);
     return out;
   }
-  const std::size_t head = max * 2 / 3, tail = max - head;
-  put(text.substr(0, head));
-  out += "[" + std::to_string(text.size() - head - tail) + " bytes left out]";
-  put(text.substr(text.size() - tail));
+  // Cut between whole characters: the bytes of a character cut in two would
+  // show as escapes.
+  const std::string_view head = whole_characters(text, max * 2 / 3);
+  std::size_t tail_start = text.size() - (max - max * 2 / 3);
+  const std::size_t cut = start_of_character(text, tail_start);
+  if (cut < tail_start) tail_start = cut + character_at(text.substr(cut));
+  put(head);
+  out += "[" + std::to_string(tail_start - head.size()) + " bytes left out]";
+  put(text.substr(tail_start));
   return out;
 }
 

@@ -27,6 +27,14 @@ std::string shortened(std::string_view text, std::size_t max = kQuotedBytes);
 // A path as messages show it, likewise.
 std::string shown(const std::filesystem::path& path);
 
+// The longest start of `text` of at most `max` bytes that does not end
+// inside a character of UTF-8: text cut there stays UTF-8 (a byte that is
+// not part of a well-formed character counts as one of its own).
+std::string_view whole_characters(std::string_view text, std::size_t max);
+
+// Whether every byte of `text` belongs to a well-formed UTF-8 character.
+bool is_well_formed_utf8(std::string_view text);
+
 // Turns bytes into text safe for a terminal, byte by byte as they come:
 // printable ASCII, line ends and well-formed UTF-8 pass; control bytes
 // (0x00-0x1F but the line end, 0x7F), the C1 controls in UTF-8 and bytes

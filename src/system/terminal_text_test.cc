@@ -83,5 +83,55 @@ TEST(Shortened, KeepsBothEndsOfALongText) {
   EXPECT_EQ(s.substr(s.size() - end.size()), end) << s;
 }
 
+// A cut at a byte limit that falls inside a character of two, three or
+// four bytes moves back to the character's start; bytes that are not UTF-8
+// are characters of their own.
+TEST(WholeCharacters, NeverEndInsideACharacter) {
+  struct cut_case {
+    std::string text;
+    std::size_t max;
+    std::string kept;
+  } cases[] = {
+      {"Citt\xC3\xA0", 5, "Citt"},          // à: 2 bytes, cut after the first
+      {"Citt\xC3\xA0", 6, "Citt\xC3\xA0"},  // whole
+      {"ab\xE2\x82\xAC", 3, "ab"},          // €: 3 bytes, cut after the first
+      {"ab\xE2\x82\xAC", 4, "ab"},          // ... after the second
+      {"ab\xE2\x82\xAC"
+       "c",
+       5, "ab\xE2\x82\xAC"},                    // between characters
+      {"a\xF0\x9F\x9A\x82", 4, "a"},            // a 4-byte train
+      {"ab\xA9\xA9\xA9\xA9", 4, "ab\xA9\xA9"},  // stray continuation bytes
+      {"ab\xC3", 2, "ab"},
+      {"", 0, ""},
+  };
+  for (const cut_case& c : cases) {
+    SCOPED_TRACE(printable(c.text) + " at " + std::to_string(c.max));
+    EXPECT_EQ(whole_characters(c.text, c.max), c.kept);
+  }
+  EXPECT_TRUE(is_well_formed_utf8("Citt\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x9A\x82"));
+  for (const char* bad : {"Citt\xE0", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF", "\xA9"})
+    EXPECT_FALSE(is_well_formed_utf8(bad)) << printable(bad);
+}
+
+TEST(Shortened, CutsOnlyBetweenWholeCharacters) {
+  // The head keeps 2/3 of the 30 bytes, 20; the tail the last 10.  Each
+  // text puts a character across one of the two cuts.
+  for (const std::string& c : {std::string("\xC3\xA0"), std::string("\xE2\x82\xAC")}) {
+    for (std::size_t shift = 0; shift < c.size(); ++shift) {
+      const std::string text =
+          std::string(19 - shift, 'a') + c + std::string(40, 'b') + c + std::string(9, 'z');
+      SCOPED_TRACE(printable(text));
+      const std::string s = shortened(text, 30);
+      EXPECT_TRUE(is_well_formed_utf8(s)) << s;
+      EXPECT_EQ(s.find("\\x"), std::string::npos) << s;
+      const std::size_t mark = s.find('[');
+      ASSERT_NE(mark, std::string::npos);
+      const std::string left_out = s.substr(mark + 1, s.find(' ', mark) - mark - 1);
+      const std::size_t kept = s.size() - (s.find(']') - mark + 1);
+      EXPECT_EQ(std::stoul(left_out) + kept, text.size()) << s;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace scenario

@@ -281,6 +281,7 @@ describe('the built-in scenario', () => {
     assert.deepEqual(listed, expected);
     const csp = await page.$eval('meta[http-equiv="Content-Security-Policy"]', (m) => m.content);
     assert.match(csp, /default-src 'none'/);
+    assert.equal(await page.$eval('#failure', (e) => e.hidden), true);
     await screenshot(page, 'view-built-in');
     await page.close();
   });
@@ -517,6 +518,69 @@ describe('odd and hostile input', () => {
     assert.equal(names[13], hostile);
     assert.equal(await page.$$eval('img', (n) => n.length), 0);
     onlyThePageItself(requests, url);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
+  test('only the page\'s own script and style apply: nothing inserted into it runs', async () => {
+    const dir = builtInDir('inserted');
+    const file = compileAndView(dir, 'Milano_Lecco', 'L5244');
+    const html = fs.readFileSync(file, 'utf8');
+    const csp = html.match(/http-equiv="Content-Security-Policy"\s+content="([^"]*)"/)[1];
+    assert.doesNotMatch(csp, /unsafe-inline/);
+    assert.match(csp, /style-src 'sha256-[A-Za-z0-9+/]{43}='; script-src 'sha256-[A-Za-z0-9+/]{43}='/);
+    // What a hostile text would put into the page if it ever got out of its
+    // element: an image whose error runs a handler, a handler waiting for a
+    // click, a script, a style.
+    const inserted = [
+      '<img id="img-handler" src="data:," onerror="document.documentElement.dataset.ran=\'img\'">',
+      '<div id="click-handler" onclick="document.documentElement.dataset.ran=\'click\'">x</div>',
+      '<script>document.documentElement.dataset.ran = \'script\';</script>',
+      '<div id="styled" style="display: none">y</div>',
+    ].join('');
+    const tampered = path.join(dir, 'tampered.html');
+    fs.writeFileSync(tampered, html.replace('</body>', `${inserted}</body>`));
+    const {page, problems} = await openPage(tampered);
+    await page.click('#click-handler');
+    // A handler the page itself would be given as an attribute.
+    await page.evaluate(() => {
+      const button = document.createElement('button');
+      button.setAttribute('onclick', 'document.documentElement.dataset.ran = "added"');
+      document.body.append(button);
+      button.click();
+    });
+    assert.equal(await page.evaluate(() => document.documentElement.dataset.ran), undefined);
+    assert.notEqual(await page.$eval('#styled', (e) => getComputedStyle(e).display), 'none');
+    // The page's own script and style still work.
+    assert.equal(await page.$$eval('#station-list button .name', (n) => n.length), 14);
+    assert.equal(await page.$eval('.top', (e) => getComputedStyle(e).display), 'flex');
+    assert.ok(problems.length > 0, 'the browser says what it refused');
+    for (const p of problems) assert.match(p, /Content Security Policy/);
+    await page.close();
+  });
+
+  test('a recorded failure shows as a banner, and a UTF-8 line identifier as itself', async () => {
+    const dir = builtInDir(
+        'failure', (text) => text.replace(
+                       '[codici]', 'segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n[codici]'));
+    fs.renameSync(path.join(dir, 'Milano_Lecco_linea.txt'), path.join(dir, 'Citt\u00e0_linea.txt'));
+    fs.renameSync(
+        path.join(dir, 'Milano_Lecco_L5244-.txt'), path.join(dir, 'Citt\u00e0_L5244-.txt'));
+    assert.throws(
+        () => compileAndView(dir, 'Citt\u00e0', 'L5244'), (e) => e.status === 1,
+        'compile records the failure and says so by its status');
+    tool(['view', dir]);
+    const {page, problems} = await openPage(path.join(dir, 'Citt\u00e0_L5244.html'));
+    assert.equal(await page.$eval('#failure', (e) => e.hidden), false);
+    assert.match(
+        await page.$eval('#failure-text', (e) => e.textContent),
+        /^Compiled with failure 16 at 1450 m: "segnale" at 1450 m/);
+    assert.match(
+        await page.$eval('#failure-note', (e) => e.textContent), /scenario-tool explain 16/);
+    assert.equal(
+        await page.$eval('#title', (e) => e.textContent), 'Citt\u00e0 \u00b7 train L5244');
+    assert.match(await page.title(), /^Citt\u00e0 /);
+    await screenshot(page, 'view-failure');
     assert.deepEqual(problems, []);
     await page.close();
   });

@@ -40,7 +40,7 @@ identifiers identifiers_from_table(const fs::path& dir, const std::set<std::stri
   const fs::path table = path_in(dir, *tables.begin());
   general_table_t slots;
   try {
-    slots = decode_general_table(read_whole_file(table, kMostTableBytes));
+    slots = decode_general_table(read_regular_file(table, kMostTableBytes));
   } catch (const decode_error&) {
     throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
   }

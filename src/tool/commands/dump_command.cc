@@ -57,7 +57,7 @@ int run_dump(const dump_options& options, std::ostream& out, std::ostream& err) 
   if (!kind)
     throw usage_error("cannot tell which compiled file " + shown(options.file) +
                       " is (its name ends neither in _linea.dat, .sim nor .dat): give --kind");
-  const std::string bytes = read_whole_file(options.file, most_bytes(*kind));
+  const std::string bytes = read_regular_file(options.file, most_bytes(*kind));
   try {
     print_listing(*kind, bytes, options.json, out);
   } catch (const decode_error& e) {

@@ -22,7 +22,7 @@ set_record record_of(const fs::path& record, const set_fingerprints& found) {
   if (!fs::exists(record, ec)) return read_set_record(std::nullopt, found);
   if (!fs::is_regular_file(record, ec)) return {set_record::state::unreadable, std::nullopt};
   try {
-    return read_set_record(read_whole_file(record, kRecordByteLimit), found);
+    return read_set_record(read_regular_file(record, kRecordByteLimit), found);
   } catch (const file_error&) {
     return {set_record::state::unreadable, std::nullopt};
   }

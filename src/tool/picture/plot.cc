@@ -11,6 +11,7 @@
 #include "model/fields.h"
 #include "model/positions.h"
 #include "model/rounding.h"
+#include "system/terminal_text.h"
 #include "tool/picture/label_placement.h"
 #include "tool/report/text_encoding.h"
 
@@ -603,7 +604,7 @@ std::string failure_banner(const recorded_failure& failure, double y) {
   if (failure.position) text += " at " + std::to_string(*failure.position) + " m";
   if (!failure.message.empty()) text += ": " + failure.message;
   constexpr size_t kLongest = 150;
-  if (text.size() > kLongest) text = text.substr(0, kLongest - 3) + "...";
+  if (text.size() > kLongest) text = std::string(whole_characters(text, kLongest - 3)) + "...";
   std::string s = rect(kLeft - 8, y, kPlotWidth + 16, 44,
                        "fill=\"#fde8e8\" stroke=\"" + std::string(kSlowdownColour) + "\"");
   s += text_element(kLeft, y + 18, text,
@@ -789,8 +790,8 @@ std::string render_svg(const plot_input& in) {
   }
   body += draw_profiles(frame, y);
 
-  const std::string title = cp1252_to_utf8(in.line_id) + ", train " +
-                            cp1252_to_utf8(in.train_code) + ": " + scenario_facts(in);
+  const std::string title = identifier_text(in.line_id) + ", train " +
+                            identifier_text(in.train_code) + ": " + scenario_facts(in);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fmt(kWidth) + "\" height=\"" +
          fmt(y) + "\" viewBox=\"0 0 " + fmt(kWidth) + " " + fmt(y) +

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "system/terminal_text.h"
 #include "testing/built_in_scenario.h"
 #include "tool/picture/label_placement.h"
 #include "tool/report/text_encoding.h"
@@ -99,6 +100,38 @@ TEST(Plot, ARecordedFailureIsSaidAtTheTop) {
   EXPECT_LT(banner, svg.find("id=\"route-plan\""));  // above the picture
   in.failure = recorded_failure{25, std::nullopt, ""};
   EXPECT_NE(render_svg(in).find(">Compiled with failure 25<"), std::string::npos);
+}
+
+// The banner holds 150 bytes: a longer message is cut before the character
+// that would cross that limit, never inside it.
+TEST(Plot, ALongFailureMessageIsCutBetweenWholeCharacters) {
+  plot_input in = built_in_scenario();
+  const std::string start = "Compiled with failure 16 at 36950 m: ";
+  const size_t room = 147 - start.size();  // then "..."
+  for (const std::string& c : {std::string("\xC3\xA0"), std::string("\xE2\x82\xAC")}) {
+    for (size_t at = room - c.size() + 1; at < room; ++at) {
+      SCOPED_TRACE(std::to_string(c.size()) + "-byte character at " + std::to_string(at));
+      in.failure = recorded_failure{16, 36950, std::string(at, 'a') + c + std::string(80, 'b')};
+      const std::string svg = render_svg(in);
+      EXPECT_TRUE(is_well_formed_utf8(svg));
+      EXPECT_NE(svg.find(">" + start + std::string(at, 'a') + "...<"), std::string::npos);
+    }
+  }
+}
+
+// Identifiers come from file names and the command line, as UTF-8; one
+// that is not UTF-8 is read as Windows-1252 as the simulator would.
+TEST(Plot, IdentifiersShowAsTheCharactersTheyName) {
+  plot_input in = built_in_scenario();
+  for (const auto& [line_id, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"Citt\xC3\xA0", "Citt\xC3\xA0"}, {"Citt\xE0", "Citt\xC3\xA0"}}) {
+    in.line_id = line_id;
+    in.train_code = "R\xC3\xA9";
+    const std::string svg = render_svg(in);
+    EXPECT_NE(svg.find("<title>" + shown + ", train R\xC3\xA9: "), std::string::npos)
+        << svg.substr(0, 400);
+    EXPECT_TRUE(is_well_formed_utf8(svg));
+  }
 }
 
 TEST(Plot, SpeedBoardsAndWarningPointsOnTheSpeedProfile) {

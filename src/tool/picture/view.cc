@@ -10,6 +10,8 @@
 #include "model/fields.h"
 #include "model/positions.h"
 #include "model/rounding.h"
+#include "system/terminal_text.h"
+#include "tool/picture/sha256.h"
 #include "tool/picture/view_assets.h"
 #include "tool/report/dump.h"
 #include "tool/report/text_encoding.h"
@@ -199,6 +201,28 @@ json spans_json(const plot_input& in) {
   return {{"slowdowns", slowdowns}, {"tunnels", tunnels}};
 }
 
+// The failure `compile` recorded, for the page's banner; null for none.
+// A record may hold a message of any length: the banner keeps its start,
+// cut between whole characters.
+json failure_json(const std::optional<recorded_failure>& failure) {
+  if (!failure) return nullptr;
+  constexpr size_t kLongestMessage = 600;
+  std::string message = failure->message;
+  if (message.size() > kLongestMessage)
+    message = std::string(whole_characters(message, kLongestMessage - 3)) + "...";
+  return {{"code", failure->code},
+          {"position", failure->position ? json(*failure->position) : json(nullptr)},
+          {"message", message}};
+}
+
+// A source of the page's security policy that lets the browser apply the
+// element whose whole content is `text` and nothing else: an element or an
+// attribute that a hostile name slipped into the page would not match it.
+std::string policy_source(std::string_view text) {
+  const sha256_digest digest = sha256(text);
+  return "'sha256-" + base64(digest.data(), digest.size()) + "'";
+}
+
 // The JSON inside a <script> element: no "<" at all, so that neither
 // "</script>" nor "<!--" in a station name can end or bend the element.
 std::string script_safe(const json& data) {
@@ -256,8 +280,9 @@ std::string encode_plan_column(const route_plan& plan, int column) {
 
 json view_data(const plot_input& in) {
   json data = naming(in.segments);
-  data["line_id"] = cp1252_to_utf8(in.line_id);
-  data["train_code"] = cp1252_to_utf8(in.train_code);
+  data["line_id"] = identifier_text(in.line_id);
+  data["train_code"] = identifier_text(in.train_code);
+  data["failure"] = failure_json(in.failure);
   data["summary"] = scenario_facts(in);
   data["line_length"] = line_length(in);
   data["cell_metres"] = kSegmentMetres;
@@ -283,7 +308,13 @@ json view_data(const plot_input& in) {
 
 std::string render_view_html(const plot_input& in) {
   const std::string data = script_safe(view_data(in));
-  return fill_template(view_page_template(), {{"/*@view.css@*/", view_style()},
+  // The digests of the page's own style sheet and script (the data is no
+  // script a browser runs: its type is JSON).
+  static const std::string style_source = policy_source(view_style());
+  static const std::string script_source = policy_source(view_script());
+  return fill_template(view_page_template(), {{"'@view.css digest@'", style_source},
+                                              {"'@view.js digest@'", script_source},
+                                              {"/*@view.css@*/", view_style()},
                                               {"{\"@scenario@\":0}", data},
                                               {"/*@view.js@*/", view_script()}});
 }

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "testing/built_in_scenario.h"
+#include "tool/picture/sha256.h"
+#include "tool/picture/view_assets.h"
 
 namespace scenario::tool {
 namespace {
@@ -115,6 +117,31 @@ TEST(ViewData, NoRoutePlanIsNull) {
   EXPECT_TRUE(view_data(in)["plan"].is_null());
 }
 
+TEST(ViewData, CarriesTheRecordedFailureAndTheIdentifiersAsTheyAre) {
+  plot_input in = built_in_scenario();
+  in.line_id = "Citt\xC3\xA0";
+  in.train_code = "\xC0";  // not UTF-8: Windows-1252, as the simulator reads it
+  nlohmann::json data = view_data(in);
+  EXPECT_EQ(data["line_id"], "Citt\xC3\xA0");
+  EXPECT_EQ(data["train_code"], "\xC3\x80");
+  EXPECT_TRUE(data["failure"].is_null());
+  in.failure = recorded_failure{16, 36950, "\"segnale\" at 36950 m: segment 740 is taken"};
+  data = view_data(in);
+  EXPECT_EQ(data["failure"]["code"], 16);
+  EXPECT_EQ(data["failure"]["position"], 36950);
+  EXPECT_EQ(data["failure"]["message"], "\"segnale\" at 36950 m: segment 740 is taken");
+  in.failure = recorded_failure{25, std::nullopt, ""};
+  EXPECT_TRUE(view_data(in)["failure"]["position"].is_null());
+  // A message of any length is cut to 600 bytes, before a character that
+  // crosses the limit (two or three bytes, starting one or two bytes ahead).
+  for (const std::string& c : {std::string("\xC3\xA0"), std::string("\xE2\x82\xAC")}) {
+    for (size_t at = 598 - c.size(); at < 597; ++at) {
+      in.failure = recorded_failure{25, std::nullopt, std::string(at, 'a') + c + "bbb"};
+      EXPECT_EQ(view_data(in)["failure"]["message"], std::string(at, 'a') + "...") << at;
+    }
+  }
+}
+
 TEST(ViewPage, IsOneFileThatNoTextCanBreakOutOf) {
   plot_input in = built_in_scenario();
   in.table[14].text = "LECCO </script><!--<script>alert(1)</script> \xC0";
@@ -127,7 +154,16 @@ TEST(ViewPage, IsOneFileThatNoTextCanBreakOutOf) {
   EXPECT_EQ(page.find("<!--<script"), std::string::npos);
   EXPECT_EQ(page.find("@view."), std::string::npos) << "a marker was left in";
   EXPECT_EQ(page.find("{\"@scenario@\":0}"), std::string::npos);
-  EXPECT_NE(page.find("default-src 'none'"), std::string::npos);
+  // Only the page's own style sheet and script apply, by their digests.
+  const std::string policy = page.substr(page.find("content=\"default-src 'none';"), 200);
+  EXPECT_EQ(policy.find("unsafe-inline"), std::string::npos) << policy;
+  for (const std::string_view own : {view_style(), view_script()}) {
+    const sha256_digest digest = sha256(own);
+    EXPECT_NE(policy.find("'sha256-" + base64(digest.data(), digest.size()) + "'"),
+              std::string::npos)
+        << policy;
+    EXPECT_NE(page.find(">" + std::string(own) + "</"), std::string::npos) << "as hashed";
+  }
   const std::string open = "<script type=\"application/json\" id=\"scenario-data\">";
   const size_t from = page.find(open) + open.size();
   const nlohmann::json data =

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "system/terminal_text.h"
 #include "system/windows_1252.h"
 
 namespace scenario::tool {
@@ -15,6 +16,10 @@ std::string cp1252_to_utf8(std::string_view bytes) {
     append_utf8(cp == 0 && b != 0 ? 0xFFFD : cp, out);
   }
   return out;
+}
+
+std::string identifier_text(std::string_view id) {
+  return is_well_formed_utf8(id) ? std::string(id) : cp1252_to_utf8(id);
 }
 
 std::string xml_escape(std::string_view utf8) {

@@ -1805,6 +1805,16 @@
   document.title = `${data.line_id} \u00b7 train ${data.train_code} \u2014 scenario view`;
   document.getElementById('title').textContent = `${data.line_id} \u00b7 train ${data.train_code}`;
   document.getElementById('summary').textContent = data.summary;
+  if (data.failure) {
+    const f = data.failure;
+    const at = f.position === null ? '' : ` at ${f.position} m`;
+    document.getElementById('failure-text').textContent =
+        `Compiled with failure ${f.code}${at}${f.message ? `: ${f.message}` : ''}`;
+    document.getElementById('failure-note').textContent =
+        'Reading stopped there: the compiled files hold only what was read before it ' +
+        `(scenario-tool explain ${f.code}).`;
+    document.getElementById('failure').hidden = false;
+  }
   const mapEmpty = document.getElementById('map-empty');
   mapEmpty.hidden = planDrawable;
   if (plan && !planDrawable)
