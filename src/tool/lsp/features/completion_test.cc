@@ -108,6 +108,8 @@ TEST(InlayHints, NameEachValueOfTheEntriesInTheRange) {
   EXPECT_EQ(hints[1].label, "end:");
   EXPECT_EQ(hints[2].label, "type:");
   EXPECT_TRUE(inlay_hints(line, text_kind::line_description, {{500, 0}, {600, 0}}).empty());
+  // The end of the range is not in it.
+  EXPECT_EQ(inlay_hints(line, text_kind::line_description, {{34, 13}, {35, 12}}).size(), 2u);
 }
 
 }  // namespace

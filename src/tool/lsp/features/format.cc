@@ -40,8 +40,11 @@ std::optional<recovery::entry_row> row_of(const scanned_line& line) {
   return row;
 }
 
+// A range that ends at the start of a line does not hold that line.
 bool in_range(const std::optional<text_range>& range, int32_t n) {
-  return !range || (n >= range->start.line && n <= range->end.line);
+  if (!range) return true;
+  const bool ends_before = range->end.column == 0 && range->end.line > range->start.line;
+  return n >= range->start.line && (n < range->end.line || (n == range->end.line && !ends_before));
 }
 
 }  // namespace

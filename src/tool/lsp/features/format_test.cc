@@ -48,6 +48,8 @@ TEST(Format, ARangeChangesOnlyTheEntriesOnItsLines) {
   const std::string text = "velocita,0,90\nvelocita,8000,110\nvelocita,13000,120\n";
   EXPECT_EQ(formatted(text, text_kind::train_service, text_range{{1, 0}, {1, 3}}),
             "velocita,0,90\nvelocita,   8000,  110\nvelocita,13000,120\n");
+  EXPECT_EQ(formatted(text, text_kind::train_service, text_range{{0, 0}, {1, 0}}),
+            "velocita,      0,   90\nvelocita,8000,110\nvelocita,13000,120\n");
 }
 
 // Formatting never changes what the pair compiles to.
