@@ -36,7 +36,7 @@ constexpr field_form kGradient[] = {
 constexpr field_form kTunnel[] = {
     placed("start", "Where the tunnel begins: its first segment.", 0),
     placed("end", "Where the tunnel ends: its last segment is the one before.", -1),
-    {"type", "", "1 or 2; add 10 for a marker every 200 m.", s::low8}};
+    {"type", "", "1 or 2; add 10 for a marker every 200 m.", s::tunnel_type}};
 constexpr field_form kSpeedBoard[] = {
     placed("position", "Where the board stands; it shows one segment after.", kMarkOffset),
     {"vas", "km/h", "Left side speed A.", s::as_read},

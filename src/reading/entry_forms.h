@@ -17,15 +17,16 @@ namespace scenario {
 
 // How a value is kept once read.
 enum class stored_as {
-  as_read,     // kept exactly (a count, a switch, a code)
-  segment,     // a position: rounded onto the segment its entry's offset gives
-  length,      // metres counted from the entry's first value, not kept itself
-  low8,        // kept as its low 8 bits (0 to 255): a larger value wraps
-  low16,       // kept as its low 16 bits (-32768 to 32767): a larger value wraps
-  gradient,    // kept as gradient + 100 in 8 bits: -100 to 155
-  speed_step,  // kept in steps of 5 km/h, rounded to the nearest
-  combined,    // combined with other values of the entry into one code
-  text,        // a text to the end of the line
+  as_read,      // kept exactly (a count, a switch, a code)
+  segment,      // a position: rounded onto the segment its entry's offset gives
+  length,       // metres counted from the entry's first value, not kept itself
+  low8,         // kept as its low 8 bits (0 to 255): a larger value wraps
+  low16,        // kept as its low 16 bits (-32768 to 32767): a larger value wraps
+  gradient,     // kept as gradient + 100 in 8 bits: -100 to 155
+  tunnel_type,  // above 10: the type minus 10 with markers; kept in 8 bits
+  speed_step,   // kept in steps of 5 km/h, rounded to the nearest
+  combined,     // combined with other values of the entry into one code
+  text,         // a text to the end of the line
 };
 
 struct field_form {

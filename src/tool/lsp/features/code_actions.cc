@@ -137,7 +137,8 @@ std::vector<code_action> fitting_value(const diagnosed& at) {
     return {};
   const size_t i = static_cast<size_t>(at.field);
   const stored_as storage = at.line.form->fields[i - 1].storage;
-  if (storage != stored_as::low8 && storage != stored_as::low16 && storage != stored_as::gradient)
+  if (storage != stored_as::low8 && storage != stored_as::low16 && storage != stored_as::gradient &&
+      storage != stored_as::tunnel_type)
     return {};
   const std::optional<int64_t> v = value_of(at.line, i);
   if (!v || nearest_fitting(storage, *v) == *v) return {};

@@ -45,6 +45,8 @@ TEST(CodeActions, ApplyingTheFixRemovesItsWarning) {
        "aderenza,   0,    255"},
       {text_kind::line_description, "24000,   5", "24000,   200", "value-wrapped",
        "pendenza,  24000,   155"},
+      {text_kind::line_description, "34800,  2", "34800,  300", "value-wrapped",
+       "montagna,   34300,  34800,  265"},
       {text_kind::train_service, "13200,    30", "13200,    70000", "value-wrapped",
        "rallentamento,   13200,    32767,  750, 0,  1,  30"},
   };

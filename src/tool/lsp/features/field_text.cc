@@ -37,6 +37,8 @@ int64_t kept_value(stored_as storage, int64_t value) {
       return low16(value);
     case stored_as::gradient:
       return int64_t{low8(value + 100)} - 100;
+    case stored_as::tunnel_type:  // the markers' 10 comes off first
+      return value > 10 ? int64_t{low8(value - 10)} + 10 : int64_t{low8(value)};
     case stored_as::speed_step:
       return 5 * round_div(value, 5);
     default:
@@ -52,6 +54,8 @@ int64_t nearest_fitting(stored_as storage, int64_t value) {
       return std::clamp<int64_t>(value, -32768, 32767);
     case stored_as::gradient:
       return std::clamp<int64_t>(value, -100, 155);
+    case stored_as::tunnel_type:
+      return std::clamp<int64_t>(value, 0, 265);
     default:
       return value;
   }
@@ -72,6 +76,7 @@ std::string stored_text(const field_form& field, int64_t value) {
     case stored_as::low8:
     case stored_as::low16:
     case stored_as::gradient:
+    case stored_as::tunnel_type:
     case stored_as::speed_step: {
       const int64_t kept = kept_value(field.storage, value);
       if (kept == value) return "";

@@ -57,6 +57,11 @@ TEST(Hover, TellsTheFieldItsMeaningAndTheValueAsStored) {
        {{34, 20}, {34, 25}},
        {"**montagna**, field `end` (m)", "segment 695 (covering 34750-34800 m)",
         "writes 34800 m for that segment."}},
+      {text_kind::line_description,
+       "montagna, 100, 200, 300",
+       {0, 20},
+       {{0, 20}, {0, 23}},
+       {"Value 300. Stored as 44 (wrapped: it does not fit)."}},
       // The keyword: the entry's fields in order.
       {text_kind::train_service,
        service,
