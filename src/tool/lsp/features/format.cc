@@ -66,9 +66,21 @@ std::vector<text_edit> format(std::string_view text, text_kind which,
     }
     group.clear();
   };
+  // Inside a quote that runs over line ends every blank is part of a text
+  // the compiled files keep: those lines stay as written.
+  bool in_quote = false;
   for (int32_t n = 0; n < count; ++n) {
-    std::optional<recovery::entry_row> row =
-        row_of(scan_line(lines[static_cast<size_t>(n)], source_of(which)));
+    const std::string_view content = lines[static_cast<size_t>(n)];
+    if (in_quote) {
+      const size_t close = content.find('"');
+      in_quote =
+          close == std::string_view::npos || content.find('"', close + 1) != std::string_view::npos;
+      flush();
+      continue;
+    }
+    const scanned_line scanned = scan_line(content, source_of(which));
+    in_quote = scanned.open_quote;
+    std::optional<recovery::entry_row> row = row_of(scanned);
     if (!row || (!group.empty() && (group.back().keyword != row->keyword ||
                                     group.back().fields.size() != row->fields.size())))
       flush();

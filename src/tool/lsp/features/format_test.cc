@@ -44,6 +44,22 @@ TEST(Format, AlignsEachRunOfEntriesAsDecompileWritesThem) {
   }
 }
 
+// A quote left open runs over the line ends: the blanks of the lines it
+// takes belong to the station's name.
+TEST(Format, LeavesTheLinesAnOpenQuoteRunsOver) {
+  std::string service = dati_treno();
+  const std::string name = ", MILANO CENTRALE\r\n";
+  service.replace(service.find(name), name.size(), ", \"MILANO\r\n");
+  const std::string closing = "stazione,    7100, 12,  300";
+  service.replace(service.find(closing), closing.size(), "stazione,    7100 \"");
+  ASSERT_FALSE(testing::compiled(dati_linea(), service).bytes.table.empty());
+  const std::string after = formatted(service, text_kind::train_service);
+  EXPECT_EQ(testing::compiled(dati_linea(), service).bytes,
+            testing::compiled(dati_linea(), after).bytes);
+  EXPECT_NE(after.find("\r\nstazione,    4000,  4,  500,  0, 0, 0,"), std::string::npos);
+  EXPECT_NE(service, after);  // the lines outside the quote are laid out
+}
+
 TEST(Format, ARangeChangesOnlyTheEntriesOnItsLines) {
   const std::string text = "velocita,0,90\nvelocita,8000,110\nvelocita,13000,120\n";
   EXPECT_EQ(formatted(text, text_kind::train_service, text_range{{1, 0}, {1, 3}}),

@@ -71,7 +71,8 @@ scanned_line scan_line(std::string_view content, source_kind text) {
     if (to < content.size() && content[to] == '"') {
       line.quoted = true;
       const size_t close = content.find('"', to + 1);
-      to = close == std::string_view::npos ? content.size() : close + 1;
+      line.open_quote = close == std::string_view::npos;
+      to = line.open_quote ? content.size() : close + 1;
     }
     const size_t comma = content.find(',', to);
     const size_t end = comma == std::string_view::npos ? content.size() : comma;

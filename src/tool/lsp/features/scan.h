@@ -30,6 +30,9 @@ struct scanned_line {
   std::vector<scanned_field> fields;
   int32_t commas = 0;
   bool quoted = false;  // a field starting with a double quote
+  // A quote no quote closes on this line: the field runs on over the line
+  // ends to the next quote in the text.
+  bool open_quote = false;
   bool comment = false;
   bool section = false;
   const entry_form* form = nullptr;  // none on comment and section lines
