@@ -46,7 +46,9 @@ code_action replace(const diagnosed& at, size_t i, std::string by, std::string t
 std::vector<code_action> suggested_word(const diagnosed& at, const diagnostic_ref& d) {
   constexpr std::string_view kAsk = "did you mean \"";
   const size_t from = d.message.find(kAsk);
-  if (from == std::string::npos || at.field < 0) return {};
+  if (from == std::string::npos || at.field < 0 ||
+      at.line.fields[static_cast<size_t>(at.field)].text.empty())
+    return {};
   const size_t begin = from + kAsk.size();
   const size_t end = d.message.find('"', begin);
   if (end == std::string::npos) return {};
@@ -150,6 +152,7 @@ std::vector<code_action> fitting_value(const diagnosed& at) {
 
 std::vector<code_action> code_actions(const text_pair& texts, text_kind which,
                                       const diagnostic_ref& d) {
+  if (d.range.start.line < 0) return {};
   const diagnosed at = locate(texts, which, d);
   if (at.line.fields.empty()) return {};
   namespace w = warning_id;
