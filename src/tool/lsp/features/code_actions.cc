@@ -3,9 +3,11 @@
 // lands where a snapped one does, a tunnel's ends the right way round, a
 // profile entry moved to where its position belongs, and the nearest value
 // that its field keeps unchanged.
+#include <cctype>
 #include <string>
 
 #include "model/rounding.h"
+#include "reading/entry_watch.h"
 #include "reading/warning_ids.h"
 #include "tool/lsp/features.h"
 #include "tool/lsp/features/field_text.h"
@@ -54,6 +56,29 @@ std::vector<code_action> suggested_word(const diagnosed& at, const diagnostic_re
   if (end == std::string::npos) return {};
   const std::string word = d.message.substr(begin, end - begin);
   return {replace(at, static_cast<size_t>(at.field), word, "Change to \"" + word + "\"")};
+}
+
+// A text without its general section is told at its top; the message names
+// the line that holds a near miss of "[generale]".
+std::vector<code_action> misspelt_general(const text_pair& texts, text_kind which,
+                                          const diagnostic_ref& d) {
+  constexpr std::string_view kLine = "; line ";
+  const size_t from = d.message.rfind(kLine);
+  if (from == std::string::npos || d.message.find("did you mean", from) == std::string::npos)
+    return {};
+  int32_t number = 0;
+  for (size_t i = from + kLine.size();
+       i < d.message.size() && std::isdigit(static_cast<unsigned char>(d.message[i])) &&
+       number < 1'000'000;
+       ++i)
+    number = number * 10 + (d.message[i] - '0');
+  diagnostic_ref there = d;
+  there.range.start = {number - 1, 0};
+  if (number < 1) return {};
+  diagnosed at = locate(texts, which, there);
+  constexpr std::string_view kGenerale[] = {"[generale]"};
+  if (at.line.fields.empty() || closest_word(at.line.fields[0].text, kGenerale).empty()) return {};
+  return {replace(at, 0, "[generale]", "Change to \"[generale]\"")};
 }
 
 int64_t snapped(int64_t position, int64_t offset) {
@@ -157,6 +182,7 @@ std::vector<code_action> code_actions(const text_pair& texts, text_kind which,
   if (at.line.fields.empty()) return {};
   namespace w = warning_id;
   if (d.id == w::kMisspeltSection || d.id == w::kUnknownEntry) return suggested_word(at, d);
+  if (d.id == w::kNoGeneralSection) return misspelt_general(texts, which, d);
   if (d.id == w::kPositionSnapped) return snapped_position(at);
   if (d.id == w::kTunnelReversed) return swapped_tunnel(at);
   if (d.id == w::kOutOfOrder) return moved_entry(at, which);

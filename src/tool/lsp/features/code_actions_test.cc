@@ -27,6 +27,7 @@ TEST(CodeActions, ApplyingTheFixRemovesItsWarning) {
     std::string expected_line;  // the faulty line once fixed; empty: the line moved
   } cases[] = {
       {text_kind::line_description, "[pendenze]", "[pendenza]", "misspelt-section", "[pendenze]"},
+      {text_kind::train_service, "[generale]", "[generalle]", "no-general-section", "[generale]"},
       {text_kind::line_description, "pendenza,  24000", "pendenzza,  24000", "unknown-entry",
        "pendenza,  24000,   5"},
       {text_kind::train_service, "segnale,    1450", "segnale,    1475", "position-snapped",
