@@ -113,6 +113,19 @@ std::optional<std::string> text_field(std::string_view text);
 // The nearest field for a text no field can carry: quoted, without its quotes.
 std::string nearest_text_field(std::string_view text);
 
+// One entry line: its keyword field and its values.  A text value (a
+// station's name, a board's text) is always the last one and is not padded.
+struct entry_row {
+  std::string keyword;
+  std::vector<std::string> fields;
+  bool ends_in_text = false;
+};
+
+// A run of entry lines of one kind with their values in columns, as the
+// recovered texts have them: "keyword,  v1,  v2", each value right-aligned
+// to the widest of its column.  The lines come without line ends.
+std::vector<std::string> aligned_rows(const std::vector<entry_row>& rows);
+
 std::string write_line_description(const line_entries& entries);
 std::string write_train_service(const service_entries& entries);
 

@@ -42,23 +42,14 @@ class text_builder {
 
  private:
   void flush() {
-    std::vector<size_t> widths;
-    for (const row& r : rows_) {
-      widths.resize(std::max(widths.size(), r.fields.size()), 0);
-      for (size_t i = 0; i < r.fields.size(); ++i)
-        if (!(r.ends_in_text && i + 1 == r.fields.size()))
-          widths[i] = std::max(widths[i], r.fields[i].size());
-    }
-    for (const row& r : rows_) {
-      if (!r.note.empty()) out_ += "- " + r.note + "\r\n";
-      out_ += r.keyword + ",";
-      for (size_t i = 0; i < r.fields.size(); ++i) {
-        out_ += i == 0 ? "  " : ",  ";
-        const std::string& f = r.fields[i];
-        if (!(r.ends_in_text && i + 1 == r.fields.size()) && f.size() < widths[i])
-          out_.append(widths[i] - f.size(), ' ');
-        out_ += f;
-      }
+    std::vector<entry_row> entries;
+    entries.reserve(rows_.size());
+    for (row& r : rows_)
+      entries.push_back({std::move(r.keyword), std::move(r.fields), r.ends_in_text});
+    const std::vector<std::string> lines = aligned_rows(entries);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      if (!rows_[i].note.empty()) out_ += "- " + rows_[i].note + "\r\n";
+      out_ += lines[i];
       out_ += "\r\n";
     }
     rows_.clear();
@@ -104,6 +95,30 @@ row speed_board_row(const speed_board_entry& b) {
 }
 
 }  // namespace
+
+std::vector<std::string> aligned_rows(const std::vector<entry_row>& rows) {
+  std::vector<size_t> widths;
+  for (const entry_row& r : rows) {
+    widths.resize(std::max(widths.size(), r.fields.size()), 0);
+    for (size_t i = 0; i < r.fields.size(); ++i)
+      if (!(r.ends_in_text && i + 1 == r.fields.size()))
+        widths[i] = std::max(widths[i], r.fields[i].size());
+  }
+  std::vector<std::string> lines;
+  lines.reserve(rows.size());
+  for (const entry_row& r : rows) {
+    std::string line = r.keyword + ",";
+    for (size_t i = 0; i < r.fields.size(); ++i) {
+      line += i == 0 ? "  " : ",  ";
+      const std::string& f = r.fields[i];
+      if (!(r.ends_in_text && i + 1 == r.fields.size()) && f.size() < widths[i])
+        line.append(widths[i] - f.size(), ' ');
+      line += f;
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
 
 std::optional<std::string> text_field(std::string_view text) {
   const bool plain = !text.empty() && !is_blank(text.front()) && text.front() != '"' &&
