@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace scenario::tool {
 namespace {
@@ -25,10 +26,18 @@ std::string fingerprint(std::string_view bytes) {
 
 std::string compile_record_json(const compile_report& report, std::string_view table_bytes,
                                 std::string_view segment_bytes) {
-  json record = json::parse(report_json(report));
-  record["compiled_files"] = {{"table", fingerprint(table_bytes)},
-                              {"segments", fingerprint(segment_bytes)}};
-  return record.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  // Written straight, as the report is: a record of many diagnostics is
+  // never a tree in memory.
+  std::ostringstream out;
+  json_writer w(out, 2, false);
+  write_report_json(w, report, [&](json_writer& members) {
+    members.key("compiled_files").begin_object();
+    members.key("segments").value(fingerprint(segment_bytes));
+    members.key("table").value(fingerprint(table_bytes));
+    members.end_object();
+  });
+  w.flush();
+  return out.str() + "\n";
 }
 
 std::optional<recorded_failure> recorded_failure_of(std::string_view record,
