@@ -1,5 +1,6 @@
 #include "system/terminal_text.h"
 
+#include <new>
 #include <utility>
 
 namespace scenario {
@@ -139,9 +140,15 @@ std::string printable(std::string_view bytes) {
 }
 
 printable_buffer::~printable_buffer() {
-  std::string rest;
-  encoder_.finish(rest);
-  target_->sputn(rest.data(), static_cast<std::streamsize>(rest.size()));
+  // What is left is a few bytes of a character or a colour setting cut
+  // short; if even they find no memory, they are dropped: a destructor
+  // that threw would end the program.
+  try {
+    std::string rest;
+    encoder_.finish(rest);
+    target_->sputn(rest.data(), static_cast<std::streamsize>(rest.size()));
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 printable_buffer::int_type printable_buffer::overflow(int_type c) {
