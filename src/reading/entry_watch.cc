@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <numeric>
 
 #include "reading/warning_ids.h"
@@ -54,8 +53,12 @@ bool is_section_field(std::string_view field) {
 std::string_view closest_word(std::string_view word, std::span<const std::string_view> candidates) {
   std::string_view best;
   size_t best_distance = 0;
+  // No word further than this from `word` is ever suggested, so distances
+  // past it need not be known exactly: were the nearest one past it, there
+  // would be no suggestion at all.
+  const size_t farthest = std::max<size_t>(1, word.size() / 4);
   for (std::string_view c : candidates) {
-    const size_t bound = best.empty() ? std::numeric_limits<size_t>::max() : best_distance;
+    const size_t bound = best.empty() ? farthest + 1 : std::min(best_distance, farthest + 1);
     const size_t d = edit_distance(word, c, bound);
     if (best.empty() || d < best_distance) best = c, best_distance = d;
   }
