@@ -72,11 +72,12 @@ struct left_out {
 // "130972 more unknown-entry errors like the above are not shown ...".
 std::string left_out_note(const left_out& left) {
   const size_t count = left.errors + left.warnings;
-  const std::string noun = left.warnings == 0 ? "error"
-                           : left.errors == 0 ? "warning"
-                                              : "error and warning";
+  const std::string one = left.warnings == 0 ? "error" : "warning";
+  const std::string kinds = left.warnings != 0 && left.errors != 0 ? "errors and warnings"
+                            : count == 1                           ? one
+                                                                   : one + "s";
   return "scenario-tool: note: " + std::to_string(count) + " more " + std::string(left.id) + " " +
-         noun + (count == 1 ? " like the above is" : "s like the above are") +
+         kinds + (count == 1 ? " like the above is" : " like the above are") +
          " not shown (at most " + std::to_string(kShownOfOneId) +
          " of one id are); --format json lists them all\n";
 }
