@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "model/records.h"
 #include "model/segment_access.h"
@@ -163,15 +164,24 @@ entry_flow entry_reader::dispatch(Reader& reader, const std::string& keyword,
 
 template <typename Read>
 auto entry_reader::reporting_failures(Read read) {
-  // The field reader's own findings are told however the reading ends.
-  struct telling {
-    entry_reader& reader;
-    ~telling() { reader.tell_field_slips(); }
-  } tell{*this};
+  // The field reader's own findings are told however the reading ends; not
+  // from a destructor, as telling them takes memory, which may be what ran
+  // out.
   try {
-    return read();
+    if constexpr (std::is_void_v<decltype(read())>) {
+      read();
+      tell_field_slips();
+    } else {
+      auto result = read();
+      tell_field_slips();
+      return result;
+    }
   } catch (const run_time_failure& failure) {
+    tell_field_slips();
     throw reading_failure{fields_.field_start(), failure.what};
+  } catch (...) {
+    tell_field_slips();
+    throw;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "reading/entry_watch.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "reading/warning_ids.h"
@@ -10,21 +11,35 @@ namespace {
 
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Letters to insert, delete or replace to turn one word into the other.
-size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
+// Letters to insert, delete or replace to turn one word into the other;
+// `bound` when it is `bound` or more, found as soon as a row of the table
+// shows it (every unknown entry of a long text is weighed against each
+// keyword, and only a nearer one than the best so far matters).
+size_t edit_distance(std::string_view a, std::string_view b, size_t bound) {
+  if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) >= bound) return bound;
+  constexpr size_t kShort = 64;
+  std::array<size_t, kShort> small_row{};
+  std::vector<size_t> long_row;
+  if (b.size() >= kShort) long_row.resize(b.size() + 1);
+  const std::span<size_t> row = b.size() >= kShort
+                                    ? std::span<size_t>(long_row)
+                                    : std::span<size_t>(small_row).first(b.size() + 1);
   std::iota(row.begin(), row.end(), size_t{0});
   for (size_t i = 1; i <= a.size(); ++i) {
     size_t diagonal = row[0];
     row[0] = i;
+    size_t least = row[0];
     for (size_t j = 1; j <= b.size(); ++j) {
       const size_t above = row[j];
       const size_t replace = diagonal + (fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1);
       row[j] = std::min({above + 1, row[j - 1] + 1, replace});
       diagonal = above;
+      least = std::min(least, row[j]);
     }
+    // No later row holds less than this one's least.
+    if (least >= bound) return bound;
   }
-  return row[b.size()];
+  return std::min(row[b.size()], bound);
 }
 
 }  // namespace
@@ -38,8 +53,13 @@ bool is_section_field(std::string_view field) {
 std::string_view closest_word(std::string_view word, std::span<const std::string_view> candidates) {
   std::string_view best;
   size_t best_distance = 0;
+  // No word further than this from `word` is ever suggested, so distances
+  // past it need not be known exactly: were the nearest one past it, there
+  // would be no suggestion at all.
+  const size_t farthest = std::max<size_t>(1, word.size() / 4);
   for (std::string_view c : candidates) {
-    const size_t d = edit_distance(word, c);
+    const size_t bound = best.empty() ? farthest + 1 : std::min(best_distance, farthest + 1);
+    const size_t d = edit_distance(word, c, bound);
     if (best.empty() || d < best_distance) best = c, best_distance = d;
   }
   // One slip in a short word, about one in four in a longer one.
@@ -56,7 +76,7 @@ std::string entry_watch::field_hint(bool read_as_entry) const {
   auto first_word = [](std::string_view text) { return text.substr(0, text.find(' ')); };
   if (!read_as_entry || field_.find(' ') == std::string::npos) return {};
   for (std::string_view keyword : words_.keywords)
-    if (edit_distance(first_word(field_), first_word(keyword)) <= 1) return {};
+    if (edit_distance(first_word(field_), first_word(keyword), 2) <= 1) return {};
   return "; it reads like a note written without its dash: a note holds a dash (\"- note\"), "
          "else a keyword in it makes it an entry";
 }

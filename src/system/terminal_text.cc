@@ -1,5 +1,6 @@
 #include "system/terminal_text.h"
 
+#include <new>
 #include <utility>
 
 namespace scenario {
@@ -159,6 +160,25 @@ void printable_encoder::put(unsigned char byte, std::string& out) {
   count_ = 1;
 }
 
+void printable_encoder::put_all(std::string_view bytes, std::string& out) {
+  auto plain = [this](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x20 && b < 0x7F) || (b == '\n' && keep_line_ends_);
+  };
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    // Between characters and colour settings, a run of plain bytes passes
+    // as it is: a report of some hundred megabytes is mostly such runs.
+    if (count_ == 0 && colour_.empty()) {
+      const std::size_t from = i;
+      while (i < bytes.size() && plain(bytes[i])) ++i;
+      out.append(bytes.data() + from, i - from);
+      if (i == bytes.size()) break;
+    }
+    put(static_cast<unsigned char>(bytes[i++]), out);
+  }
+}
+
 void printable_encoder::finish(std::string& out) {
   flush_pending(out);
   const std::string held = std::exchange(colour_, std::string());
@@ -183,9 +203,15 @@ std::string printable(std::string_view bytes) {
 }
 
 printable_buffer::~printable_buffer() {
-  std::string rest;
-  encoder_.finish(rest);
-  target_->sputn(rest.data(), static_cast<std::streamsize>(rest.size()));
+  // What is left is a few bytes of a character or a colour setting cut
+  // short; if even they find no memory, they are dropped: a destructor
+  // that threw would end the program.
+  try {
+    std::string rest;
+    encoder_.finish(rest);
+    target_->sputn(rest.data(), static_cast<std::streamsize>(rest.size()));
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 printable_buffer::int_type printable_buffer::overflow(int_type c) {
@@ -196,7 +222,7 @@ printable_buffer::int_type printable_buffer::overflow(int_type c) {
 
 std::streamsize printable_buffer::xsputn(const char* s, std::streamsize n) {
   escaped_.clear();
-  for (std::streamsize i = 0; i < n; ++i) encoder_.put(static_cast<unsigned char>(s[i]), escaped_);
+  encoder_.put_all(std::string_view(s, static_cast<std::size_t>(n)), escaped_);
   const auto size = static_cast<std::streamsize>(escaped_.size());
   return target_->sputn(escaped_.data(), size) == size ? n : 0;
 }

@@ -44,6 +44,8 @@ class printable_encoder {
   explicit printable_encoder(bool keep_line_ends = true, bool keep_colours = false)
       : keep_line_ends_(keep_line_ends), keep_colours_(keep_colours) {}
   void put(unsigned char byte, std::string& out);
+  // The same for every byte of `bytes`, printable ASCII passed on in runs.
+  void put_all(std::string_view bytes, std::string& out);
   // What is left of a character cut short.
   void finish(std::string& out);
 

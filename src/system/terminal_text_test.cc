@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 
 namespace scenario {
@@ -67,6 +69,36 @@ TEST(Printable, AColourStreamPassesOnlyColourSettings) {
     out << "\x1B[1m";
   }
   EXPECT_EQ(plain.str(), "\\x1B[1m");
+}
+
+// Runs of plain bytes pass at once, yet the output is byte for byte that of
+// the encoder fed one byte at a time, however the input is cut.
+TEST(Printable, RunsGiveWhatSingleBytesGive) {
+  static const std::string kPieces[] = {
+      "ab",   " ",    "\n",       "\r",   "\t",       "\x1B", "[",        "1;31",
+      "m",    "\x7F", "\xC3\xA0", "\xC3", "\xE2\x82", "\xAC", "\xC2\x9B", "\xF0\x9F\x9A\x86",
+      "\xFF", "~"};
+  std::mt19937 random(26);
+  std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1), cut(0, 6);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    for (int n = 0; n < 12; ++n) bytes += kPieces[piece(random)];
+    for (bool line_ends : {false, true}) {
+      for (bool colours : {false, true}) {
+        printable_encoder one_by_one(line_ends, colours), in_runs(line_ends, colours);
+        std::string expected, got;
+        for (char c : bytes) one_by_one.put(static_cast<unsigned char>(c), expected);
+        for (size_t at = 0; at < bytes.size();) {
+          const size_t n = std::min(cut(random), bytes.size() - at);
+          in_runs.put_all(std::string_view(bytes).substr(at, n), got);
+          at += n;
+        }
+        one_by_one.finish(expected);
+        in_runs.finish(got);
+        ASSERT_EQ(got, expected) << printable(bytes);
+      }
+    }
+  }
 }
 
 TEST(Shortened, KeepsBothEndsOfALongText) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "system/platform.h"
@@ -216,6 +217,9 @@ int guarded(const std::function<int()>& command, bool json, std::ostream& out, s
   } catch (const file_error& e) {
     return fail(e.what(), kExitFile);
   } catch (const std::bad_alloc&) {
+    return fail("out of memory", kExitFile);
+  } catch (const std::length_error&) {
+    // A size past what any allocation can hold: memory runs out all the same.
     return fail("out of memory", kExitFile);
   }
 }

@@ -53,7 +53,10 @@ bool same_file(const fs::path& a, const fs::path& b) {
 void emit(const compile_report& report, const compile_options& options, const source_texts& texts,
           std::ostream& out, std::ostream& err) {
   if (options.json) {
-    out << report_json(report) << '\n';
+    json_writer w(out, 2, true);
+    write_report_json(w, report);
+    w.flush();
+    out << '\n';
     return;
   }
   print_diagnostics(err, report, {options.line_text, options.service_text}, texts, options.colour);

@@ -25,18 +25,22 @@ void print_listing(file_kind kind, const std::string& bytes, bool json, std::ost
     }
     case file_kind::table: {
       const general_table_t table = decode_general_table(bytes);
-      if (json)
-        out << general_table_json(table) << '\n';
-      else
+      if (json) {
+        write_general_table_json(out, table);
+        out << '\n';
+      } else {
         list_general_table(out, table);
+      }
       return;
     }
     case file_kind::segments: {
       const std::vector<track_segment> cells = decode_segments(bytes);
-      if (json)
-        out << segments_json(cells) << '\n';
-      else
+      if (json) {
+        write_segments_json(out, cells);
+        out << '\n';
+      } else {
         list_segments(out, cells);
+      }
       return;
     }
   }

@@ -1,6 +1,9 @@
 #include "tool/report/compile_record.h"
 
 #include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tool/report/json_writer.h"
 
 namespace scenario::tool {
 namespace {
@@ -85,13 +88,28 @@ std::optional<recorded_failure> failure_in(const json& record) {
 }  // namespace
 
 std::string compile_record_json(const compile_report& report, const set_fingerprints& files) {
-  json record = json::parse(report_json(trimmed(report)));
-  if (report.diagnostics.size() > kRecordedDiagnostics)
-    record["diagnostics_not_recorded"] = report.diagnostics.size() - record["diagnostics"].size();
-  record["compiled_files"] = {{"geometry", files.geometry.empty() ? json() : json(files.geometry)},
-                              {"table", files.table},
-                              {"segments", files.segments}};
-  return record.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  // Written straight, as the report is: a record of many diagnostics is
+  // never a tree in memory.
+  const compile_report kept = trimmed(report);
+  std::ostringstream out;
+  json_writer w(out, 2, false);
+  write_report_json(w, kept, [&](json_writer& members) {
+    members.key("compiled_files").begin_object();
+    if (files.geometry.empty())
+      members.key("geometry").null();
+    else
+      members.key("geometry").value(files.geometry);
+    members.key("segments").value(files.segments);
+    members.key("table").value(files.table);
+    members.end_object();
+    // Beside the diagnostics it counts, though ahead of them in the order
+    // the other members keep.
+    if (kept.diagnostics.size() < report.diagnostics.size())
+      members.key("diagnostics_not_recorded")
+          .value(static_cast<int64_t>(report.diagnostics.size() - kept.diagnostics.size()));
+  });
+  w.flush();
+  return out.str() + "\n";
 }
 
 set_record read_set_record(const std::optional<std::string>& record,

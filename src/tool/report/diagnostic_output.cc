@@ -2,8 +2,12 @@
 // the source line it points at and a caret under the column.
 #include <algorithm>
 #include <cstddef>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "system/windows_1252.h"
+#include "tool/report/line_index.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
@@ -16,27 +20,6 @@ const char* const kRed = "\x1b[1;31m";
 const char* const kMagenta = "\x1b[1;35m";
 const char* const kGreen = "\x1b[1;32m";
 const char* const kReset = "\x1b[0m";
-
-// Where the line that starts at `begin` ends: at its CR or LF, or at the end
-// of the text.  (find_first_of calls memchr for every byte it passes: the
-// excerpts of a few dozen warnings deep in a long text took a fifth of the
-// compile's time.)
-size_t line_end(std::string_view text, size_t begin) {
-  const auto end = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(begin), text.end(),
-                                [](char c) { return c == '\r' || c == '\n'; });
-  return static_cast<size_t>(end - text.begin());
-}
-
-// The line `line` of `text`, without its line end; nothing past the last.
-std::optional<std::string_view> nth_line(std::string_view text, int32_t line) {
-  size_t begin = 0;
-  for (int32_t n = 1; n < line; ++n) {
-    const size_t end = line_end(text, begin);
-    if (end == text.size()) return std::nullopt;
-    begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return text.substr(begin, line_end(text, begin) - begin);
-}
 
 // How a byte of the source line shows: a tab as a blank, so that the caret
 // stays under its column, a Windows-1252 character in UTF-8 as the
@@ -54,10 +37,9 @@ size_t width(const std::string& shown_byte) {
   return shown_byte.size() == 4 && shown_byte[0] == '\\' ? 4 : 1;
 }
 
-}  // namespace
-
-std::string source_excerpt(std::string_view text, int32_t line, int32_t column, bool colour) {
-  const std::optional<std::string_view> source = nth_line(text, line);
+// The excerpt of a line found already.
+std::string excerpt(std::optional<std::string_view> source, int32_t line, int32_t column,
+                    bool colour) {
   if (!source || column < 1) return {};
   const size_t at = std::min(static_cast<size_t>(column - 1), source->size());
   // A long line is cut to a window around the column.
@@ -79,9 +61,48 @@ std::string source_excerpt(std::string_view text, int32_t line, int32_t column, 
   return out + "\n";
 }
 
+// The diagnostics of one id left out of a report, past the first
+// kShownOfOneId of them.
+struct left_out {
+  std::string_view id;
+  size_t errors = 0;
+  size_t warnings = 0;
+};
+
+// "130972 more unknown-entry errors like the above are not shown ...".
+std::string left_out_note(const left_out& left) {
+  const size_t count = left.errors + left.warnings;
+  const std::string one = left.warnings == 0 ? "error" : "warning";
+  const std::string kinds = left.warnings != 0 && left.errors != 0 ? "errors and warnings"
+                            : count == 1                           ? one
+                                                                   : one + "s";
+  return "scenario-tool: note: " + std::to_string(count) + " more " + std::string(left.id) + " " +
+         kinds + (count == 1 ? " like the above is" : " like the above are") +
+         " not shown (at most " + std::to_string(kShownOfOneId) +
+         " of one id are); --format json lists them all\n";
+}
+
+}  // namespace
+
+std::string source_excerpt(std::string_view text, int32_t line, int32_t column, bool colour) {
+  return excerpt(line_index(text).line(line), line, column, colour);
+}
+
 void print_diagnostics(std::ostream& err, const compile_report& report, const source_names& names,
                        const source_texts& texts, bool colour) {
+  // Each text is indexed the first time one of its lines is quoted, and
+  // only then.
+  std::optional<line_index> line_description, train_service;
+  std::unordered_map<std::string_view, size_t> printed;  // by id
+  std::vector<left_out> left;                            // in the order first left out
   for (const diagnostic& d : report.diagnostics) {
+    if (++printed[d.id] > kShownOfOneId) {
+      auto it =
+          std::find_if(left.begin(), left.end(), [&d](const left_out& l) { return l.id == d.id; });
+      if (it == left.end()) it = left.insert(left.end(), left_out{d.id});
+      ++(d.level == severity::warning ? it->warnings : it->errors);
+      continue;
+    }
     std::string text = format_diagnostic(d, report.failure_position);
     if (colour) {
       // "place: error: message" with the place and the message in bold and
@@ -95,10 +116,12 @@ void print_diagnostics(std::ostream& err, const compile_report& report, const so
     }
     err << text << '\n';
     if (!d.file || !d.line || !d.column) continue;
-    const std::string_view source =
-        *d.file == names.line_description ? texts.line_description : texts.train_service;
-    err << source_excerpt(source, *d.line, *d.column, colour);
+    const bool first_text = *d.file == names.line_description;
+    std::optional<line_index>& lines = first_text ? line_description : train_service;
+    if (!lines) lines.emplace(first_text ? texts.line_description : texts.train_service);
+    err << excerpt(lines->line(*d.line), *d.line, *d.column, colour);
   }
+  for (const left_out& l : left) err << left_out_note(l);
   if (report.error_limit != 0)
     err << "scenario-tool: note: stopped looking for errors after " << report.error_limit
         << "; there may be more further on: mend these and check again\n";

@@ -1,15 +1,20 @@
 #include "tool/report/dump.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
+#include <sstream>
 #include <string>
+#include <variant>
 
 #include "model/fields.h"
 #include "model/positions.h"
+#include "tool/report/json_writer.h"
 #include "tool/report/text_encoding.h"
 
 namespace scenario::tool {
@@ -23,20 +28,51 @@ bool holds_point_object(const track_segment& s) {
   return false;
 }
 
+// A member of a small object, gathered with the others so that they can be
+// written in the order of their names, as dump orders them.
+struct member {
+  std::string_view name;
+  std::variant<int64_t, std::nullptr_t, std::string_view, metre_span> value;
+};
+
+void write_in_name_order(json_writer& w, std::span<member> members) {
+  std::sort(members.begin(), members.end(),
+            [](const member& a, const member& b) { return a.name < b.name; });
+  w.begin_object();
+  for (const member& m : members) {
+    w.key(m.name);
+    if (const auto* number = std::get_if<int64_t>(&m.value)) {
+      w.value(*number);
+    } else if (const auto* text = std::get_if<std::string_view>(&m.value)) {
+      w.value(*text);
+    } else if (const auto* span = std::get_if<metre_span>(&m.value)) {
+      w.begin_array();
+      w.value(span->from);
+      w.value(span->to);
+      w.end_array();
+    } else {
+      w.null();
+    }
+  }
+  w.end_object();
+}
+
 // One cell with where it stands: the position an author writes to put its
 // object there (null when it holds none an entry places by position), and
 // the metres of line it covers.
-json cell_json(size_t index, const track_segment& s) {
+void write_cell(json_writer& w, size_t index, const track_segment& s) {
   const auto i = static_cast<int64_t>(index);
   const std::optional<int64_t> at =
       holds_point_object(s) ? author_position(s.kind, i) : std::nullopt;
-  const metre_span span = segment_span(i);
-  json j = {{"index", index},
-            {"kind_name", segment_kind_name(s.kind)},
-            {"position", at ? json(*at) : json(nullptr)},
-            {"covers", {span.from, span.to}}};
-  for_each_field(kSegmentFields, [&](const auto& f) { j[std::string(f.name)] = +(s.*f.member); });
-  return j;
+  std::array<member, 4 + kSegmentFieldCount> members{
+      member{"index", i}, member{"kind_name", segment_kind_name(s.kind)},
+      member{"position", at ? decltype(member::value)(*at) : nullptr},
+      member{"covers", segment_span(i)}};
+  size_t next = 4;
+  for_each_field(kSegmentFields, [&](const auto& f) {
+    members[next++] = {f.name, int64_t{+(s.*f.member)}};
+  });
+  write_in_name_order(w, members);
 }
 
 nlohmann::json field_json(int value) { return value; }
@@ -171,30 +207,74 @@ std::string line_geometry_json(const route_plan& plan) {
   return out + "]}";
 }
 
-std::string general_table_json(const general_table_t& table) {
-  json slots = json::array();
+void write_general_table_json(std::ostream& out, const general_table_t& table) {
+  // Plain ASCII, whatever bytes the texts hold.
+  json_writer w(out, 2, true);
+  w.begin_object();
+  w.key("file").value("table");
+  w.key("slots").begin_array();
   for (int slot = 0; slot < kGeneralSlots; ++slot) {
     const general_entry& e = table[static_cast<size_t>(slot)];
-    json j = {{"slot", slot}, {"role", role_of_slot(slot, e).name}};
-    json meanings = json::object();
-    for (const slot_field& f : slot_fields(slot, e)) {
-      j[std::string(f.name)] = f.value;
-      if (!f.meaning.empty()) meanings[std::string(f.name)] = f.meaning;
+    const std::vector<slot_field> fields = slot_fields(slot, e);
+    std::array<member, 3 + kEntryFieldCount> members{};
+    size_t next = 0;
+    members[next++] = {"slot", int64_t{slot}};
+    members[next++] = {"role", role_of_slot(slot, e).name};
+    members[next++] = {"meanings", nullptr};  // written below, in its place
+    for (const slot_field& f : fields)
+      members[next++] = {f.name,
+                         f.value.is_string()
+                             ? decltype(member::value)(f.value.get_ref<const std::string&>())
+                             : decltype(member::value)(f.value.get<int64_t>())};
+    std::sort(members.begin(), members.end(),
+              [](const member& a, const member& b) { return a.name < b.name; });
+    w.begin_object();
+    for (const member& m : members) {
+      if (m.name == "meanings") {
+        std::vector<member> meanings;
+        for (const slot_field& f : fields)
+          if (!f.meaning.empty()) meanings.push_back({f.name, f.meaning});
+        write_in_name_order(w.key("meanings"), meanings);
+        continue;
+      }
+      w.key(m.name);
+      if (const auto* number = std::get_if<int64_t>(&m.value))
+        w.value(*number);
+      else
+        w.value(std::get<std::string_view>(m.value));
     }
-    j["meanings"] = meanings;
-    slots.push_back(std::move(j));
+    w.end_object();
   }
-  // Plain ASCII, whatever bytes the texts hold.
-  return json({{"file", "table"}, {"slots", slots}}).dump(2, ' ', true);
+  w.end_array();
+  w.end_object();
+  w.flush();
+}
+
+void write_segments_json(std::ostream& out, const std::vector<track_segment>& cells) {
+  // Every cell, empty ones too: a listing that left out the cells with
+  // nothing set would hide the run-out's last cells, which hold no gradient.
+  // Written cell by cell: the longest line has some twenty thousand.
+  json_writer w(out, 1, true);
+  w.begin_object();
+  w.key("cell_count").value(static_cast<int64_t>(cells.size()));
+  w.key("cells").begin_array();
+  for (size_t i = 0; i < cells.size(); ++i) write_cell(w, i, cells[i]);
+  w.end_array();
+  w.key("file").value("segments");
+  w.end_object();
+  w.flush();
+}
+
+std::string general_table_json(const general_table_t& table) {
+  std::ostringstream out;
+  write_general_table_json(out, table);
+  return out.str();
 }
 
 std::string segments_json(const std::vector<track_segment>& cells) {
-  // Every cell, empty ones too: a listing that left out the cells with
-  // nothing set would hide the run-out's last cells, which hold no gradient.
-  json list = json::array();
-  for (size_t i = 0; i < cells.size(); ++i) list.push_back(cell_json(i, cells[i]));
-  return json({{"file", "segments"}, {"cell_count", cells.size()}, {"cells", list}})
-      .dump(1, ' ', true);
+  std::ostringstream out;
+  write_segments_json(out, cells);
+  return out.str();
 }
 
 }  // namespace scenario::tool

@@ -39,6 +39,9 @@ void list_general_table(std::ostream& out, const general_table_t& table);
 void list_segments(std::ostream& out, const std::vector<track_segment>& cells);
 
 std::string line_geometry_json(const route_plan& plan);
+// Written into `out` as they are made: no tree of the listing is held.
+void write_general_table_json(std::ostream& out, const general_table_t& table);
+void write_segments_json(std::ostream& out, const std::vector<track_segment>& cells);
 std::string general_table_json(const general_table_t& table);
 std::string segments_json(const std::vector<track_segment>& cells);
 

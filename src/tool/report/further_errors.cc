@@ -80,7 +80,13 @@ struct search {
 
   // The diagnostics of one later run: its failure, said to be found after
   // passing over `entry`, and the warnings the earlier runs did not give.
-  void take(const compilation& result, const failure_site& entry, further_errors& out) {
+  void take(compilation& result, const failure_site& entry, further_errors& out) {
+    // What the first run read it has told already: its warnings are not
+    // made into diagnostics again (a text of many bad lines has as many,
+    // and up to twenty runs give them).
+    std::erase_if(result.reading.warnings, [this](const reader_warning& w) {
+      return place_of(failure_site{w.text, w.where}) <= first_failure;
+    });
     const compile_report report = make_report(records, result, names);
     for (const diagnostic& d : report.diagnostics) {
       if (d.code != 0) {

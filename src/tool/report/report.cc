@@ -1,7 +1,7 @@
 #include "tool/report/report.h"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "compile/failure_messages.h"
 #include "model/fields.h"
@@ -10,16 +10,10 @@
 #include "system/platform.h"
 #include "system/terminal_text.h"
 #include "tool/report/dump.h"
+#include "tool/report/json_writer.h"
 
 namespace scenario::tool {
 namespace {
-
-// Texts of a scenario are Windows-1252: bytes that are not UTF-8 are
-// replaced rather than refused.  Everything else is escaped, so that the
-// output is plain ASCII, whatever a terminal makes of other bytes.
-std::string dumped(const nlohmann::json& value) {
-  return value.dump(2, ' ', true, nlohmann::json::error_handler_t::replace);
-}
 
 bool is_stamp_error(int32_t code) { return code == kStampTaken || code == kCheckCodeTaken; }
 
@@ -122,8 +116,11 @@ void sort_diagnostics(std::vector<diagnostic>& diagnostics, const source_names& 
     const int text = !d.file ? 3 : *d.file == names.line_description ? 0 : !d.line ? 2 : 1;
     return std::tuple{text, d.line.value_or(0), d.column.value_or(0)};
   };
-  std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                   [&rank](const diagnostic& a, const diagnostic& b) { return rank(a) < rank(b); });
+  auto before = [&rank](const diagnostic& a, const diagnostic& b) { return rank(a) < rank(b); };
+  // The readers give their warnings mostly in order already: a report of
+  // many is then only looked through.
+  if (std::is_sorted(diagnostics.begin(), diagnostics.end(), before)) return;
+  std::stable_sort(diagnostics.begin(), diagnostics.end(), before);
 }
 
 }  // namespace
@@ -196,49 +193,101 @@ std::string format_diagnostic(const diagnostic& d, int32_t failure_position) {
   return place + ": error: " + d.message + " " + tail + ")";
 }
 
-std::string report_json(const compile_report& report) {
-  using nlohmann::json;
-  auto optional_value = [](const auto& v) { return v ? json(*v) : json(nullptr); };
-  json diagnostics = json::array();
-  for (const diagnostic& d : report.diagnostics) {
-    const bool warning = d.level == severity::warning;
-    const bool numbered = d.code != 0;
-    diagnostics.push_back(
-        {{"file", optional_value(d.file)},
-         {"line", optional_value(d.line)},
-         {"column", optional_value(d.column)},
-         {"severity", warning ? "warning" : "error"},
-         {"id", d.id},
-         {"code", numbered ? json(d.code) : json(nullptr)},
-         {"failure_code", numbered && !is_stamp_error(d.code) ? json(d.code) : json(nullptr)},
-         {"loss", d.loss},
-         {"allowed", d.allowed},
-         {"message", d.message}});
-    if (d.passed_over_line) {
-      json& further = diagnostics.back();
-      further["failure_position"] = d.positioned && d.position ? json(*d.position) : json(nullptr);
-      further["passed_over"] = {{"file", optional_value(d.passed_over_file)},
-                                {"line", *d.passed_over_line}};
-    }
+namespace {
+
+void optional_value(json_writer& w, const std::optional<std::string>& v) {
+  if (v)
+    w.value(*v);
+  else
+    w.null();
+}
+
+void optional_value(json_writer& w, const std::optional<int32_t>& v) {
+  if (v)
+    w.value(int64_t{*v});
+  else
+    w.null();
+}
+
+void code_value(json_writer& w, bool given, int32_t code) {
+  if (given)
+    w.value(int64_t{code});
+  else
+    w.null();
+}
+
+// One diagnostic, its members in the order dump sorts them.
+void write_diagnostic(json_writer& w, const diagnostic& d) {
+  const bool numbered = d.code != 0;
+  const bool further = d.passed_over_line.has_value();
+  w.begin_object();
+  w.key("allowed").value(d.allowed);
+  code_value(w.key("code"), numbered, d.code);
+  optional_value(w.key("column"), d.column);
+  code_value(w.key("failure_code"), numbered && !is_stamp_error(d.code), d.code);
+  if (further)
+    code_value(w.key("failure_position"), d.positioned && d.position, d.position.value_or(0));
+  optional_value(w.key("file"), d.file);
+  w.key("id").value(d.id);
+  optional_value(w.key("line"), d.line);
+  w.key("loss").value(d.loss);
+  w.key("message").value(d.message);
+  if (further) {
+    w.key("passed_over").begin_object();
+    optional_value(w.key("file"), d.passed_over_file);
+    w.key("line").value(int64_t{*d.passed_over_line});
+    w.end_object();
   }
-  json out = {
-      {"failure_code", report.failure_code},
-      // A failure that leaves the position as it was has none to give.
-      {"failure_position", report.failure_code == 0 || failure_has_position(report.failure_code)
-                               ? json(report.failure_position)
-                               : json(nullptr)},
-      {"stamp_error", report.stamp_error == 0 ? json(nullptr) : json(report.stamp_error)},
-      {"files", report.files},
-      {"allowed", report.allowed},
-      {"diagnostics", diagnostics}};
+  w.key("severity").value(d.level == severity::warning ? "warning" : "error");
+  w.end_object();
+}
+
+void write_strings(json_writer& w, const std::vector<std::string>& list) {
+  w.begin_array();
+  for (const std::string& s : list) w.value(s);
+  w.end_array();
+}
+
+}  // namespace
+
+void write_report_json(json_writer& w, const compile_report& report,
+                       const std::function<void(json_writer&)>& more_members) {
+  w.begin_object();
+  write_strings(w.key("allowed"), report.allowed);
+  if (more_members) more_members(w);
+  w.key("diagnostics").begin_array();
+  for (const diagnostic& d : report.diagnostics) write_diagnostic(w, d);
+  w.end_array();
   // Only when the search stopped short, so that a report without further
   // failures (and the compile record) reads as before.
-  if (report.error_limit != 0) out["error_limit"] = report.error_limit;
-  return dumped(out);
+  if (report.error_limit != 0) w.key("error_limit").value(int64_t{report.error_limit});
+  w.key("failure_code").value(int64_t{report.failure_code});
+  // A failure that leaves the position as it was has none to give.
+  code_value(w.key("failure_position"),
+             report.failure_code == 0 || failure_has_position(report.failure_code),
+             report.failure_position);
+  write_strings(w.key("files"), report.files);
+  code_value(w.key("stamp_error"), report.stamp_error != 0, report.stamp_error);
+  w.end_object();
+}
+
+std::string report_json(const compile_report& report) {
+  std::ostringstream out;
+  json_writer w(out, 2, true);
+  write_report_json(w, report);
+  w.flush();
+  return out.str();
 }
 
 std::string error_json(std::string_view what, int status) {
-  return dumped({{"error", what}, {"exit_status", status}});
+  std::ostringstream out;
+  json_writer w(out, 2, true);
+  w.begin_object();
+  w.key("error").value(what);
+  w.key("exit_status").value(int64_t{status});
+  w.end_object();
+  w.flush();
+  return out.str();
 }
 
 }  // namespace scenario::tool

@@ -5,7 +5,9 @@
 #ifndef SCENARIO_TOOL_REPORT_H_
 #define SCENARIO_TOOL_REPORT_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,6 +17,7 @@
 #include "compile/compilation.h"
 #include "compile/explanations.h"
 #include "model/records.h"
+#include "tool/report/json_writer.h"
 
 namespace scenario::tool {
 
@@ -91,8 +94,14 @@ struct source_texts {
   std::string_view train_service;
 };
 
+// Diagnostics of one id the text form shows at most: past them, one note
+// counts the rest.  A text with a few hundred thousand bad lines is then
+// still a report a person can read, and the JSON form holds every one.
+inline constexpr size_t kShownOfOneId = 100;
+
 // Every diagnostic, each followed by its source line and a caret under the
-// column; coloured as compilers do when `colour` is set.
+// column, up to kShownOfOneId of one id; coloured as compilers do when
+// `colour` is set.
 void print_diagnostics(std::ostream& err, const compile_report& report, const source_names& names,
                        const source_texts& texts, bool colour);
 
@@ -108,6 +117,12 @@ std::string source_excerpt(std::string_view text, int32_t line, int32_t column, 
 // "passed_over" ({"file", "line"}), and "error_limit" says where the search
 // for them stopped when it did.
 std::string report_json(const compile_report& report);
+// The same, written into `w` as it goes: a report of any number of
+// diagnostics is never held whole.  `more_members` may add members whose
+// names sort between "allowed" and "diagnostics" (the compile record's
+// "compiled_files"), which keeps the members in dump's order.
+void write_report_json(json_writer& w, const compile_report& report,
+                       const std::function<void(json_writer&)>& more_members = {});
 
 // {"error": what, "exit_status": status}: a failure that ended a command
 // before it had anything else to say.

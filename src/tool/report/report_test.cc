@@ -265,6 +265,98 @@ TEST(Report, StampErrorDescribesCellOneAsDumpLabelsIt) {
       << r.diagnostics[0].message;
 }
 
+// A text of many bad lines stays readable: a hundred of each id, in their
+// places, then one note for each id that had more; the note of an
+// unfinished search for errors comes last.
+TEST(PrintDiagnostics, ShowsAHundredOfEachIdThenCountsTheRest) {
+  std::string text;
+  for (int line = 1; line <= 400; ++line) text += "entry " + std::to_string(line) + "\r\n";
+  compilation c;
+  auto warn = [&c](int32_t line, std::string_view id) {
+    c.reading.warnings.push_back({source_kind::line_description, {line, 1}, id, "what happened"});
+  };
+  for (int32_t line = 1; line <= 250; ++line) warn(line, "unknown-entry");
+  for (int32_t line = 251; line <= 351; ++line) warn(line, "value-wrapped");
+  for (int32_t line : {5, 260, 399}) warn(line, "overridden");
+  compile_report r = make_report(scenario_records{}, c, kNames);
+  r.error_limit = 20;
+  std::ostringstream err;
+  print_diagnostics(err, r, kNames, {text, ""}, false);
+  const std::string out = err.str();
+  auto count = [&out](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = out.find(what); at != std::string::npos; at = out.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("[unknown-entry]\n"), 100u);
+  EXPECT_EQ(count("[value-wrapped]\n"), 100u);
+  EXPECT_EQ(count("[overridden]\n"), 3u);
+  // The excerpts are those of the lines shown, the last one too.
+  EXPECT_NE(out.find(" 100 | entry 100\n"), std::string::npos);
+  EXPECT_EQ(out.find(" 101 | entry 101\n"), std::string::npos);
+  EXPECT_NE(out.find(" 399 | entry 399\n"), std::string::npos);
+  const std::string notes =
+      "scenario-tool: note: 150 more unknown-entry errors like the above are not shown (at most "
+      "100 of one id are); --format json lists them all\n"
+      "scenario-tool: note: 1 more value-wrapped warning like the above is not shown (at most 100 "
+      "of one id are); --format json lists them all\n"
+      "scenario-tool: note: stopped looking for errors after 20; there may be more further on: "
+      "mend these and check again\n";
+  ASSERT_GE(out.size(), notes.size());
+  EXPECT_EQ(out.substr(out.size() - notes.size()), notes);
+  // What is not shown still counts.
+  EXPECT_EQ(error_count(r), 250u);
+  EXPECT_EQ(warning_count(r), 104u);
+}
+
+// The report is written as it goes, yet reads exactly as the tree of it
+// that dump wrote: members sorted, two blanks a level, plain ASCII.
+TEST(Report, JsonKeepsTheLayoutOfTheTree) {
+  compilation c = with_warning(source_kind::train_service, 9, 1, "unknown-entry");
+  c.reading.warnings.push_back(
+      {source_kind::line_description, {7, 2}, "overridden", "\"Citt\xC3\xA0\" \x01 \xFF"});
+  c.reading.site = failure_site{source_kind::train_service, {4, 1}};
+  compile_report r = make_report(failed(16, 1000), c, {"A\xE0_linea.txt", "A_T-.txt"});
+  diagnostic further = r.diagnostics[1];
+  further.position = 2000;
+  further.passed_over_file = "A_T-.txt";
+  further.passed_over_line = 4;
+  r.diagnostics.push_back(further);
+  r.diagnostics.push_back({std::nullopt, std::nullopt, std::nullopt, kStampTaken, "taken",
+                           severity::error, std::to_string(kStampTaken)});
+  r.stamp_error = kStampTaken;
+  r.files = {"out/A_linea.dat"};
+  r.allowed = {"value-wrapped"};
+  for (int32_t limit : {0, 20}) {
+    r.error_limit = limit;
+    using nlohmann::json;
+    json diagnostics = json::array();
+    for (const diagnostic& d : r.diagnostics) {
+      auto optional = [](const auto& v) { return v ? json(*v) : json(nullptr); };
+      const bool numbered = d.code != 0;
+      json j = {{"file", optional(d.file)},
+                {"line", optional(d.line)},
+                {"column", optional(d.column)},
+                {"severity", d.level == severity::warning ? "warning" : "error"},
+                {"id", d.id},
+                {"code", numbered ? json(d.code) : json(nullptr)},
+                {"failure_code", numbered && d.code != kStampTaken ? json(d.code) : json(nullptr)},
+                {"loss", d.loss},
+                {"allowed", d.allowed},
+                {"message", d.message}};
+      if (d.passed_over_line) {
+        j["failure_position"] = *d.position;
+        j["passed_over"] = {{"file", *d.passed_over_file}, {"line", *d.passed_over_line}};
+      }
+      diagnostics.push_back(j);
+    }
+    json tree = {{"failure_code", 16}, {"failure_position", 1000}, {"stamp_error", kStampTaken},
+                 {"files", r.files},   {"allowed", r.allowed},     {"diagnostics", diagnostics}};
+    if (limit != 0) tree["error_limit"] = limit;
+    EXPECT_EQ(report_json(r), tree.dump(2, ' ', true, json::error_handler_t::replace));
+  }
+}
+
 TEST(SourceExcerpt, LineAndCaretUnderTheColumn) {
   struct excerpt_case {
     std::string_view text;
