@@ -75,7 +75,10 @@ std::string to_utf8(std::string_view windows_1252) {
   return out;
 }
 
-document_text::document_text(std::string_view utf8) : bytes_(to_windows_1252(utf8, unencodables_)) {
+document_text::document_text(std::string_view utf8) {
+  // In the body: the list of characters without a byte is filled as the
+  // bytes are made.
+  bytes_ = to_windows_1252(utf8, unencodables_);
   index_lines();
 }
 
