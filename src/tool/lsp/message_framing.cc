@@ -71,9 +71,10 @@ void message_framer::end_of_header_line() {
     line_.clear();
     // Blank lines before any field (a body that ran short leaves its line
     // end behind) are passed over.
-    if (length_ >= 0 || !fault_.empty()) end_of_header();
+    if (std::exchange(in_header_, false)) end_of_header();
     return;
   }
+  in_header_ = true;
   const std::string folded = lower(line);
   // What a body shorter than its stated length leaves behind runs into the
   // next header: start again at its length field.

@@ -48,7 +48,8 @@ class message_framer {
   std::size_t largest_;
   std::string line_;
   bool line_too_long_ = false;
-  std::string fault_;  // of the header being read
+  bool in_header_ = false;  // a header line has come since the last frame
+  std::string fault_;       // of the header being read
   long long length_ = -1;
   std::size_t remaining_ = 0;
   std::string body_;
