@@ -322,6 +322,25 @@ TEST_F(Server, ACharacterWithoutAWindows1252ByteIsAnEncodingWarningAtItsPlace) {
   EXPECT_EQ(found[0]["range"]["end"]["character"], column + 2);  // two UTF-16 units
 }
 
+TEST_F(Server, AnotherLineTheMessageNamesIsRelatedInformation) {
+  initialize();
+  open(kLineName, editor_text(dati_linea()));
+  // MONZA (line 18) leaves at 0:20, before SESTO SAN GIOVANNI (line 17) at 0:34.
+  open(kServiceName, replaced(editor_text(dati_treno()), "0,38, 0, MONZA", "0,20, 0, MONZA"));
+  s_.compile_and_publish_all();
+  const json found = diagnostics(kServiceName);
+  ASSERT_EQ(found.size(), 1u) << found.dump();
+  EXPECT_EQ(found[0]["code"], "times-backwards");
+  const json& related = found[0]["relatedInformation"];
+  ASSERT_EQ(related.size(), 2u) << found.dump();
+  EXPECT_EQ(related[1]["location"]["uri"], uri(kServiceName));
+  const std::string sesto =
+      "stazione,    7100, 12,  300,  0, 0, 0,  1,1,0,  4,1,1,   30,   0,34, 0, SESTO SAN GIOVANNI";
+  EXPECT_EQ(related[1]["location"]["range"],
+            json({{"start", {{"line", 16}, {"character", 0}}},
+                  {"end", {{"line", 16}, {"character", sesto.size()}}}}));
+}
+
 TEST_F(Server, HoverOnAWarningsPlaceExplainsIt) {
   initialize();
   open(kLineName, editor_text(dati_linea()));
