@@ -361,31 +361,36 @@ std::vector<text_diagnostic> server::encoding_diagnostics(const document& d) con
   return out;
 }
 
-compiled_group server::compile(const group& g) const {
+// A service text whose line description is nowhere: a note saying which
+// file was looked for, and what its own characters earn.
+compiled_group server::compile_alone(const document& d,
+                                     const std::vector<std::string>& looked_for) const {
+  std::string names;
+  for (const std::string& n : looked_for) names += (names.empty() ? "" : " or ") + n;
   compiled_group out;
-  if (g.alone != nullptr) {
-    std::string names;
-    for (const std::string& n : g.looked_for) names += (names.empty() ? "" : " or ") + n;
-    text_diagnostic info{{{0, 0}, {0, 0}},
-                         level::information,
-                         "no-partner",
-                         names.empty() ? "not named <line>_<train>-.txt: no line description to "
-                                         "compile it with"
-                                       : "no line description " + names +
-                                             " beside it: it is compiled with its line "
-                                             "description",
-                         {}};
-    out.diagnostics[g.alone->uri] = {info};
-    out.versions[g.alone->uri] = g.alone->version;
-    auto& list = out.diagnostics[g.alone->uri];
-    const std::vector<text_diagnostic> enc = encoding_diagnostics(*g.alone);
-    list.insert(list.end(), enc.begin(), enc.end());
-    out.published[g.alone->uri] = json::array();
-    for (const text_diagnostic& d : list)
-      out.published[g.alone->uri].push_back(diagnostic_json(
-          frame_of(*g.alone), d, [](const related_place&) { return std::nullopt; }));
-    return out;
-  }
+  std::vector<text_diagnostic>& list = out.diagnostics[d.uri];
+  list.push_back({{{0, 0}, {0, 0}},
+                  level::information,
+                  "no-partner",
+                  names.empty() ? "not named <line>_<train>-.txt: there is no line description "
+                                  "to compile it with"
+                                : "no line description " + names +
+                                      " beside it, open or on disk: a train service text is "
+                                      "compiled with its line description",
+                  {}});
+  const std::vector<text_diagnostic> enc = encoding_diagnostics(d);
+  list.insert(list.end(), enc.begin(), enc.end());
+  json& published = out.published[d.uri] = json::array();
+  for (const text_diagnostic& t : list)
+    published.push_back(
+        diagnostic_json(frame_of(d), t, [](const related_place&) { return std::nullopt; }));
+  out.versions[d.uri] = d.version;
+  return out;
+}
+
+compiled_group server::compile(const group& g) const {
+  if (g.alone != nullptr) return compile_alone(*g.alone, g.looked_for);
+  compiled_group out;
   const auto line_doc = documents_.find(g.line_uri);
   const document_text disk_line =
       line_doc == documents_.end() ? document_text::of_bytes(*g.line_bytes) : document_text();

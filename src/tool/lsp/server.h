@@ -103,6 +103,7 @@ class server {
 
   group group_of(const document& d) const;
   compiled_group compile(const group& g) const;
+  compiled_group compile_alone(const document& d, const std::vector<std::string>& looked_for) const;
   std::vector<text_diagnostic> encoding_diagnostics(const document& d) const;
 
   document* find(const json& params);
