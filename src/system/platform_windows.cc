@@ -205,6 +205,9 @@ std::vector<std::string> program_arguments(int argc, char** argv) {
 }
 
 void set_up_console() {
+  // Standard input as bytes too: the language server's messages count their
+  // bytes, a CR among them included.
+  _setmode(_fileno(stdin), _O_BINARY);
   set_up(std::cout, stdout, STD_OUTPUT_HANDLE);
   set_up(std::cerr, stderr, STD_ERROR_HANDLE);
 }

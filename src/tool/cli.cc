@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <iostream>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -13,6 +14,7 @@
 #include "tool/commands/dump_command.h"
 #include "tool/commands/explain_command.h"
 #include "tool/commands/identifiers.h"
+#include "tool/commands/lsp_command.h"
 #include "tool/commands/plot_command.h"
 #include "tool/commands/template_command.h"
 #include "tool/commands/view_command.h"
@@ -203,6 +205,24 @@ struct decompile_flags {
   }
 };
 
+// `lsp [--log FILE]`.
+struct lsp_flags {
+  lsp_options options;
+  std::string log;
+  CLI::Option* log_flag = nullptr;
+
+  CLI::App* add_to(CLI::App& tool) {
+    CLI::App* command = tool.add_subcommand(
+        "lsp", "serve an editor as a language server on standard input and output");
+    log_flag = command->add_option("--log", log, "append what the server notes to FILE");
+    return command;
+  }
+  lsp_options finish() {
+    if (log_flag->count() > 0) options.log = log;
+    return options;
+  }
+};
+
 // Runs a command, turning the tool's own errors into messages and statuses.
 int guarded(const std::function<int()>& command, bool json, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& what, int status) {
@@ -255,6 +275,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   dump_flags dump_f;
   picture_flags plot_f, view_f;
   decompile_flags decompile_f;
+  lsp_flags lsp_f;
   auto run_guarded = [&](auto run, bool json) { return guarded(run, json, out, err); };
   const command_row commands[] = {
       {template_f.add_to(app),
@@ -291,6 +312,12 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {decompile_f.add_to(app),
        [&] {
          return run_guarded([&] { return run_decompile(decompile_f.finish(), out, err); }, false);
+       }},
+      // The protocol's bytes go to the standard streams as they are: framed
+      // JSON, never text for a terminal.
+      {lsp_f.add_to(app),
+       [&] {
+         return run_guarded([&] { return run_lsp(lsp_f.finish(), std::cin, std::cout); }, false);
        }},
   };
 
