@@ -133,6 +133,13 @@ describe('the client', () => {
     assert.ok(resolved.startsWith(inPackage('node_modules')), resolved);
   });
 
+  test('leaves the tests and the tools that build and test it out of the package', () => {
+    for (const file of ['test', 'node_modules/@vscode/vsce', 'node_modules/vscode-textmate',
+                        'node_modules/vscode-oniguruma']) {
+      assert.ok(!fs.existsSync(inPackage(file)), `${file} is in the package`);
+    }
+  });
+
   test('finds the server from the setting, else on PATH, else beside the extension', () => {
     const onPath = path.join(scratch, 'on-path');
     const beside = path.join(scratch, 'beside');
