@@ -11,6 +11,8 @@ const {LanguageClient, TransportKind} = require('vscode-languageclient/node');
 const PROGRAM = process.platform === 'win32' ? 'scenario-tool.exe' : 'scenario-tool';
 let client;
 
+const settings = () => vscode.workspace.getConfiguration('scenarioTexts');
+
 function isProgram(file) {
   try {
     return fs.statSync(file).isFile();
@@ -22,7 +24,7 @@ function isProgram(file) {
 // The program named by the setting; else the one on PATH, which the author
 // updates with the rest of the tool; else the one shipped beside the extension.
 function serverPath(context) {
-  const configured = vscode.workspace.getConfiguration('scenarioTexts').get('serverPath', '');
+  const configured = settings().get('serverPath', '');
   if (configured) return configured;
   for (const dir of (process.env.PATH || '').split(path.delimiter)) {
     if (dir && isProgram(path.join(dir, PROGRAM))) return path.join(dir, PROGRAM);
@@ -50,7 +52,12 @@ async function activate(context) {
       {scheme: 'untitled', language: 'scenario-service'},
     ],
     initializationOptions: {
-      inlayHints: vscode.workspace.getConfiguration('scenarioTexts').get('inlayHints', false),
+      inlayHints: settings().get('inlayHints', false),
+    },
+    middleware: {
+      // The field names before the values are asked for by the author only.
+      provideInlayHints: (document, range, token, next) =>
+          settings().get('inlayHints', false) ? next(document, range, token) : [],
     },
     synchronize: {
       // A partner text changed on disk changes what the open one compiles to.
@@ -73,4 +80,8 @@ async function deactivate() {
   if (client) await client.stop();
 }
 
-module.exports = {activate, deactivate, serverPath};
+module.exports = {
+  activate,
+  deactivate,
+  serverPath
+};

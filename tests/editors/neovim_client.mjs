@@ -21,15 +21,17 @@ const SOURCE = path.resolve(HERE, '..', '..');
 const CONFIG = path.join(SOURCE, 'editors', 'nvim', 'scenario.lua');
 const DOCS = path.join(SOURCE, 'docs', 'editors.md');
 const TOOL = process.env.SCENARIO_TOOL;
-const ARTEFACTS = process.env.EDITOR_ARTEFACTS || path.join(os.tmpdir(), 'scenario-editor-artefacts');
+const ARTEFACTS =
+    process.env.EDITOR_ARTEFACTS || path.join(os.tmpdir(), 'scenario-editor-artefacts');
 if (!TOOL) throw new Error('SCENARIO_TOOL must name the scenario-tool executable (CTest sets it)');
 
 // The configuration a reader copies from the guide is the one tested.
 function checkGuideShowsConfiguration() {
   const config = fs.readFileSync(CONFIG, 'utf8');
   const blocks = [...fs.readFileSync(DOCS, 'utf8').matchAll(/```lua\n([\s\S]*?)```/g)];
-  assert.ok(blocks.some((b) => b[1] === config),
-            `docs/editors.md must show ${path.relative(SOURCE, CONFIG)} verbatim in a lua block`);
+  assert.ok(
+      blocks.some((b) => b[1] === config),
+      `docs/editors.md must show ${path.relative(SOURCE, CONFIG)} verbatim in a lua block`);
 }
 
 // Every part of `expected` is in `actual`: objects key by key, arrays
@@ -79,7 +81,8 @@ function main() {
     console.log('SKIPPED: nvim is not installed (make test-deps installs it)');
     process.exit(77);
   }
-  const expectations = JSON.parse(fs.readFileSync(path.join(HERE, 'neovim_expectations.json'), 'utf8'));
+  const expectations =
+      JSON.parse(fs.readFileSync(path.join(HERE, 'neovim_expectations.json'), 'utf8'));
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'scenario-nvim-test-'));
   try {
     const texts = writeTexts(path.join(scratch, 'texts'), expectations.fault);
@@ -87,29 +90,36 @@ function main() {
     const result = path.join(ARTEFACTS, 'neovim-result.json');
     fs.rmSync(result, {force: true});
     const serverDir = process.env.NVIM_SERVER_DIR || path.dirname(path.resolve(TOOL));
-    const run = spawnSync('nvim', ['--headless', '--clean', '-n', '-i', 'NONE', '-u', CONFIG,
-                                   '-c', `luafile ${path.join(HERE, 'neovim_client.lua')}`], {
-      cwd: path.dirname(texts.service),
-      encoding: 'utf8',
-      timeout: 120000,
-      env: {
-        ...process.env,
-        PATH: [serverDir, process.env.PATH].join(path.delimiter),
-        HOME: scratch,
-        XDG_CONFIG_HOME: path.join(scratch, 'config'),
-        XDG_DATA_HOME: path.join(scratch, 'data'),
-        XDG_STATE_HOME: path.join(scratch, 'state'),
-        // Neovim's log of the language client stays with the answers.
-        XDG_CACHE_HOME: path.join(ARTEFACTS, 'neovim-cache'),
-        NVIM_LINE_TEXT: texts.line,
-        NVIM_SERVICE_TEXT: texts.service,
-        NVIM_FAULT_LINE: String(texts.faultLine),
-        NVIM_FAULT_COLUMN: String(texts.faultColumn),
-        NVIM_RESULT: result,
-      },
-    });
-    assert.ok(fs.existsSync(result),
-              `Neovim wrote no result (status ${run.status}, ${run.error || ''}):\n${run.stdout}\n${run.stderr}`);
+    const run = spawnSync(
+        'nvim',
+        [
+          '--headless', '--clean', '-n', '-i', 'NONE', '-u', CONFIG, '-c',
+          `luafile ${path.join(HERE, 'neovim_client.lua')}`
+        ],
+        {
+          cwd: path.dirname(texts.service),
+          encoding: 'utf8',
+          timeout: 120000,
+          env: {
+            ...process.env,
+            PATH: [serverDir, process.env.PATH].join(path.delimiter),
+            HOME: scratch,
+            XDG_CONFIG_HOME: path.join(scratch, 'config'),
+            XDG_DATA_HOME: path.join(scratch, 'data'),
+            XDG_STATE_HOME: path.join(scratch, 'state'),
+            // Neovim's log of the language client stays with the answers.
+            XDG_CACHE_HOME: path.join(ARTEFACTS, 'neovim-cache'),
+            NVIM_LINE_TEXT: texts.line,
+            NVIM_SERVICE_TEXT: texts.service,
+            NVIM_FAULT_LINE: String(texts.faultLine),
+            NVIM_FAULT_COLUMN: String(texts.faultColumn),
+            NVIM_RESULT: result,
+          },
+        });
+    assert.ok(
+        fs.existsSync(result),
+        `Neovim wrote no result (status ${run.status}, ${run.error || ''}):\n${run.stdout}\n${
+            run.stderr}`);
     const got = JSON.parse(fs.readFileSync(result, 'utf8'));
     assert.equal(got.error, undefined, `the harness failed inside Neovim (${result})`);
     const problems = mismatches(got, expectations.expected);

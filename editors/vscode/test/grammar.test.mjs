@@ -23,7 +23,8 @@ try {
   vsctm = require('vscode-textmate');
   oniguruma = require('vscode-oniguruma');
 } catch (e) {
-  throw new Error(`vscode-textmate is missing: run "npm ci" in editors/vscode (make test does): ${e}`);
+  throw new Error(
+      `vscode-textmate is missing: run "npm ci" in editors/vscode (make test does): ${e}`);
 }
 
 const SCOPES = {
@@ -37,8 +38,8 @@ const SCOPES = {
 
 // The grammars as VS Code finds them: through the manifest's contributions.
 const manifest = JSON.parse(fs.readFileSync(path.join(EXTENSION, 'package.json'), 'utf8'));
-const grammarFiles = new Map(
-    manifest.contributes.grammars.map((g) => [g.scopeName, path.join(EXTENSION, g.path)]));
+const grammarFiles =
+    new Map(manifest.contributes.grammars.map((g) => [g.scopeName, path.join(EXTENSION, g.path)]));
 const languageScope = new Map(
     manifest.contributes.grammars.filter((g) => g.language).map((g) => [g.language, g.scopeName]));
 
@@ -92,8 +93,9 @@ const has = (scopes, kind) => (scopes || []).includes(SCOPES[kind]);
 function assertSpan({line, scopes}, from, to, kind, where) {
   for (let i = from; i < to; i++) {
     if (/\s/.test(line[i])) continue;
-    assert.ok(has(scopes[i], kind),
-              `${where}: "${line}" column ${i} ("${line[i]}") is not ${kind}: ${scopes[i]}`);
+    assert.ok(
+        has(scopes[i], kind),
+        `${where}: "${line}" column ${i} ("${line[i]}") is not ${kind}: ${scopes[i]}`);
   }
 }
 
@@ -178,28 +180,36 @@ const SAMPLES = [
   ['scenario-line', 'sfondo uno, 3', ['sfondo uno', 'keyword'], ['3', 'number']],
   // The general keywords are read in lower case only.
   ['scenario-line', 'Sfondo Uno, 3', ['Sfondo Uno', '!keyword']],
-  ['scenario-line', 'cartello indicatore, 1000, "Km 12, fine"',
-   ['cartello indicatore', 'keyword'], ['Km 12, fine', 'quoted'], ['12', '!number']],
-  ['scenario-line', 'cartello indicatore, 1000, Stazione di Lecco',
-   ['Stazione di Lecco', 'text']],
+  [
+    'scenario-line', 'cartello indicatore, 1000, "Km 12, fine"', ['cartello indicatore', 'keyword'],
+    ['Km 12, fine', 'quoted'], ['12', '!number']
+  ],
+  ['scenario-line', 'cartello indicatore, 1000, Stazione di Lecco', ['Stazione di Lecco', 'text']],
   ['scenario-line', 'indicatori_vmax,  1000,  90,  ,  ,  0', ['90', 'number'], ['0', 'number']],
-  ['scenario-line', 'ripetizione segnali 9 codici, 0, 52000',
-   ['ripetizione segnali 9 codici', 'keyword'], ['9', '!number']],
+  [
+    'scenario-line', 'ripetizione segnali 9 codici, 0, 52000',
+    ['ripetizione segnali 9 codici', 'keyword'], ['9', '!number']
+  ],
   // A keyword of the other text is no entry of this one.
   ['scenario-line', 'segnale, 1450, 2', ['segnale', '!keyword']],
   ['scenario-service', 'pendenza, 0, 0', ['pendenza', '!keyword']],
   ['scenario-line', 'pendneza, 0, 0', ['pendneza', '!keyword'], ['0', 'number']],
   // A dash makes a comment even of a field that holds a keyword or brackets.
-  ['scenario-line', '- pendenza 24000 is the summit', ['pendenza', 'comment'],
-   ['24000', '!number']],
+  [
+    'scenario-line', '- pendenza 24000 is the summit', ['pendenza', 'comment'], ['24000', '!number']
+  ],
   ['scenario-line', '-- [curve]', ['[curve]', 'comment'], ['curve', '!section']],
   ['scenario-line', '  [montagne]', ['montagne', 'section']],
   // A comment holds no comma: the reader examines what follows one.
   ['scenario-line', '-- note, 300', ['note', 'comment'], ['300', 'number']],
-  ['scenario-service', 'Stazione,  4000,  4,  500, 0, 0,25, 0, CARNATE - USMATE',
-   ['Stazione', 'keyword'], ['CARNATE - USMATE', 'text'], ['CARNATE', '!comment']],
-  ['scenario-service', 'orologio,    0               24            30 ',
-   ['orologio', 'keyword'], ['24', 'number'], ['30', 'number']],
+  [
+    'scenario-service', 'Stazione,  4000,  4,  500, 0, 0,25, 0, CARNATE - USMATE',
+    ['Stazione', 'keyword'], ['CARNATE - USMATE', 'text'], ['CARNATE', '!comment']
+  ],
+  [
+    'scenario-service', 'orologio,    0               24            30 ', ['orologio', 'keyword'],
+    ['24', 'number'], ['30', 'number']
+  ],
   ['scenario-service', 'massa frenata in percentuale, 125', ['massa frenata', 'keyword']],
   ['scenario-service', 'massa, 125', ['massa', '!keyword']],
   ['scenario-service', 'velocità, 0, 90', ['velocità', 'keyword']],
@@ -223,8 +233,8 @@ describe('lines an author writes', () => {
   }
 
   test('a quoted text runs over the line end to its closing quote', () => {
-    const lines = tokenize('scenario-line',
-                           'cartello indicatore, 1000, "Km 12\r\npendenza, 0\r\nfine", 5\r\n');
+    const lines = tokenize(
+        'scenario-line', 'cartello indicatore, 1000, "Km 12\r\npendenza, 0\r\nfine", 5\r\n');
     assertSpan(lines[1], 0, lines[1].line.length, 'quoted', 'second line');
     assertNoScope(lines[1], 0, lines[1].line.length, 'keyword', 'second line');
     assertSpan(lines[2], 0, 4, 'quoted', 'third line');

@@ -26,9 +26,11 @@ before(() => {
   if (!vsix) {
     vsix = path.join(scratch, 'scenario-texts.vsix');
     const vsce = path.join(EXTENSION, 'node_modules', '.bin', 'vsce');
-    assert.ok(fs.existsSync(vsce), 'vsce is missing: run "npm ci" in editors/vscode (make test does)');
-    execFileSync(vsce, ['package', '--allow-missing-repository', '--skip-license', '--out', vsix],
-                 {cwd: EXTENSION, stdio: ['ignore', 'ignore', 'inherit']});
+    assert.ok(
+        fs.existsSync(vsce), 'vsce is missing: run "npm ci" in editors/vscode (make test does)');
+    execFileSync(
+        vsce, ['package', '--allow-missing-repository', '--skip-license', '--out', vsix],
+        {cwd: EXTENSION, stdio: ['ignore', 'ignore', 'inherit']});
   }
   execFileSync('unzip', ['-q', vsix, '-d', unpacked]);
   manifest = JSON.parse(fs.readFileSync(path.join(unpacked, 'extension', 'package.json'), 'utf8'));
@@ -50,10 +52,9 @@ describe('the manifest', () => {
   });
 
   test('declares both kinds of text by file name, each with its grammar', () => {
-    const patterns = Object.fromEntries(
-        manifest.contributes.languages.map((l) => [l.id, l.filenamePatterns]));
-    assert.deepEqual(patterns,
-                     {'scenario-line': ['*_linea.txt'], 'scenario-service': ['*-.txt']});
+    const patterns =
+        Object.fromEntries(manifest.contributes.languages.map((l) => [l.id, l.filenamePatterns]));
+    assert.deepEqual(patterns, {'scenario-line': ['*_linea.txt'], 'scenario-service': ['*-.txt']});
     for (const language of manifest.contributes.languages) {
       assert.ok(fs.existsSync(inPackage(language.configuration)), language.configuration);
     }
@@ -69,8 +70,8 @@ describe('the manifest', () => {
       const grammar = manifest.contributes.grammars.find((g) => g.language === id);
       assert.ok(grammar, `no grammar for ${id}`);
       // Whatever a grammar includes from another must be packed too.
-      const included = JSON.stringify(scopes.get(grammar.scopeName))
-                           .match(/"include":"source\.[^"#]+/g) || [];
+      const included =
+          JSON.stringify(scopes.get(grammar.scopeName)).match(/"include":"source\.[^"#]+/g) || [];
       for (const include of included) {
         assert.ok(scopes.has(include.slice('"include":"'.length)), `${id}: ${include}`);
       }
@@ -79,8 +80,9 @@ describe('the manifest', () => {
 
   test('reads and writes both kinds of text as Windows-1252', () => {
     for (const id of ['scenario-line', 'scenario-service']) {
-      assert.equal(manifest.contributes.configurationDefaults[`[${id}]`]['files.encoding'],
-                   'windows1252', id);
+      assert.equal(
+          manifest.contributes.configurationDefaults[`[${id}]`]['files.encoding'], 'windows1252',
+          id);
     }
   });
 
@@ -89,8 +91,9 @@ describe('the manifest', () => {
     assert.equal(settings['scenarioTexts.serverPath'].type, 'string');
     assert.equal(settings['scenarioTexts.serverPath'].default, '');
     assert.equal(settings['scenarioTexts.inlayHints'].type, 'boolean');
-    assert.deepEqual(manifest.activationEvents.sort(),
-                     ['onLanguage:scenario-line', 'onLanguage:scenario-service']);
+    assert.deepEqual(
+        manifest.activationEvents.sort(),
+        ['onLanguage:scenario-line', 'onLanguage:scenario-service']);
   });
 });
 
@@ -101,18 +104,27 @@ function fakeVscode(settings) {
   const base = {
     workspace: {
       getConfiguration: () => ({get: (key, fallback) => settings[key] ?? fallback}),
+      createFileSystemWatcher: (glob) => ({glob}),
+      onDidChangeConfiguration: () => ({dispose() {}}),
     },
+    window: {showErrorMessage: (message) => base.errors.push(message)},
+    errors: [],
   };
   return new Proxy(base, {
     get: (target, name) => (name in target ? target[name] : anyClass()),
   });
 }
 
-function loadClient(settings) {
+// The extension's entry with the stand-in for VS Code; `languageClient`, if
+// given, stands in for vscode-languageclient/node too.
+function loadClient(settings, languageClient) {
   const Module = require('node:module');
   const load = Module._load;
+  const vscode = fakeVscode(settings);
   Module._load = function(request, ...rest) {
-    return request === 'vscode' ? fakeVscode(settings) : load.call(this, request, ...rest);
+    if (request === 'vscode') return vscode;
+    if (request === 'vscode-languageclient/node' && languageClient) return languageClient;
+    return load.call(this, request, ...rest);
   };
   try {
     const entry = inPackage(manifest.main);
@@ -134,11 +146,42 @@ describe('the client', () => {
   });
 
   test('leaves the tests and the tools that build and test it out of the package', () => {
-    for (const file of ['test', 'node_modules/@vscode/vsce', 'node_modules/vscode-textmate',
-                        'node_modules/vscode-oniguruma']) {
+    for (const file
+             of ['test', 'node_modules/@vscode/vsce', 'node_modules/vscode-textmate',
+                 'node_modules/vscode-oniguruma']) {
       assert.ok(!fs.existsSync(inPackage(file)), `${file} is in the package`);
     }
   });
+
+  test(
+      'starts "scenario-tool lsp" for both kinds of text, inlay hints only when asked',
+      async () => {
+        for (const inlayHints of [false, true]) {
+          const started = [];
+          const languageClient = {
+            TransportKind: {stdio: 0},
+            LanguageClient: class {
+              constructor(id, name, server, options) {
+                Object.assign(this, {id, server, options});
+              } start() {
+                started.push(this);
+              }
+            },
+          };
+          const client =
+              loadClient({serverPath: '/opt/tool/scenario-tool', inlayHints}, languageClient);
+          await client.activate({extensionPath: scratch, subscriptions: []});
+          assert.equal(started.length, 1);
+          const [{server, options}] = started;
+          assert.deepEqual([server.command, server.args], ['/opt/tool/scenario-tool', ['lsp']]);
+          assert.deepEqual(
+              [...new Set(options.documentSelector.map((s) => s.language))].sort(),
+              ['scenario-line', 'scenario-service']);
+          const hints =
+              await options.middleware.provideInlayHints('doc', 'range', null, () => ['a hint']);
+          assert.deepEqual(hints, inlayHints ? ['a hint'] : [], `inlayHints ${inlayHints}`);
+        }
+      });
 
   test('finds the server from the setting, else on PATH, else beside the extension', () => {
     const onPath = path.join(scratch, 'on-path');
