@@ -64,6 +64,11 @@ std::string reason(DWORD error) {
   throw file_error(std::string(verb) + " " + shown(path) + ": " + reason(error));
 }
 
+// Renames `from` over `to`.  Access refused is tried again for about a
+// second: the system (and Wine) refuse a file for a moment after another
+// process has let go of it; a file held open for good is still refused.
+void move_over(const fs::path& from, const fs::path& to);
+
 HANDLE native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 std::intptr_t stored(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
 const std::intptr_t kNoHandle = stored(INVALID_HANDLE_VALUE);
@@ -78,6 +83,18 @@ std::wstring extended(const fs::path& path) {
   if (s.rfind(L"\\\\?\\", 0) == 0) return s;
   if (s.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + s.substr(2);
   return L"\\\\?\\" + s;
+}
+
+void move_over(const fs::path& from, const fs::path& to) {
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExW(extended(from).c_str(), extended(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt >= 20)
+      fail("cannot replace", to, error);
+    ::Sleep(50);
+  }
 }
 
 // Letters and digits from the system's random number generator: another
@@ -348,9 +365,9 @@ void temporary_file::rename_over() {
   // A read-only file, or one another program holds open without sharing
   // deletion (the simulator with its scenario loaded), is refused here and
   // stays as it was.
-  if (!::MoveFileExW(extended(path_).c_str(), extended(final_path_).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    fail("cannot replace", final_path_, ::GetLastError());
+  // A file the previous run in the folder has only just let go of can be
+  // refused for a moment: try again for about a second before giving up.
+  move_over(path_, final_path_);
   renamed_ = true;
 }
 
@@ -428,11 +445,7 @@ std::optional<fs::path> keep_old_file(const fs::path& path) {
   return std::nullopt;
 }
 
-void rename_file(const fs::path& from, const fs::path& to) {
-  if (!::MoveFileExW(extended(from).c_str(), extended(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    fail("cannot replace", to, ::GetLastError());
-}
+void rename_file(const fs::path& from, const fs::path& to) { move_over(from, to); }
 
 folder_lock::folder_lock(const fs::path& dir, std::string_view holder, bool wait,
                          const std::function<void(const std::string&)>& on_wait)
