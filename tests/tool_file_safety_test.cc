@@ -20,6 +20,7 @@
 #include "system/files.h"
 #include "system/terminal_text.h"
 #include "testing/program_runs.h"
+#include "testing/sanitizers.h"
 #include "testing/scratch_dir.h"
 
 namespace scenario::tool_e2e {
@@ -32,17 +33,7 @@ using testing::scratch_dir;
 using testing::spill;
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using testing::kSanitized;
 
 const std::string kLineTxt = "Milano_Lecco_linea.txt";
 const std::string kServiceTxt = "Milano_Lecco_L5244-.txt";
