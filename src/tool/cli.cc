@@ -11,6 +11,7 @@
 #include "system/terminal_text.h"
 #include "tool/commands/compile_command.h"
 #include "tool/commands/decompile_command.h"
+#include "tool/commands/diff_command.h"
 #include "tool/commands/dump_command.h"
 #include "tool/commands/explain_command.h"
 #include "tool/commands/identifiers.h"
@@ -158,6 +159,35 @@ struct dump_flags {
   }
 };
 
+// `diff OLD NEW`.
+struct diff_flags {
+  diff_options options;
+  std::string format = "text", line_id, train_code;
+  CLI::Option* line_flag = nullptr;
+  CLI::Option* train_flag = nullptr;
+
+  CLI::App* add_to(CLI::App& tool) {
+    CLI::App* command =
+        tool.add_subcommand("diff", "list what changed between two scenarios, by name");
+    const char* side = "a directory of compiled files, or LINE_TXT,SERVICE_TXT compiled in memory";
+    command->add_option("OLD", options.old_side, side)->required();
+    command->add_option("NEW", options.new_side, side)->required();
+    line_flag = command->add_option("--line-id", line_id, "line identifier");
+    train_flag = command->add_option("--train-code", train_code, "train code");
+    command->add_option("--format", format, "text or json")
+        ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+    command->add_option("--context", options.context,
+                        "unchanged objects to show before and after each changed one (text)");
+    return command;
+  }
+  diff_options finish() {
+    if (line_flag->count() > 0) options.line_id = line_id;
+    if (train_flag->count() > 0) options.train_code = train_code;
+    options.json = format == "json";
+    return options;
+  }
+};
+
 // `explain [ID]`.
 struct explain_command {
   CLI::App* command = nullptr;
@@ -273,6 +303,7 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   explain_command explain;
   compile_flags compile_f, check_f;
   dump_flags dump_f;
+  diff_flags diff_f;
   picture_flags plot_f, view_f;
   decompile_flags decompile_f;
   lsp_flags lsp_f;
@@ -300,6 +331,11 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
        [&] {
          const dump_options options = dump_f.finish();
          return run_guarded([&] { return run_dump(options, out, err); }, options.json);
+       }},
+      {diff_f.add_to(app),
+       [&] {
+         const diff_options options = diff_f.finish();
+         return run_guarded([&] { return run_diff(options, out, err); }, options.json);
        }},
       {plot_f.add_to(app, "plot", "draw a compiled scenario as an SVG picture",
                      "SVG file to write (default: DIR/<line>_<train>.svg)"),

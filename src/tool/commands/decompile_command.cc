@@ -26,44 +26,10 @@ bool present(const fs::path& p) {
   return fs::exists(p, ec);
 }
 
-// Without a line geometry file (a scenario compiled without its route plan)
-// the table file names the scenario: the only one there, whose slots 85
-// and 86 hold the identifiers its name is made of.
-identifiers identifiers_from_table(const fs::path& dir, const std::set<std::string>& names) {
-  std::set<std::string> tables;
-  for (const std::string& name : names)
-    if (scenario_of_table_name(name)) tables.insert(name);
-  const std::string flags = ": give --line-id and --train-code";
-  if (tables.size() != 1)
-    throw usage_error(std::string(tables.empty() ? "no" : "more than one") +
-                      " compiled scenario in " + shown(dir) + flags);
-  const fs::path table = path_in(dir, *tables.begin());
-  general_table_t slots;
-  try {
-    slots = decode_general_table(read_regular_file(table, kMostTableBytes));
-  } catch (const decode_error&) {
-    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
-  }
-  identifiers ids{slots[kSlotSceneryAndLine].text, slots[kSlotSignallingAndTrain].text};
-  if (*tables.begin() != table_file_name(ids.line_id, ids.train_code))
-    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
-  return ids;
-}
-
-identifiers identifiers_of(const decompile_options& o) {
-  const std::set<std::string> names = file_names_in(o.dir);
-  bool any_geometry = false;
-  for (const std::string& name : names)
-    any_geometry = any_geometry || compiled_kind_of_name(name) == file_kind::geometry;
-  if (o.line_id || any_geometry) return find_scenario(o.dir, o.line_id, o.train_code);
-  if (o.train_code) throw usage_error("give --line-id with --train-code");
-  return identifiers_from_table(o.dir, names);
-}
-
 }  // namespace
 
 int run_decompile(const decompile_options& options, std::ostream& out, std::ostream& err) {
-  const identifiers ids = identifiers_of(options);
+  const identifiers ids = find_compiled_scenario(options.dir, options.line_id, options.train_code);
   check_identifier("line identifier", ids.line_id);
   check_identifier("train code", ids.train_code);
   const std::vector<fs::path> texts = {

@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "format/decode.h"
 #include "system/files.h"
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -28,6 +29,30 @@ std::string only_one(const std::set<std::string>& found, const fs::path& dir, st
   for (const std::string& f : found) names += (names.empty() ? "" : ", ") + f;
   throw usage_error("more than one " + std::string(what) + " in " + shown(dir) + " (" +
                     shortened(names, 2 * kQuotedBytes) + "): give " + std::string(flag));
+}
+
+// Without a line geometry file (a scenario compiled without its route plan)
+// the table file names the scenario: the only one there, whose slots 85
+// and 86 hold the identifiers its name is made of.
+identifiers identifiers_from_table(const fs::path& dir, const std::set<std::string>& names) {
+  std::set<std::string> tables;
+  for (const std::string& name : names)
+    if (scenario_of_table_name(name)) tables.insert(name);
+  const std::string flags = ": give --line-id and --train-code";
+  if (tables.size() != 1)
+    throw usage_error(std::string(tables.empty() ? "no" : "more than one") +
+                      " compiled scenario in " + shown(dir) + flags);
+  const fs::path table = path_in(dir, *tables.begin());
+  general_table_t slots;
+  try {
+    slots = decode_general_table(read_regular_file(table, kMostTableBytes));
+  } catch (const decode_error&) {
+    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
+  }
+  identifiers ids{slots[kSlotSceneryAndLine].text, slots[kSlotSignallingAndTrain].text};
+  if (*tables.begin() != table_file_name(ids.line_id, ids.train_code))
+    throw usage_error("cannot tell the identifiers of " + shown(table) + flags);
+  return ids;
 }
 
 }  // namespace
@@ -126,6 +151,17 @@ identifiers find_scenario(const fs::path& dir, const std::optional<std::string>&
   }
   check_identifier("train code", ids.train_code);
   return ids;
+}
+
+identifiers find_compiled_scenario(const fs::path& dir, const std::optional<std::string>& line_id,
+                                   const std::optional<std::string>& train_code) {
+  const std::set<std::string> names = file_names_in(dir);
+  bool any_geometry = false;
+  for (const std::string& name : names)
+    any_geometry = any_geometry || compiled_kind_of_name(name) == file_kind::geometry;
+  if (line_id || any_geometry) return find_scenario(dir, line_id, train_code);
+  if (train_code) throw usage_error("give --line-id with --train-code");
+  return identifiers_from_table(dir, names);
 }
 
 }  // namespace scenario::tool

@@ -52,6 +52,14 @@ identifiers find_scenario(const std::filesystem::path& dir,
                           const std::optional<std::string>& line_id,
                           const std::optional<std::string>& train_code);
 
+// The identifiers of the compiled scenario in `dir`, with or without its
+// line geometry file: as find_scenario when there is a line geometry file or
+// a --line-id, else from the only table file there, whose slots hold the
+// identifiers its name is made of.
+identifiers find_compiled_scenario(const std::filesystem::path& dir,
+                                   const std::optional<std::string>& line_id,
+                                   const std::optional<std::string>& train_code);
+
 }  // namespace scenario::tool
 
 #endif  // SCENARIO_TOOL_IDENTIFIERS_H_

@@ -1,7 +1,5 @@
 #include "tool/commands/plot_command.h"
 
-#include <system_error>
-
 #include "format/load_scenario.h"
 #include "format/scenario_names.h"
 #include "system/files.h"
@@ -15,25 +13,12 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// The record `compile` left beside these files, if any, and what it tells
-// of them; one that cannot be read is as good as none, with a note.
-set_record record_of(const fs::path& record, const set_fingerprints& found) {
-  std::error_code ec;
-  if (!fs::exists(record, ec)) return read_set_record(std::nullopt, found);
-  if (!fs::is_regular_file(record, ec)) return {set_record::state::unreadable, std::nullopt};
-  try {
-    return read_set_record(read_regular_file(record, kRecordByteLimit), found);
-  } catch (const file_error&) {
-    return {set_record::state::unreadable, std::nullopt};
-  }
-}
-
 // The loaded scenario as the pictures take it; says on `err` when the files
 // are not known to be one whole set.
 plot_input picture_input(loaded_scenario&& loaded, const fs::path& dir, std::ostream& err) {
   scenario_records& r = loaded.records;
   const fs::path record_path = path_in(dir, compile_record_name(r.line_id, r.train_code));
-  const set_record record = record_of(record_path, loaded.fingerprints);
+  const set_record record = read_set_record_file(record_path, loaded.fingerprints);
   if (const std::string note = set_record_note(record, shown(record_path)); !note.empty())
     err << "scenario-tool: note: " << note << '\n';
   plot_input in;

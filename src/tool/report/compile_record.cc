@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <system_error>
 
+#include "system/files.h"
 #include "tool/report/json_writer.h"
 
 namespace scenario::tool {
@@ -149,6 +151,18 @@ std::string set_record_note(const set_record& record, std::string_view record_na
   return "the compile record " + name +
          " cannot be read (damaged, too large or not a record): these files are not known to be "
          "one whole set";
+}
+
+set_record read_set_record_file(const std::filesystem::path& record,
+                                const set_fingerprints& found) {
+  std::error_code ec;
+  if (!std::filesystem::exists(record, ec)) return read_set_record(std::nullopt, found);
+  if (!std::filesystem::is_regular_file(record, ec)) return {set_record::state::unreadable, {}};
+  try {
+    return read_set_record(read_regular_file(record, kRecordByteLimit), found);
+  } catch (const file_error&) {
+    return {set_record::state::unreadable, std::nullopt};
+  }
 }
 
 }  // namespace scenario::tool

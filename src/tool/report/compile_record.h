@@ -9,6 +9,7 @@
 #define SCENARIO_TOOL_COMPILE_RECORD_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,11 @@ struct set_record {
 // bytes at all are read safely: a record is checked for size, depth and the
 // type of every value it gives.
 set_record read_set_record(const std::optional<std::string>& record, const set_fingerprints& found);
+
+// The record at `record` (beside the files) against the files found: none
+// when there is no such file; one that cannot be read is as good as none,
+// and unreadable.
+set_record read_set_record_file(const std::filesystem::path& record, const set_fingerprints& found);
 
 // One line for the author when the set is not known to be whole; empty for
 // a whole set.
