@@ -40,7 +40,14 @@ struct loaded_scenario {
 // is there.  A file that cannot be read, or that is larger than any the
 // compilation writes, is a file_error; one that does not decode is a
 // compiled_file_error naming its path.
-loaded_scenario load_scenario(const std::filesystem::path& dir, const scenario_ids& ids);
+//
+// `like`, a scenario loaded before (the other side of a comparison): a line
+// geometry file of the very bytes its route plan holds is compared with it a
+// piece at a time and its plan taken, rather than the file read whole and
+// decoded again, so that two plans of twenty megabytes never stand beside a
+// third copy of the file.
+loaded_scenario load_scenario(const std::filesystem::path& dir, const scenario_ids& ids,
+                              const loaded_scenario* like = nullptr);
 
 // The records of the files' bytes as load_scenario sets them; an empty
 // `files.geometry` stands for no line geometry file.  A compiled_file_error

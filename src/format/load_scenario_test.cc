@@ -98,6 +98,31 @@ TEST_F(LoadScenario, WithoutALineGeometryFileThereIsNoRoutePlan) {
   EXPECT_EQ(decode_scenario(kIds, files).build_geometry, 0);
 }
 
+// A scenario loaded beside another whose route plan has the same bytes takes
+// that plan as it is; any other plan, or a damaged one, is decoded as ever.
+TEST_F(LoadScenario, APlanOfTheSameBytesIsTakenFromTheScenarioLoadedBefore) {
+  const loaded_scenario first = load_scenario(dir_, kIds);
+  const loaded_scenario again = load_scenario(dir_, kIds, &first);
+  EXPECT_TRUE(compiled_files_bytes(again.records) == compiled_files_bytes(first.records));
+  EXPECT_EQ(again.fingerprints, first.fingerprints);
+  EXPECT_EQ(again.records.geometry_last, first.records.geometry_last);
+  // A scenario held without its fingerprints still gives those of the files.
+  loaded_scenario unprinted = first;
+  unprinted.fingerprints = {};
+  EXPECT_EQ(load_scenario(dir_, kIds, &unprinted).fingerprints, first.fingerprints);
+
+  const compiled_bytes files = compiled_files_bytes(built_in());
+  std::string moved = files.geometry;
+  moved[8 + 10 * 98 + 2 + 3] ^= 1;  // a low bit of x at metre 100
+  spill(file_kind::geometry, moved);
+  const loaded_scenario other = load_scenario(dir_, kIds, &first);
+  EXPECT_EQ(compiled_files_bytes(other.records).geometry, moved);
+  EXPECT_EQ(other.fingerprints.geometry, fingerprint(moved));
+
+  spill(file_kind::geometry, files.geometry.substr(0, 2) + "\x09");
+  EXPECT_FALSE(message_of<compiled_file_error>([&] { load_scenario(dir_, kIds, &first); }).empty());
+}
+
 // A file that does not decode names its path and the decoder's reason; one
 // that cannot be read is the reader's error, as every command reports it.
 TEST_F(LoadScenario, TheFirstFaultyFileStopsTheLoad) {

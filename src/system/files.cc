@@ -118,6 +118,20 @@ std::string read_regular_file(const fs::path& path, std::uint64_t limit) {
   return read_input(path, limit, platform::accepted_input::regular_file);
 }
 
+bool file_holds(const fs::path& path, std::string_view bytes) {
+  platform::input_file file(path, platform::accepted_input::regular_file);
+  if (file.size() && *file.size() != bytes.size()) return false;
+  std::vector<char> piece(std::size_t{1} << 16);
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t n = file.read_some(piece.data(), piece.size());
+    if (n == 0) return at == bytes.size();
+    if (n > bytes.size() - at || bytes.substr(at, n) != std::string_view(piece.data(), n))
+      return false;
+    at += n;
+  }
+}
+
 void check_output_names(std::span<const fs::path> paths) {
   std::map<fs::path, platform::name_limits> limits;
   std::map<std::string, fs::path> seen;

@@ -43,6 +43,11 @@ std::string read_whole_file(const std::filesystem::path& path, std::uint64_t lim
 std::string read_regular_file(const std::filesystem::path& path,
                               std::uint64_t limit = kNoSizeLimit);
 
+// Whether the regular file at `path` holds exactly `bytes`, read and
+// compared a piece at a time, so that a large file is never held whole; a
+// file that cannot be read is refused as read_regular_file refuses it.
+bool file_holds(const std::filesystem::path& path, std::string_view bytes);
+
 // One file to write: where, and all its bytes.
 struct output_file {
   std::filesystem::path path;

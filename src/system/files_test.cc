@@ -108,6 +108,35 @@ TEST_F(FilesTest, ReadsAWholeFileAndRefusesADirectory) {
             std::string::npos);
 }
 
+// A file compared with bytes in memory, a piece at a time: a difference in
+// any piece, or in the length, tells them apart.
+TEST_F(FilesTest, AFileHoldsExactlyTheBytesItIsComparedWith) {
+  std::string file(200'000, 'x');
+  for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<char>('a' + i % 23);
+  spill("large", file);
+  auto changed_at = [&](size_t at) {
+    std::string other = file;
+    other[at] = '!';
+    return other;
+  };
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {file, true},
+      {changed_at(0), false},
+      {changed_at(65'536), false},
+      {changed_at(file.size() - 1), false},
+      {file.substr(0, file.size() - 1), false},
+      {file + "x", false},
+      {"", false},
+  };
+  for (size_t i = 0; i < cases.size(); ++i)
+    EXPECT_EQ(file_holds(dir_ / "large", cases[i].first), cases[i].second) << "case " << i;
+  spill("empty", "");
+  EXPECT_TRUE(file_holds(dir_ / "empty", ""));
+  EXPECT_NE(message_of([&] { file_holds(dir_ / "none", ""); }).find("No such file"),
+            std::string::npos);
+  EXPECT_NE(message_of([&] { file_holds(dir_, ""); }).find("Is a directory"), std::string::npos);
+}
+
 #ifndef _WIN32
 // What one program wrote and another reads back is read only from a
 // regular file; a named pipe is refused without waiting for a writer (the

@@ -7,6 +7,7 @@
 
 #include "compile/compilation.h"
 #include "format/compiled_files.h"
+#include "format/fingerprint.h"
 #include "format/load_scenario.h"
 #include "system/files.h"
 #include "system/platform.h"
@@ -42,12 +43,12 @@ bool present(const fs::path& path) {
 
 // A compiled scenario in a directory, with the note plot and view give
 // when the files are not known to be one whole set.
-scenario_records load_directory(const fs::path& dir, const diff_options& options,
-                                std::ostream& err) {
+loaded_scenario load_directory(const fs::path& dir, const diff_options& options,
+                               const loaded_scenario* like, std::ostream& err) {
   const identifiers ids = find_compiled_scenario(dir, options.line_id, options.train_code);
   loaded_scenario loaded;
   try {
-    loaded = load_scenario(dir, ids);
+    loaded = load_scenario(dir, ids, like);
   } catch (const compiled_file_error& e) {
     throw unusable_side(shown(e.file()) + ": error: " + e.what());
   }
@@ -55,13 +56,13 @@ scenario_records load_directory(const fs::path& dir, const diff_options& options
   const set_record found = read_set_record_file(record, loaded.fingerprints);
   if (const std::string note = set_record_note(found, shown(record)); !note.empty())
     err << "scenario-tool: note: " << note << '\n';
-  return std::move(loaded.records);
+  return loaded;
 }
 
 // Two source texts compiled in memory, and read back from the bytes compile
 // would write, so that they compare as the files would.
-scenario_records compile_texts(const std::string& given, size_t comma, const diff_options& options,
-                               std::ostream& err) {
+loaded_scenario compile_texts(const std::string& given, size_t comma, const diff_options& options,
+                              std::ostream& err) {
   const std::string line_path = given.substr(0, comma), service_path = given.substr(comma + 1);
   const identifiers ids =
       resolve_identifiers(line_path, service_path, options.line_id, options.train_code);
@@ -81,13 +82,18 @@ scenario_records compile_texts(const std::string& given, size_t comma, const dif
     err << "scenario-tool: note: " << shortened(given) << " compiles with failure "
         << records.failure_code << " at " << records.failure_position
         << " m; compared as compile would write it\n";
-  return decode_scenario(ids, compiled_files_bytes(records));
+  const compiled_bytes files = compiled_files_bytes(records);
+  return {decode_scenario(ids, files),
+          {files.geometry.empty() ? std::string() : fingerprint(files.geometry),
+           fingerprint(files.table), fingerprint(files.segments)}};
 }
 
-scenario_records load_side(const std::string& given, const diff_options& options,
-                           std::ostream& err) {
+// `like`, the side loaded before, lends its route plan when the plans'
+// bytes are the same.
+loaded_scenario load_side(const std::string& given, const diff_options& options,
+                          const loaded_scenario* like, std::ostream& err) {
   const fs::path path = platform::path_from_utf8(given);
-  if (is_folder(path)) return load_directory(path, options, err);
+  if (is_folder(path)) return load_directory(path, options, like, err);
   if (const size_t comma = given.find(','); comma != std::string::npos && !present(path))
     return compile_texts(given, comma, options, err);
   if (!present(path)) throw file_error("cannot read " + shown(path) + ": no such directory");
@@ -100,15 +106,17 @@ scenario_records load_side(const std::string& given, const diff_options& options
 
 int run_diff(const diff_options& options, std::ostream& out, std::ostream& err) {
   if (options.context < 0) throw usage_error("--context must be 0 or more");
-  scenario_records old_scenario, new_scenario;
+  loaded_scenario old_side, new_side;
   try {
-    old_scenario = load_side(options.old_side, options, err);
-    new_scenario = load_side(options.new_side, options, err);
+    old_side = load_side(options.old_side, options, nullptr, err);
+    new_side = load_side(options.new_side, options, &old_side, err);
   } catch (const unusable_side& e) {
     err << e.what() << '\n';
     if (options.json) out << error_json(e.what(), kExitFile) << '\n';
     return kExitFile;
   }
+  const scenario_records& old_scenario = old_side.records;
+  const scenario_records& new_scenario = new_side.records;
   const scenario_diff diff = diff_scenarios(old_scenario, new_scenario);
   if (options.json) {
     write_diff_json(out, diff, options.old_side, options.new_side);
