@@ -13,7 +13,10 @@
 # run, `scenario-tool check` of the longest scenario, and the compile's peak
 # resident memory against the size of the files it writes (exceeding files +
 # 8 MiB fails the script; the time ratios are reported, not enforced, since
-# they depend on the machine and its load).
+# they depend on the machine and its load); and `scenario-tool diff` of the
+# longest scenario against a copy with one signal's aspects changed, its
+# median time against its 150 ms target (reported) and its peak resident
+# memory against twice the files' size + 16 MiB (enforced).
 #
 # usage: bench/whole_process.sh BUILD_DIR [--quick]
 #   BUILD_DIR holds scenario-tool, scenario-generator and write_longest_texts
@@ -22,6 +25,8 @@ set -euo pipefail
 
 readonly TARGET_RATIO=1.3
 readonly MEMORY_MARGIN_KIB=8192
+readonly DIFF_TARGET_MS=150
+readonly DIFF_MEMORY_MARGIN_KIB=16384
 
 die() {
   echo "whole_process: $*" >&2
@@ -129,4 +134,36 @@ limit_kib=$((bytes / 1024 + MEMORY_MARGIN_KIB))
 echo "== peak resident memory of the compile: $peak_kib KiB; files $((bytes / 1024)) KiB + 8 MiB = $limit_kib KiB"
 if ((peak_kib > limit_kib)); then
   die "the compile's peak resident memory exceeds the files' size + 8 MiB"
+fi
+
+# diff: the compiled set above against one whose signal halfway along shows
+# other aspects (the first signal line past the middle of the text).
+changed=$work/changed
+mkdir "$changed" "$work/out_changed"
+cp "$line" "$changed/"
+awk 'BEGIN { done = 0 } { if (!done && NR > 2 && $1 == "segnale," && NR * 2 > total) { sub(/, 4,/, ", 3,"); done = 1 } print }' \
+  total="$(wc -l <"$service")" "$service" >"$changed/$(basename "$service")"
+cmp -s "$service" "$changed/$(basename "$service")" && die "no signal was changed for the diff"
+"$tool" compile "$changed/$(basename "$line")" "$changed/$(basename "$service")" \
+  --out "$work/out_changed" >/dev/null 2>&1 || die "the changed scenario did not compile"
+mkdir "$work/out_diff"
+cp "$out"/Sintetica_* "$work/out_diff/"
+diff_command="'$tool' diff '$work/out_diff' '$work/out_changed'"
+status=0
+"$tool" diff "$work/out_diff" "$work/out_changed" >"$work/diff.out" 2>&1 || status=$?
+((status == 1)) || die "diff of the changed scenario exited $status: $(head -n 5 "$work/diff.out")"
+hyperfine -N -i --style none --warmup 1 --runs "$runs" --export-csv "$work/one.csv" "$diff_command" &>/dev/null
+diff_ms=$(awk -F, 'NR == 2 { printf "%.1f", $4 * 1000 }' "$work/one.csv")
+verdict=$(awk -v t="$diff_ms" -v l="$DIFF_TARGET_MS" 'BEGIN { print (t <= l) ? "within" : "NOT within" }')
+echo "== scenario-tool diff of the longest scenario and one signal changed: median $diff_ms ms" \
+  "of $runs runs ($verdict the $DIFF_TARGET_MS ms target)"
+echo "   $diff_command"
+/usr/bin/time -f %M -o "$work/peak" "$tool" diff "$work/out_diff" "$work/out_changed" >/dev/null 2>&1 || true
+peak_kib=$(tail -n 1 "$work/peak")
+files_kib=$(($(stat -c %s "$work/out_diff"/Sintetica_{S1.sim,S1.dat,linea.dat} |
+  awk '{ s += $1 } END { print s }') / 1024))
+limit_kib=$((2 * files_kib + DIFF_MEMORY_MARGIN_KIB))
+echo "== peak resident memory of the diff: $peak_kib KiB; twice the files' $files_kib KiB + 16 MiB = $limit_kib KiB"
+if ((peak_kib > limit_kib)); then
+  die "the diff's peak resident memory exceeds twice the files' size + 16 MiB"
 fi
