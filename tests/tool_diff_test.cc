@@ -190,33 +190,67 @@ TEST_F(ToolDiff, AFolderWithoutItsRoutePlanOrItsRecordIsComparedWithANote) {
       << noted.err;
 }
 
-// The set-up the authors' guide gives: git shows a compiled file through
-// dump, so that a changed signal reads as the changed cell.
+// The indented lines of the authors' guide that follow the line holding
+// `after`, up to the next line that is not indented.
+std::vector<std::string> guide_block(const std::string& after) {
+  const std::string guide =
+      read_whole_file(std::string(SCENARIO_SOURCE_DIR) + "/docs/authoring.md");
+  std::vector<std::string> lines;
+  size_t at = guide.find(after);
+  if (at == std::string::npos) return lines;
+  at = guide.find("\n\n", at) + 2;
+  while (at < guide.size() && guide.compare(at, 4, "    ") == 0) {
+    const size_t end = guide.find('\n', at);
+    lines.push_back(guide.substr(at + 4, end - at - 4));
+    at = end + 1;
+  }
+  return lines;
+}
+
+// The set-up the authors' guide gives, taken from the guide: git shows a
+// compiled file through dump, so that a changed signal reads as its cell.
 TEST_F(ToolDiff, GitShowsACommittedChangeByNameThroughDump) {
   if (std::system("git --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "git is not installed";
+  const std::vector<std::string> attributes = guide_block("repository's `.gitattributes`:");
+  const std::vector<std::string> config = guide_block("once in each clone");
+  ASSERT_FALSE(attributes.empty());
+  ASSERT_EQ(config.size(), 1u);
+  const std::string tool_word = "\"scenario-tool dump\"";
+  const size_t tool_at = config[0].find(tool_word);
+  ASSERT_NE(tool_at, std::string::npos) << config[0];
+  const std::string configure = config[0].substr(0, tool_at) +
+                                quoted(std::string(TOOL_PATH) + " dump") +
+                                config[0].substr(tool_at + tool_word.size());
+
   edited_copy("new_src", "segnale,   14000,   2, 4,", "segnale,   14000,   2, 3,");
   compile("new_src", "new");
   const fs::path repo = dir / "repo";
-  fs::create_directories(repo);
-  for (const char* name : {"Milano_Lecco_L5244.dat", "Milano_Lecco_L5244.sim"})
-    fs::copy_file(dir / (std::string("old/") + name), repo / name);
-  spill(repo / ".gitattributes", "*.dat diff=scenario\n*.sim diff=scenario\n");
+  std::string gitattributes;
+  for (const std::string& line : attributes) gitattributes += line + "\n";
   const std::string git =
       "git -c user.name=author -c user.email=author@example.org -c commit.gpgsign=false ";
   const std::string setup = "export GIT_CONFIG_NOSYSTEM=1 HOME=" + quoted(dir.path().string()) +
-                            " && git init -q && " + "git config diff.scenario.textconv " +
-                            quoted(std::string(TOOL_PATH) + " dump") + " && " + "git add -A && " +
-                            git + "commit -qm old && cp ../new/Milano_Lecco_L5244.dat . && " + git +
+                            " && git init -q && " + configure + " && git add -A && " + git +
+                            "commit -qm old && cp ../new/Milano_Lecco_L5244.dat . && " + git +
                             "commit -qam new";
-  const run_result r = run_in(repo, "git", {"diff", "--no-color", "HEAD~1"}, setup);
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("-  segment 281, at 14000 m: signal [1] value1 (s1*10+d1)=42"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find("+  segment 281, at 14000 m: signal [1] value1 (s1*10+d1)=32"),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(r.out.find("Binary files"), std::string::npos) << r.out;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"diff", "--no-color", "HEAD~1"},
+        std::vector<std::string>{"log", "-p", "--no-color", "-1"}}) {
+    fs::remove_all(repo);
+    fs::create_directories(repo);
+    for (const char* name : {"Milano_Lecco_L5244.dat", "Milano_Lecco_L5244.sim"})
+      fs::copy_file(dir / (std::string("old/") + name), repo / name);
+    spill(repo / ".gitattributes", gitattributes);
+    const run_result r = run_in(repo, "git", args, setup);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("-  segment 281, at 14000 m: signal [1] value1 (s1*10+d1)=42"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("+  segment 281, at 14000 m: signal [1] value1 (s1*10+d1)=32"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Binary files"), std::string::npos) << r.out;
+  }
 }
 
 }  // namespace
