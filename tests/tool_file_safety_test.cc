@@ -474,6 +474,7 @@ TEST_F(ToolFileSafety, OnlyRegularFilesAreReadAsCompiledFiles) {
     for (const auto& args : std::vector<std::vector<std::string>>{{"view", "c", "-o", "v.html"},
                                                                   {"plot", "c", "-o", "p.svg"},
                                                                   {"decompile", "c", "--out", "d"},
+                                                                  {"diff", "c", "c"},
                                                                   {"dump", piped.string()}}) {
       SCOPED_TRACE(name + ": " + args[0]);
       const run_result r = bounded(args);

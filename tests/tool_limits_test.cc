@@ -160,6 +160,8 @@ TEST_F(ToolLimits, EveryCommandOutOfMemoryEndsWithOneLine) {
       {"plot", "out", "-o", "long.svg"},
       {"view", "out", "-o", "long.html"},
       {"decompile", "out", "--out", "texts", "--force"},
+      {"diff", "out", "out"},
+      {"diff", "--format", "json", "out", "Long_linea.txt,Long_T-.txt"},
       {"check", "Bad_linea.txt", "Bad_T-.txt", "--format", "json"},
   };
   for (const std::vector<std::string>& args : commands) {

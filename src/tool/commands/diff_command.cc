@@ -83,9 +83,18 @@ loaded_scenario compile_texts(const std::string& given, size_t comma, const diff
         << records.failure_code << " at " << records.failure_position
         << " m; compared as compile would write it\n";
   const compiled_bytes files = compiled_files_bytes(records);
-  return {decode_scenario(ids, files),
-          {files.geometry.empty() ? std::string() : fingerprint(files.geometry),
-           fingerprint(files.table), fingerprint(files.segments)}};
+  records = {};  // its route plan may be twenty megabytes, as the bytes are
+  loaded_scenario loaded;
+  try {
+    loaded.records = decode_scenario(ids, files);
+  } catch (const compiled_file_error& e) {
+    // The compilation refuses what its files cannot hold; never let it pass.
+    throw unusable_side(shortened(given) + ": error: the compiled " + shown(e.file()) +
+                        " does not read back: " + e.what());
+  }
+  loaded.fingerprints = {files.geometry.empty() ? std::string() : fingerprint(files.geometry),
+                         fingerprint(files.table), fingerprint(files.segments)};
+  return loaded;
 }
 
 // `like`, the side loaded before, lends its route plan when the plans'
