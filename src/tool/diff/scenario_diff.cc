@@ -76,13 +76,13 @@ constexpr size_t kMostCandidatePairs = size_t{1} << 16;
 
 // Pairs the cells that lost an object with those that gained the same
 // object, nearest first; a tie goes to the pair that starts earlier, so that
-// the pairs come out the same with old and new swapped.
+// the pairs come out the same with old and new swapped.  The pairs are of
+// places in `removed` and `added`.
 std::vector<std::pair<size_t, size_t>> nearest_pairs(const std::vector<size_t>& removed,
                                                      const std::vector<size_t>& added) {
   std::vector<std::pair<size_t, size_t>> pairs;
   if (removed.size() * added.size() > kMostCandidatePairs) {
-    for (size_t i = 0; i < std::min(removed.size(), added.size()); ++i)
-      pairs.emplace_back(removed[i], added[i]);
+    for (size_t i = 0; i < std::min(removed.size(), added.size()); ++i) pairs.emplace_back(i, i);
     return pairs;
   }
   using candidate = std::tuple<size_t, size_t, size_t, size_t, size_t>;  // distance, low, high
@@ -96,7 +96,7 @@ std::vector<std::pair<size_t, size_t>> nearest_pairs(const std::vector<size_t>& 
   for (const auto& [distance, low, high, r, a] : candidates) {
     if (removed_used[r] || added_used[a]) continue;
     removed_used[r] = added_used[a] = true;
-    pairs.emplace_back(removed[r], added[a]);
+    pairs.emplace_back(r, a);
   }
   return pairs;
 }
@@ -110,34 +110,32 @@ void pair_moves(const std::vector<track_segment>& a, const std::vector<track_seg
   for (size_t i : removed) by_parts[parts_of(a[i])].first.push_back(i);
   for (size_t i : added) by_parts[parts_of(b[i])].second.push_back(i);
   for (const auto& [parts, sides] : by_parts) {
-    std::vector<bool> removed_paired(sides.first.size()), added_paired(sides.second.size());
-    for (const auto& [from, to] : nearest_pairs(sides.first, sides.second)) {
+    const auto& [gone, come] = sides;
+    std::vector<bool> gone_paired(gone.size()), come_paired(come.size());
+    for (const auto& [r, n] : nearest_pairs(gone, come)) {
       changes.push_back({object_change_kind::moved,
-                         static_cast<int64_t>(from),
-                         static_cast<int64_t>(to),
-                         a[from],
-                         b[to],
+                         static_cast<int64_t>(gone[r]),
+                         static_cast<int64_t>(come[n]),
+                         a[gone[r]],
+                         b[come[n]],
                          {}});
-      removed_paired[static_cast<size_t>(std::find(sides.first.begin(), sides.first.end(), from) -
-                                         sides.first.begin())] = true;
-      added_paired[static_cast<size_t>(std::find(sides.second.begin(), sides.second.end(), to) -
-                                       sides.second.begin())] = true;
+      gone_paired[r] = come_paired[n] = true;
     }
-    for (size_t k = 0; k < sides.first.size(); ++k)
-      if (!removed_paired[k])
+    for (size_t k = 0; k < gone.size(); ++k)
+      if (!gone_paired[k])
         changes.push_back({object_change_kind::removed,
-                           static_cast<int64_t>(sides.first[k]),
+                           static_cast<int64_t>(gone[k]),
                            std::nullopt,
-                           a[sides.first[k]],
+                           a[gone[k]],
                            {},
                            {}});
-    for (size_t k = 0; k < sides.second.size(); ++k)
-      if (!added_paired[k])
+    for (size_t k = 0; k < come.size(); ++k)
+      if (!come_paired[k])
         changes.push_back({object_change_kind::added,
                            std::nullopt,
-                           static_cast<int64_t>(sides.second[k]),
+                           static_cast<int64_t>(come[k]),
                            {},
-                           b[sides.second[k]],
+                           b[come[k]],
                            {}});
   }
 }

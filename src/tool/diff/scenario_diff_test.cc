@@ -346,6 +346,24 @@ TEST(ScenarioDiff, RemovedAndAddedObjectsPairNearestFirstAsMoves) {
   expect_mirrored(with_cells(old_cells), with_cells(new_cells));
 }
 
+// Too many like objects to weigh every pair: they pair in line order, each
+// still one move.
+TEST(ScenarioDiff, ManyLikeObjectsMovedPairInLineOrder) {
+  std::vector<track_segment> old_cells(1000), new_cells(1000);
+  for (size_t i = 0; i < 300; ++i) {
+    old_cells[3 * i] = signal_cell(42);
+    new_cells[3 * i + 1] = signal_cell(42);
+  }
+  const scenario_diff diff = diff_scenarios(with_cells(old_cells), with_cells(new_cells));
+  ASSERT_EQ(diff.objects.size(), 300u);
+  for (size_t i = 0; i < 300; ++i) {
+    EXPECT_EQ(diff.objects[i].change, object_change_kind::moved) << i;
+    EXPECT_EQ(diff.objects[i].old_index, static_cast<int64_t>(3 * i)) << i;
+    EXPECT_EQ(diff.objects[i].new_index, static_cast<int64_t>(3 * i + 1)) << i;
+  }
+  expect_mirrored(with_cells(old_cells), with_cells(new_cells));
+}
+
 TEST(ScenarioDiff, ContextShowsTheUnchangedObjectsAroundAChange) {
   std::vector<track_segment> old_cells(40);
   for (int i : {5, 10, 20, 30, 35}) old_cells[static_cast<size_t>(i)] = signal_cell(42);
