@@ -183,6 +183,17 @@ TEST_F(ToolDiff, AFolderWithoutItsRoutePlanOrItsRecordIsComparedWithANote) {
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out,
             "route plan\n  only in the new scenario (the other has no line geometry file)\n");
+  // A set whose record tells of a failure: what was read before it.
+  edited_copy("failing_src", "[codici]", "segnale, 1450, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n[codici]");
+  ASSERT_EQ(run_tool(dir.path(), {"compile", "failing_src/" + line_txt,
+                                  "failing_src/" + service_txt, "--out", "failing"})
+                .status,
+            1);
+  const run_result failing = run_tool(dir.path(), {"diff", "failing", "failing"});
+  EXPECT_EQ(failing.status, 0) << failing.err;
+  EXPECT_NE(failing.err.find("scenario-tool: note: failing was compiled with failure 16 at 1450 m"),
+            std::string::npos)
+      << failing.err;
   fs::remove(dir / "old/Milano_Lecco_L5244.report.json");
   const run_result noted = run_tool(dir.path(), {"diff", "old", "old"});
   EXPECT_EQ(noted.status, 0);

@@ -56,6 +56,12 @@ loaded_scenario load_directory(const fs::path& dir, const diff_options& options,
   const set_record found = read_set_record_file(record, loaded.fingerprints);
   if (const std::string note = set_record_note(found, shown(record)); !note.empty())
     err << "scenario-tool: note: " << note << '\n';
+  if (found.failure) {
+    err << "scenario-tool: note: " << shown(dir) << " was compiled with failure "
+        << found.failure->code;
+    if (found.failure->position) err << " at " << *found.failure->position << " m";
+    err << ": it holds what was read before the failure\n";
+  }
   return loaded;
 }
 
