@@ -412,8 +412,8 @@ constexpr explanation kExplanations[] = {
     // What the driver's documents cannot show as written.
     {w::kNameCut, W, false, "a name is too long for its column in a driver's document",
      "The train sheet and the slow order form are boxes of fixed width, as the drivers know "
-     "them: a station's name has 27 characters in the sheet's table and 22 beside \"da:\" and "
-     "\"a:\" in its header, the stations either side of a slowdown 27 in the form. A longer "
+     "them: a station's name has 26 characters in the sheet's table and 21 beside \"da:\" and "
+     "\"a:\" in its header, the stations either side of a slowdown 26 in the form. A longer "
      "text is cut at its column; the compiled files keep the whole name.",
      "Shorten the name, or write its well-known short form (\"C.le\" for \"Centrale\").",
      "stazione, 0, 2, 1000, 0, 0, 0, 1, 1, 0, 4, 1, 1, 1, 0, 25, 0, "

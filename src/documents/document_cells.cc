@@ -12,9 +12,9 @@ std::string fitted(std::string_view text, std::size_t room, const cell_place& pl
   if (out.size() <= room) return out;
   out.resize(room);
   warnings.push_back({warning_id::kNameCut,
-                      std::string(place.what) + " " + quoted(text) + " is cut to its first " +
-                          std::to_string(room) + " characters, " + quoted(out) + ", in " +
-                          std::string(place.column),
+                      std::string(place.column) + " holds " + std::to_string(room) +
+                          " characters: " + std::string(place.what) + " " + quoted(text) +
+                          " is cut to " + quoted(out),
                       place.source,
                       {}});
   return out;
@@ -32,7 +32,8 @@ std::string single_line(std::string_view text) {
 std::string left_cell(std::string_view text, std::size_t width, std::size_t indent,
                       const cell_place& place, std::vector<document_warning>& warnings) {
   std::string cell(indent, ' ');
-  cell += fitted(text, width - indent, place, warnings);
+  // One blank stays before the rule that closes the cell.
+  cell += fitted(text, width - indent - 1, place, warnings);
   cell.resize(width, ' ');
   return cell;
 }

@@ -38,8 +38,9 @@ struct cell_place {
 std::string single_line(std::string_view text);
 
 // The text in a cell of `width` bytes: `indent` blanks, the text, blanks up
-// to the width.  A text longer than the room after the indent is cut there,
-// with a warning.  Control bytes become blanks, as in single_line.
+// to the width.  A text longer than the room between the indent and the one
+// blank kept before the cell's end is cut there, with a warning.  Control bytes become blanks, as
+// in single_line.
 std::string left_cell(std::string_view text, std::size_t width, std::size_t indent,
                       const cell_place& place, std::vector<document_warning>& warnings);
 

@@ -92,8 +92,8 @@ std::vector<std::string> notes_lines(std::string_view bytes,
   std::vector<unencodable_character> missing;
   const std::string text = windows_1252_of_text(bytes, missing);
   for (const unencodable_character& m : missing)
-    warn_unencodable("the notes", m.code_point, document_source::notes, line_at(text, m.offset),
-                     warnings);
+    warn_unencodable("the notes file", m.code_point, document_source::notes,
+                     line_at(text, m.offset), warnings);
   std::vector<std::string> lines;
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "documents/notes_page.h"
 #include "documents/slow_order_form.h"
 #include "documents/train_sheet.h"
+#include "format/scenario_names.h"
 #include "reading/warning_ids.h"
 #include "system/files.h"
 #include "testing/documents.h"
@@ -173,6 +175,208 @@ TEST(DocumentsFromScenario, BuiltInTextsGiveTheBuiltInDocumentsButForTheListedLi
     expect_equal_but(dati_note(), d.notes, kNotesLines);
   }
   for (const document_warning& w : d.warnings) ADD_FAILURE() << w.id << ": " << w.message;
+}
+
+// --- Small scenarios against the documents kept in testdata/ ---
+
+std::string text_of(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+std::string line_text(std::string_view general = "") {
+  return text_of({"[generale]", "lunghezza percorso, 10000", general, "[curve]", "[fine]"});
+}
+
+// Three stations 0, 5 000 and 9 000 m, a limit of 100 km/h; `more` holds
+// the rest of the service (slowdowns).
+std::string service_text(std::string_view stations, std::string_view more = "") {
+  return text_of({"[generale]", "numero vetture, 4", "percentuale massa frenata, 110",
+                  "orologio, 8 0 0", "[vel_limite]", "velocita, 0, 100", "velocita, 7000, 80",
+                  "[stazioni]", stations, more, "[fine]"});
+}
+
+constexpr std::string_view kThreeStations =
+    "stazione, 0, 2, 400, 0,0,0, 1,1,0, 4,1,1, 1, 8,0,0, ALFA\r\n"
+    "stazione, 5000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 60, 8,6,0, BETA\r\n"
+    "stazione, 9000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 8,10,0, GAMMA";
+
+// More slowdowns than the form has rows, 1 500 m apart.
+std::string many_slowdowns() {
+  std::string s = "[rallentamenti]";
+  for (int k = 0; k < 27; ++k)
+    s += "\r\nrallentamento, " + std::to_string(2700 + 1500 * k) + ", 60, 100, 0, 0, 0";
+  return s;
+}
+
+struct small_case {
+  std::string name;
+  std::string line, service;
+  document_options options;
+  std::vector<document> compared;          // the documents kept in testdata/
+  std::vector<std::string_view> warnings;  // the ids, in order
+};
+
+std::vector<small_case> small_cases() {
+  document_options notes;
+  notes.notes =
+      "Treno di prova.\n\tRiga con tab, citt\xC3\xA0 e \xE2\x82\xAC;\r\nGy\xC5\x91r\rfine";
+  document_options named;
+  named.line_name = "Linea di prova";
+  named.speed_rank = "V100 B";
+  return {
+      {"no_slowdown",
+       line_text(),
+       service_text(kThreeStations),
+       {},
+       {document::slow_orders, document::notes},
+       {}},
+      {"many_slowdowns",
+       text_of({"[generale]", "lunghezza percorso, 45000", "[fine]"}),
+       service_text("stazione, 0, 2, 400, 0,0,0, 1,1,0, 4,1,1, 1, 8,0,0, ALFA\r\n"
+                    "stazione, 20000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 60, 8,16,0, BETA\r\n"
+                    "stazione, 44000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 8,40,0, GAMMA",
+                    many_slowdowns()),
+       {},
+       {document::slow_orders},
+       {}},
+      {"slowdown_in_station",
+       line_text(),
+       service_text(kThreeStations,
+                    "[rallentamenti]\r\nrallentamento, 3000, 60, 500, 0, 0, 0\r\n"
+                    "rallentamento, 5000, 30, 100, 0, 0, 0"),
+       {},
+       {document::slow_orders},
+       {}},
+      {"half_minutes_and_passing",
+       line_text(),
+       service_text("stazione, 0, 2, 400, 0,0,0, 1,1,0, 4,1,1, 1, 23,58,0, ALFA\r\n"
+                    "stazione, 3000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 30, 23,59,0, BETA\r\n"
+                    "stazione, 5000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 0, 0,0,0, DELTA\r\n"
+                    "stazione, 7000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 90, 0,2,40, GAMMA\r\n"
+                    "stazione, 9000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 0,5,45, OMEGA"),
+       named,
+       {document::train_sheet},
+       {}},
+      {"long_name",
+       line_text(),
+       service_text("stazione, 0, 2, 400, 0,0,0, 1,1,0, 4,1,1, 1, 8,0,0, "
+                    "SAN GIORGIO DI NOGARO - PORTO NOGARO\r\n"
+                    "stazione, 5000, 12, 300, 0,0,0, 1,1,0, 4,1,1, 60, 8,6,0, "
+                    "CALOLZIOCORTE - OLGINATE\r\n"
+                    "stazione, 9000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 0, 8,10,0, GAMMA",
+                    "[rallentamenti]\r\nrallentamento, 3000, 60, 500, 0, 0, 0"),
+       {},
+       {document::train_sheet, document::slow_orders},
+       {warning_id::kNameCut, warning_id::kNameCut, warning_id::kNameCut}},
+      {"progressives",
+       line_text("progressiva chilometrica uno, 0, 100000, 0\r\n"
+                 "progressiva chilometrica due, 6000, 109900, 1"),
+       service_text(kThreeStations, "[rallentamenti]\r\nrallentamento, 8000, 60, 300, 0, 0, 0"),
+       {},
+       {document::train_sheet, document::slow_orders},
+       {}},
+      {"author_notes",
+       line_text(),
+       service_text(kThreeStations),
+       notes,
+       {document::notes},
+       {warning_id::kEncoding}},
+  };
+}
+
+std::string_view ending(document which) {
+  switch (which) {
+    case document::train_sheet:
+      return "scheda_treno.txt";
+    case document::slow_orders:
+      return "rallentamenti.txt";
+    case document::notes:
+      return "note.txt";
+  }
+  return {};
+}
+
+const std::string& bytes_of(const scenario_documents& d, document which) {
+  return which == document::train_sheet   ? d.train_sheet
+         : which == document::slow_orders ? d.slow_orders
+                                          : d.notes;
+}
+
+TEST(DocumentsFromScenario, SmallScenariosGiveTheDocumentsKeptBesideTheTest) {
+  for (const small_case& c : small_cases()) {
+    SCOPED_TRACE(c.name);
+    const scenario_records r = compiled(c.line, c.service, "Prova", "R123");
+    const scenario_documents d = documents_from_scenario(r, c.options);
+    for (document which : c.compared) {
+      const std::string file = std::string(SCENARIO_SOURCE_DIR) + "/src/documents/testdata/" +
+                               c.name + "_" + std::string(ending(which));
+      SCOPED_TRACE(file);
+      const std::string expected = read_whole_file(file);
+      const std::vector<std::string> want = split_crlf(expected),
+                                     got = split_crlf(bytes_of(d, which));
+      EXPECT_EQ(got, want);  // line by line, to show where they part
+      EXPECT_EQ(bytes_of(d, which), expected);
+    }
+    std::vector<std::string_view> ids;
+    for (const document_warning& w : d.warnings) ids.push_back(w.id);
+    EXPECT_EQ(ids, c.warnings);
+  }
+}
+
+TEST(DocumentsFromScenario, NotesComeInEitherCodePageWithAnyLineEnds) {
+  const struct {
+    std::string bytes;
+    std::vector<std::string> lines;
+    std::vector<int32_t> unencodable_on;
+  } cases[] = {
+      {"uno\r\ndue\nter\rquattro", {"uno", "due", "ter", "quattro"}, {}},
+      {"fine\r\n\r\n", {"fine", ""}, {}},
+      {"a\tb\t\tc", {"a       b               c"}, {}},
+      {"bell\x07 e nul", {"bell  e nul"}, {}},
+      {"\xEF\xBB\xBF"
+       "citt\xC3\xA0\r\nPlze\xC5\x88\n\xE2\x86\x92 \xC5\x91",
+       {"citt\xE0", "Plze?", "? ?"},
+       {2, 3, 3}},
+      {"citt\xE0 \x80", {"citt\xE0 \x80"}, {}},  // Windows-1252 already
+  };
+  for (const auto& c : cases) {
+    std::vector<document_warning> warnings;
+    EXPECT_EQ(notes_lines(c.bytes, warnings), c.lines) << c.bytes;
+    std::vector<int32_t> on;
+    for (const document_warning& w : warnings) {
+      EXPECT_EQ(w.id, warning_id::kEncoding);
+      EXPECT_EQ(w.source, document_source::notes);
+      on.push_back(w.line.value_or(0));
+    }
+    EXPECT_EQ(on, c.unencodable_on) << c.bytes;
+  }
+}
+
+TEST(DocumentsFromScenario, OptionsNameTheLineAndTheTrain) {
+  scenario_records r = compiled(line_text(), service_text(kThreeStations), "Val_di_Non", "REG12");
+  document_options options;
+  const scenario_documents plain = documents_from_scenario(r, options);
+  EXPECT_EQ(split_crlf(plain.slow_orders)[4], "  Linea  Val - di - Non");
+  EXPECT_NE(plain.train_sheet.find("TRENO n.12 "), std::string::npos);
+  EXPECT_TRUE(plain.warnings.empty());
+  options.line_name = "Trento \xE2\x80\x93 Mal\xC3\xA8";  // an en dash and an accent
+  options.classification = "Regionale\tveloce";
+  options.blocked_mass =
+      "\xE2\x89\x88"
+      "300T";  // no Windows-1252 byte for the sign
+  const scenario_documents named = documents_from_scenario(r, options);
+  EXPECT_EQ(split_crlf(named.slow_orders)[4], "  Linea  Trento \x96 Mal\xE8");
+  EXPECT_EQ(split_crlf(named.notes)[4], "Linea simulata    : Trento \x96 Mal\xE8");
+  EXPECT_EQ(split_crlf(named.train_sheet)[9],
+            " |     Regionale vel |              |      ?300T        |");
+  std::vector<std::string_view> ids;
+  for (const document_warning& w : named.warnings) ids.push_back(w.id);
+  EXPECT_EQ(ids, (std::vector<std::string_view>{warning_id::kEncoding, warning_id::kNameCut}));
+  // A train code of letters alone is its own number.
+  r.train_code = "RE";
+  EXPECT_NE(documents_from_scenario(r, {}).train_sheet.find("TRENO n.RE "), std::string::npos);
 }
 
 }  // namespace

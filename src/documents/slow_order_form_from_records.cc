@@ -40,7 +40,7 @@ constexpr std::array<std::string_view, 7> kKey = {
 // The rows of the printed form; a scenario with more slowdowns gets more.
 constexpr size_t kFormRows = 25;
 
-constexpr cell_place kStationsColumn{"station names", "the slow order form's station column",
+constexpr cell_place kStationsColumn{"the slowdown's place", "the slow order form's station column",
                                      document_source::train_service};
 constexpr cell_place kFormCell{"value", "a column of the slow order form"};
 
@@ -62,7 +62,7 @@ std::string where_of(const slowdown_fact& s, const std::vector<station_fact>& st
 // The station column's text starts five blanks in, as on the printed form,
 // or nearer the rule when it would not fit so.
 std::string stations_cell(std::string_view text, std::vector<document_warning>& w) {
-  const size_t indent = std::clamp<size_t>(text.size() < 27 ? 27 - text.size() : 1, 1, 5);
+  const size_t indent = std::clamp<size_t>(text.size() < 26 ? 26 - text.size() : 1, 1, 5);
   return left_cell(text, 28, indent, kStationsColumn, w);
 }
 

@@ -35,9 +35,9 @@ constexpr std::string_view kTableEnd =
     " |_____|_____|__________|_____|____________________________|________________|_____|";
 // clang-format on
 
-constexpr cell_place kOrigin{"station name", "the train sheet's \"da:\" box",
+constexpr cell_place kOrigin{"station name", "the train sheet's box after \"da:\"",
                              document_source::train_service};
-constexpr cell_place kDestination{"station name", "the train sheet's \"a:\" box",
+constexpr cell_place kDestination{"station name", "the train sheet's box after \"a:\"",
                                   document_source::train_service};
 constexpr cell_place kStationColumn{"station name", "the train sheet's station column",
                                     document_source::train_service};
