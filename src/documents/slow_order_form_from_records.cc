@@ -1,10 +1,13 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "builtin/text_lines.h"
 #include "documents/documents_from_scenario.h"
 #include "documents/kilometric_points.h"
+#include "reading/reading.h"
+#include "reading/warning_ids.h"
 
 namespace scenario {
 namespace {
@@ -45,10 +48,16 @@ constexpr cell_place kStationsColumn{"the slowdown's place", "the slow order for
 constexpr cell_place kFormCell{"value", "a column of the slow order form"};
 
 // Where a slowdown lies: in the station whose extent holds its start, else
-// between the stations either side of it.
-std::string where_of(const slowdown_fact& s, const std::vector<station_fact>& stations) {
+// between the stations either side of it (the line's ends standing in for
+// a station missing on one side).
+struct slowdown_place {
+  std::string first;
+  std::optional<std::string> second;
+};
+
+slowdown_place where_of(const slowdown_fact& s, const std::vector<station_fact>& stations) {
   for (const station_fact& st : stations)
-    if (st.extent_start <= s.start && s.start <= st.extent_end) return st.name;
+    if (st.extent_start <= s.start && s.start <= st.extent_end) return {st.name, std::nullopt};
   const station_fact* before = nullptr;
   const station_fact* after = nullptr;
   for (const station_fact& st : stations) {
@@ -56,14 +65,37 @@ std::string where_of(const slowdown_fact& s, const std::vector<station_fact>& st
     if (st.position > s.start && after == nullptr) after = &st;
   }
   if (before == nullptr && after == nullptr) return {};
-  return (before ? before->name : "inizio linea") + " - " + (after ? after->name : "fine linea");
+  return {before ? before->name : "inizio linea", after ? after->name : "fine linea"};
 }
 
+// The room of the station column: its 28 bytes less the blank either side.
+constexpr size_t kStationsRoom = 26;
+
 // The station column's text starts five blanks in, as on the printed form,
-// or nearer the rule when it would not fit so.
-std::string stations_cell(std::string_view text, std::vector<document_warning>& w) {
-  const size_t indent = std::clamp<size_t>(text.size() < 26 ? 26 - text.size() : 1, 1, 5);
-  return left_cell(text, 28, indent, kStationsColumn, w);
+// or nearer the rule when it would not fit so.  Of two names too long for
+// the column together, the first gives way, so that the driver still reads
+// where the slowdown ends.
+std::string stations_cell(const slowdown_place& place, std::vector<document_warning>& w) {
+  std::string text = place.first;
+  if (place.second) {
+    const std::string tail = " - " + single_line(*place.second);
+    if (text.size() + tail.size() > kStationsRoom && tail.size() < kStationsRoom) {
+      std::vector<document_warning> cut;
+      std::string first = left_cell(text, kStationsRoom - tail.size() + 1, 0, kStationsColumn, cut);
+      first.erase(first.find_last_not_of(' ') + 1);
+      w.push_back({warning_id::kNameCut,
+                   std::string(kStationsColumn.column) + " holds " + std::to_string(kStationsRoom) +
+                       " characters: station name " + quoted(text) + " before " +
+                       quoted(*place.second) + " is cut to " + quoted(first),
+                   kStationsColumn.source,
+                   {}});
+      text = first;
+    }
+    text += tail;
+  }
+  const size_t indent =
+      std::clamp<size_t>(text.size() < kStationsRoom ? kStationsRoom - text.size() : 1, 1, 5);
+  return left_cell(text, kStationsRoom + 2, indent, kStationsColumn, w);
 }
 
 std::string slowdown_row(const scenario_records& r, const scenario_facts& f, size_t n,
@@ -95,7 +127,7 @@ std::string slow_order_form_from_records(const scenario_records& records,
     if (n < facts.slowdowns.size())
       lines.push_back(slowdown_row(records, facts, n, warnings));
     else if (n == 0)
-      lines.push_back(" |   |" + stations_cell("Nessun rallentamento", warnings) +
+      lines.push_back(" |   |" + stations_cell({"Nessun rallentamento", std::nullopt}, warnings) +
                       "|            |          |         |            |");
     else
       lines.emplace_back(kBlankRow);

@@ -21,16 +21,41 @@ namespace scenario::tool {
 namespace fs = std::filesystem;
 namespace {
 
-// The compiled files and, renamed last, the record of the compilation that
-// made them: a reader that finds the record matching the files knows the
-// set is whole.
+// The compiled files, the documents and, renamed last, the record of the
+// compilation that made them: a reader that finds the record matching the
+// files knows the set is whole.
 void write_compiled_set(const scenario_records& r, const fs::path& dir,
-                        const compile_report& report) {
+                        const compile_report& report, const std::vector<output_file>& documents) {
   const compiled_set set(r, dir);
   std::vector<output_file> files = set.files();
+  files.insert(files.end(), documents.begin(), documents.end());
   const std::string record = compile_record_json(report, set.fingerprints());
   files.push_back({path_in(dir, compile_record_name(r.line_id, r.train_code)), record});
   replace_files(files);
+}
+
+constexpr document kDocuments[] = {document::train_sheet, document::slow_orders, document::notes};
+
+std::vector<fs::path> document_paths(const identifiers& ids, const fs::path& dir) {
+  std::vector<fs::path> paths;
+  for (document which : kDocuments)
+    paths.push_back(path_in(dir, document_file_name(ids.line_id, ids.train_code, which)));
+  return paths;
+}
+
+// The documents' warnings among the compilation's, at the text they come
+// from where there is one.
+void add_document_warnings(compile_report& report, const std::vector<document_warning>& warnings,
+                           const compile_options& options) {
+  for (const document_warning& w : warnings) {
+    std::optional<std::string> file;
+    if (w.source == document_source::train_service) file = options.service_text;
+    if (w.source == document_source::notes) file = options.notes_file;
+    report.diagnostics.push_back(
+        {file, w.line, std::nullopt, 0, w.message, severity::warning, std::string(w.id)});
+  }
+  allow(report, options.allowed);
+  if (options.no_warnings) hide_warnings(report);
 }
 
 // A text longer than its 16-bit byte count can say would make a table file
@@ -88,6 +113,26 @@ int exit_status(const compile_report& report, const compile_options& options) {
   return options.werror && warning_count(report) > 0 ? kExitFailure : kExitOk;
 }
 
+// A scenario that does not compile cleanly gets no documents: a timetable
+// from texts the compiler refused would mislead the driver.
+bool compiled_cleanly(const compile_report& report) {
+  return report.failure_code == 0 && report.stamp_error == 0 && error_count(report) == 0;
+}
+
+// The documents, and their warnings added to the report; none when the
+// compilation failed, or when their warnings fail it (--werror).
+std::vector<std::string> make_documents(const scenario_records& records, bool compiled,
+                                        compile_report& report, const compile_options& options,
+                                        const std::optional<std::string>& notes) {
+  if (!options.documents || !compiled || !compiled_cleanly(report)) return {};
+  document_options chosen = options.document;
+  chosen.notes = notes;
+  scenario_documents d = documents_from_scenario(records, chosen);
+  add_document_warnings(report, d.warnings, options);
+  if (exit_status(report, options) != kExitOk) return {};
+  return {std::move(d.train_sheet), std::move(d.slow_orders), std::move(d.notes)};
+}
+
 }  // namespace
 
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
@@ -98,17 +143,27 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   // is read, compiled or written.
   const std::vector<fs::path> paths =
       compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
-  std::vector<fs::path> written = paths;
-  written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
-  refuse_replacing_inputs(
-      written, "compiled file",
-      {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},
-      "source text");
+  const std::vector<fs::path> documents =
+      options.documents ? document_paths(ids, options.out_dir) : std::vector<fs::path>{};
+  std::vector<fs::path> written = documents;
+  if (options.compiled_files) {
+    written.insert(written.begin(), paths.begin(), paths.end());
+    written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
+  }
+  std::vector<fs::path> inputs = {platform::path_from_utf8(options.line_text),
+                                  platform::path_from_utf8(options.service_text)};
+  refuse_replacing_inputs(written, options.compiled_files ? "compiled file" : "document", inputs,
+                          "source text");
+  if (options.notes_file)
+    refuse_replacing_inputs(written, options.compiled_files ? "compiled file" : "document",
+                            {platform::path_from_utf8(*options.notes_file)}, "notes file");
   check_output_names(written);
   // A missing line description is a file the author named and the tool
   // cannot read, like any other unreadable input: the run stops here.
-  const std::string line = read_whole_file(platform::path_from_utf8(options.line_text));
-  const std::string service = read_whole_file(platform::path_from_utf8(options.service_text));
+  const std::string line = read_whole_file(inputs[0]);
+  const std::string service = read_whole_file(inputs[1]);
+  std::optional<std::string> notes;
+  if (options.notes_file) notes = read_whole_file(platform::path_from_utf8(*options.notes_file));
 
   scenario_records records;
   records.line_id = ids.line_id;
@@ -124,15 +179,27 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     report.failure_code = 25;
   }
 
-  if (result.compiled) {
+  const std::vector<std::string> document_bytes =
+      make_documents(records, result.compiled, report, options, notes);
+  std::vector<output_file> document_files;
+  for (size_t i = 0; i < document_bytes.size(); ++i)
+    document_files.push_back({documents[i], document_bytes[i]});
+  if (result.compiled && options.compiled_files)
     check_table_texts(records.general_table, paths[paths.size() - 2]);
-    if (options.write) {
-      make_directories(options.out_dir);
-      const held_folder held(options.out_dir, written, "scenario-tool compile", options.wait,
-                             waiting_note(err, options.out_dir));
+  const bool writes_compiled = result.compiled && options.compiled_files;
+  if (options.write && (writes_compiled || !document_files.empty())) {
+    make_directories(options.out_dir);
+    const held_folder held(
+        options.out_dir, written,
+        options.compiled_files ? "scenario-tool compile" : "scenario-tool documents", options.wait,
+        waiting_note(err, options.out_dir));
+    if (writes_compiled)
       for (const fs::path& p : paths) report.files.push_back(p.string());
-      write_compiled_set(records, options.out_dir, report);
-    }
+    for (const output_file& f : document_files) report.files.push_back(f.path.string());
+    if (writes_compiled)
+      write_compiled_set(records, options.out_dir, report, document_files);
+    else
+      replace_files(document_files);
   }
   // Only now, so that neither the compiled files nor the record see them.
   const source_names names{options.line_text, options.service_text};
@@ -140,6 +207,13 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   allow(report, options.allowed);
   if (options.no_warnings) hide_warnings(report);
   emit(report, options, {line, service}, out, err);
+  if (options.documents && document_files.empty() && options.write)
+    err << "scenario-tool: note: the documents were not written: "
+        << (compiled_cleanly(report) ? "--werror counts the warnings as errors"
+                                     : "the scenario does not compile")
+        << (options.compiled_files ? "; documents written there before are left as they were"
+                                   : "; the folder is left as it was")
+        << '\n';
   return exit_status(report, options);
 }
 
