@@ -133,35 +133,78 @@ std::vector<std::string> make_documents(const scenario_records& records, bool co
   return {std::move(d.train_sheet), std::move(d.slow_orders), std::move(d.notes)};
 }
 
+// What a run writes: the compiled files and their record, the documents, or
+// both; checked before anything is read, so that what would stop the
+// writing stops `check` as well.
+struct planned_outputs {
+  std::vector<fs::path> compiled;   // without the record
+  std::vector<fs::path> documents;  // empty unless asked for
+  std::vector<fs::path> written;    // every name the run may write, the record last
+};
+
+planned_outputs plan_outputs(const identifiers& ids, const compile_options& options) {
+  planned_outputs p;
+  p.compiled = compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
+  if (options.documents) p.documents = document_paths(ids, options.out_dir);
+  if (options.compiled_files) p.written = p.compiled;
+  p.written.insert(p.written.end(), p.documents.begin(), p.documents.end());
+  if (options.compiled_files)
+    p.written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
+  const char* noun = options.compiled_files ? "compiled file" : "document";
+  refuse_replacing_inputs(
+      p.written, noun,
+      {platform::path_from_utf8(options.line_text), platform::path_from_utf8(options.service_text)},
+      "source text");
+  if (options.notes_file)
+    refuse_replacing_inputs(p.written, noun, {platform::path_from_utf8(*options.notes_file)},
+                            "notes file");
+  check_output_names(p.written);
+  return p;
+}
+
+// Writes what the run has to write, all in one replacement, while the run
+// holds the folder; the report lists the files.
+void write_outputs(const scenario_records& records, bool compiled, const planned_outputs& plan,
+                   const std::vector<output_file>& documents, compile_report& report,
+                   const compile_options& options, std::ostream& err) {
+  const bool writes_compiled = compiled && options.compiled_files;
+  if (writes_compiled) check_table_texts(records.general_table, plan.compiled.end()[-2]);
+  if (!options.write || (!writes_compiled && documents.empty())) return;
+  make_directories(options.out_dir);
+  const held_folder held(options.out_dir, plan.written,
+                         writes_compiled ? "scenario-tool compile" : "scenario-tool documents",
+                         options.wait, waiting_note(err, options.out_dir));
+  if (writes_compiled)
+    for (const fs::path& p : plan.compiled) report.files.push_back(p.string());
+  for (const output_file& f : documents) report.files.push_back(f.path.string());
+  if (writes_compiled)
+    write_compiled_set(records, options.out_dir, report, documents);
+  else
+    replace_files(documents);
+}
+
+// Why documents asked for were not written, and what became of the folder.
+void note_documents_not_written(const compile_report& report, const compile_options& options,
+                                std::ostream& err) {
+  err << "scenario-tool: note: the documents were not written: "
+      << (compiled_cleanly(report) ? "--werror counts the warnings as errors"
+                                   : "the scenario does not compile")
+      << (options.compiled_files ? "; documents written there before are left as they were"
+                                 : "; the folder is left as it was")
+      << '\n';
+}
+
 }  // namespace
 
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
   refuse_unknown_allowances(options.allowed);
   const identifiers ids = resolve_identifiers(options.line_text, options.service_text,
                                               options.line_id, options.train_code);
-  // What would stop the writing stops `check` as well, and before anything
-  // is read, compiled or written.
-  const std::vector<fs::path> paths =
-      compiled_file_paths(ids.line_id, ids.train_code, options.geometry, options.out_dir);
-  const std::vector<fs::path> documents =
-      options.documents ? document_paths(ids, options.out_dir) : std::vector<fs::path>{};
-  std::vector<fs::path> written = documents;
-  if (options.compiled_files) {
-    written.insert(written.begin(), paths.begin(), paths.end());
-    written.push_back(path_in(options.out_dir, compile_record_name(ids.line_id, ids.train_code)));
-  }
-  std::vector<fs::path> inputs = {platform::path_from_utf8(options.line_text),
-                                  platform::path_from_utf8(options.service_text)};
-  refuse_replacing_inputs(written, options.compiled_files ? "compiled file" : "document", inputs,
-                          "source text");
-  if (options.notes_file)
-    refuse_replacing_inputs(written, options.compiled_files ? "compiled file" : "document",
-                            {platform::path_from_utf8(*options.notes_file)}, "notes file");
-  check_output_names(written);
+  const planned_outputs plan = plan_outputs(ids, options);
   // A missing line description is a file the author named and the tool
   // cannot read, like any other unreadable input: the run stops here.
-  const std::string line = read_whole_file(inputs[0]);
-  const std::string service = read_whole_file(inputs[1]);
+  const std::string line = read_whole_file(platform::path_from_utf8(options.line_text));
+  const std::string service = read_whole_file(platform::path_from_utf8(options.service_text));
   std::optional<std::string> notes;
   if (options.notes_file) notes = read_whole_file(platform::path_from_utf8(*options.notes_file));
 
@@ -181,39 +224,18 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
 
   const std::vector<std::string> document_bytes =
       make_documents(records, result.compiled, report, options, notes);
-  std::vector<output_file> document_files;
+  std::vector<output_file> documents;
   for (size_t i = 0; i < document_bytes.size(); ++i)
-    document_files.push_back({documents[i], document_bytes[i]});
-  if (result.compiled && options.compiled_files)
-    check_table_texts(records.general_table, paths[paths.size() - 2]);
-  const bool writes_compiled = result.compiled && options.compiled_files;
-  if (options.write && (writes_compiled || !document_files.empty())) {
-    make_directories(options.out_dir);
-    const held_folder held(
-        options.out_dir, written,
-        options.compiled_files ? "scenario-tool compile" : "scenario-tool documents", options.wait,
-        waiting_note(err, options.out_dir));
-    if (writes_compiled)
-      for (const fs::path& p : paths) report.files.push_back(p.string());
-    for (const output_file& f : document_files) report.files.push_back(f.path.string());
-    if (writes_compiled)
-      write_compiled_set(records, options.out_dir, report, document_files);
-    else
-      replace_files(document_files);
-  }
+    documents.push_back({plan.documents[i], document_bytes[i]});
+  write_outputs(records, result.compiled, plan, documents, report, options, err);
   // Only now, so that neither the compiled files nor the record see them.
   const source_names names{options.line_text, options.service_text};
   add_further_errors(report, find_further_errors(records, result, {line, service}, names), names);
   allow(report, options.allowed);
   if (options.no_warnings) hide_warnings(report);
   emit(report, options, {line, service}, out, err);
-  if (options.documents && document_files.empty() && options.write)
-    err << "scenario-tool: note: the documents were not written: "
-        << (compiled_cleanly(report) ? "--werror counts the warnings as errors"
-                                     : "the scenario does not compile")
-        << (options.compiled_files ? "; documents written there before are left as they were"
-                                   : "; the folder is left as it was")
-        << '\n';
+  if (options.documents && options.write && documents.empty())
+    note_documents_not_written(report, options, err);
   return exit_status(report, options);
 }
 
