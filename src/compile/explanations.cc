@@ -409,6 +409,15 @@ constexpr explanation kExplanations[] = {
      "apart by blanks. A tab is a blank too, so tabs used between values are read the same way.",
      "Write the number without blanks (13800), and separate the values with commas.",
      "velocita, 13 800, 80"},
+    // What the driver's documents cannot show as written.
+    {w::kNameCut, W, false, "a name is too long for its column in a driver's document",
+     "The train sheet and the slow order form are boxes of fixed width, as the drivers know "
+     "them: a station's name has 26 characters in the sheet's table and 21 beside \"da:\" and "
+     "\"a:\" in its header, the stations either side of a slowdown 26 in the form. A longer "
+     "text is cut at its column; the compiled files keep the whole name.",
+     "Shorten the name, or write its well-known short form (\"C.le\" for \"Centrale\").",
+     "stazione, 0, 2, 1000, 0, 0, 0, 1, 1, 0, 4, 1, 1, 1, 0, 25, 0, "
+     "CALOLZIOCORTE - OLGINATE - VERCURAGO"},
 };
 
 }  // namespace

@@ -600,6 +600,7 @@ TEST(ExplanationsTest, EveryCodeAndWarningIsExplained) {
   std::vector<std::string> ids;
   for (int32_t code : codes) ids.push_back(std::to_string(code));
   for (std::string_view id : w::kAll) ids.emplace_back(id);
+  for (std::string_view id : w::kDocumentIds) ids.emplace_back(id);
   for (const std::string& id : ids) {
     const explanation* e = find_explanation(id);
     ASSERT_NE(e, nullptr) << id;

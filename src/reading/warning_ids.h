@@ -43,6 +43,8 @@ inline constexpr std::string_view kSignalInStation = "signal-in-station";
 inline constexpr std::string_view kTempoUnused = "tempo-unused";
 inline constexpr std::string_view kQuoteOverLines = "quote-over-lines";
 inline constexpr std::string_view kSplitNumber = "split-number";
+// Given by the driver's documents, not by the readers.
+inline constexpr std::string_view kNameCut = "name-cut";
 
 // One row per group of ids, each group appended as it is given out.
 // clang-format off
@@ -58,6 +60,10 @@ inline constexpr std::array kAll = {
     kQuoteOverLines, kSplitNumber,
 };
 // clang-format on
+
+// The ids the driver's documents give (the encoding of a text given beside
+// the source texts is told by kEncoding).
+inline constexpr std::array kDocumentIds = {kNameCut};
 
 }  // namespace scenario::warning_id
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "system/platform.h"
 #include "system/terminal_text.h"
@@ -29,7 +30,38 @@ const char* const kFormats[] = {"text", "json"};
 const char* const kNoWaitHelp =
     "when another run is writing into the folder, exit (status 3) instead of waiting for it";
 
-// The flags `compile` and `check` share.
+// The driver's documents: `documents`, and `compile --documents`.
+struct document_flags {
+  document_options options;
+  std::string notes;
+  CLI::Option* notes_flag = nullptr;
+  bool wanted = false;
+
+  void add_to(CLI::App& command, bool optional) {
+    if (optional)
+      command.add_flag("--documents", wanted,
+                       "write the driver's documents (train sheet, slow order form, notes "
+                       "page) beside the compiled files");
+    command.add_option("--line-name", options.line_name,
+                       "the line's name in the documents (default: from the line identifier)");
+    notes_flag = command.add_option("--notes", notes, "the author's text for the notes page");
+    command.add_option("--speed-rank", options.speed_rank, "the train sheet's side box")
+        ->capture_default_str();
+    command.add_option("--classification", options.classification, "the train's classification")
+        ->capture_default_str();
+    command.add_option("--blocked-mass", options.blocked_mass, "the train's blocked mass")
+        ->capture_default_str();
+  }
+  compile_options finish(compile_options o, bool optional) const {
+    o.documents = wanted || !optional;
+    o.compiled_files = optional;
+    o.document = options;
+    if (notes_flag->count() > 0) o.notes_file = notes;
+    return o;
+  }
+};
+
+// The flags `compile`, `check` and `documents` share.
 struct compile_flags {
   compile_options options;
   std::string line_id, train_code, out_dir = ".", format = "text";
@@ -39,7 +71,8 @@ struct compile_flags {
   bool werror = false;
   bool no_warnings = false;
 
-  CLI::App* add_to(CLI::App& tool, const char* name, const char* what, bool writes) {
+  CLI::App* add_to(CLI::App& tool, const char* name, const char* what, bool writes,
+                   document_flags* documents = nullptr) {
     CLI::App& command = *tool.add_subcommand(name, what);
     command.add_option("LINE_TXT", options.line_text, "line description text (<line>_linea.txt)")
         ->required();
@@ -47,7 +80,10 @@ struct compile_flags {
         .add_option("SERVICE_TXT", options.service_text, "train service text (<line>_<train>-.txt)")
         ->required();
     if (writes) {
-      command.add_option("--out", out_dir, "directory for the compiled files (default: .)");
+      command.add_option("--out", out_dir,
+                         std::string_view(name) == "documents"
+                             ? "directory for the documents (default: .)"
+                             : "directory for the compiled files (default: .)");
       command.add_flag("--no-wait{false}", options.wait, kNoWaitHelp);
     }
     line_flag =
@@ -64,6 +100,7 @@ struct compile_flags {
         ->allow_extra_args(false);
     command.add_option("--format", format, "diagnostics as text (standard error) or json")
         ->check(CLI::IsMember({kFormats[0], kFormats[1]}));
+    if (documents) documents->add_to(command, std::string_view(name) == "compile");
     return &command;
   }
 
@@ -301,7 +338,8 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
   // The order of the rows is the order of --help.
   template_flags template_f;
   explain_command explain;
-  compile_flags compile_f, check_f;
+  compile_flags compile_f, check_f, documents_f;
+  document_flags compile_documents, documents_only;
   dump_flags dump_f;
   diff_flags diff_f;
   picture_flags plot_f, view_f;
@@ -317,9 +355,19 @@ int run_tool(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {compile_f.add_to(app, "compile",
                         "compile two source texts into the three compiled files, as the "
                         "generator does",
-                        true),
+                        true, &compile_documents),
        [&] {
-         const compile_options options = compile_f.finish(true, colour);
+         const compile_options options =
+             compile_documents.finish(compile_f.finish(true, colour), true);
+         return run_guarded([&] { return run_compile(options, out, err); }, options.json);
+       }},
+      {documents_f.add_to(app, "documents",
+                          "compile two source texts and write the driver's documents: train "
+                          "sheet, slow order form and notes page",
+                          true, &documents_only),
+       [&] {
+         const compile_options options =
+             documents_only.finish(documents_f.finish(true, colour), false);
          return run_guarded([&] { return run_compile(options, out, err); }, options.json);
        }},
       {check_f.add_to(app, "check", "compile two source texts and report, writing nothing", false),

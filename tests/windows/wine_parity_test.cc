@@ -403,6 +403,32 @@ TEST_F(WineTool, CompileCheckDumpAndDecompileAgreeOnVariedTexts) {
   }
 }
 
+// The driver's documents: the same bytes, whether written alone or beside
+// the compiled files, with an author's notes in UTF-8 and names beyond
+// ASCII (one with no Windows-1252 byte, which both builds warn of alike).
+TEST_F(WineTool, DocumentsAreTheSameBytes) {
+  put("Milano_Lecco_linea.txt", dati_linea());
+  put("Milano_Lecco_L5244-.txt", dati_treno());
+  put("note \xC3\xA8.txt", "Citt\xC3\xA0 di Lecco,\n\tsul lago \xE2\x80\x94 \xE2\x86\x92 fine\r\n");
+  expect_same_run("scenario-tool",
+                  {"documents", "Milano_Lecco_linea.txt", "Milano_Lecco_L5244-.txt", "--out",
+                   "docs \xC3\xB9", "--notes", "note \xC3\xA8.txt", "--line-name",
+                   "Milano \xE2\x80\x93 Lecco \xE2\x80\x93 Sondrio"},
+                  true);
+  expect_same_files();
+  EXPECT_TRUE(fs::exists(windows_dir / "docs \xC3\xB9" / "Milano_Lecco_L5244_scheda_treno.txt"));
+  const std::string line = "Citt\xC3\xA0", train = "T\xD0\x96";
+  put(line + "_linea.txt", dati_linea());
+  put(line + "_" + train + "-.txt", dati_treno());
+  for (const char* format : {"text", "json"})
+    expect_same_run("scenario-tool",
+                    {"compile", "--documents", line + "_linea.txt", line + "_" + train + "-.txt",
+                     "--out", "out", "--format", format},
+                    true);
+  expect_same_files();
+  EXPECT_TRUE(fs::exists(windows_dir / "out" / (line + "_" + train + "_note.txt")));
+}
+
 // Folders and identifiers beyond ASCII: the identifiers come from the
 // texts' names, make the compiled files' names, and `plot` and `decompile`
 // find them again by listing the folder (`decompile` from the table file's

@@ -1,5 +1,7 @@
 // `compile` and `check`: an author's source texts compiled exactly as the
-// generator does, the compiled files written (`compile`) or not (`check`).
+// generator does, the compiled files written (`compile`) or not (`check`);
+// and `documents`: the driver's documents of the scenario written instead
+// (or, with `compile --documents`, beside the compiled files).
 #ifndef SCENARIO_TOOL_COMPILE_COMMAND_H_
 #define SCENARIO_TOOL_COMPILE_COMMAND_H_
 
@@ -10,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "documents/documents_from_scenario.h"
 
 namespace scenario::tool {
 
@@ -29,6 +33,12 @@ struct compile_options {
   // warnings, which neither fail the compilation nor count for werror.
   std::vector<std::string> allowed;
   bool wait = true;  // false: refuse when another run is writing into out_dir
+  // The driver's documents, written in the same replacement as the compiled
+  // files, and only when the compilation succeeds.
+  bool documents = false;
+  bool compiled_files = true;  // false for `documents`: the documents alone
+  document_options document;
+  std::optional<std::string> notes_file;  // the author's notes, UTF-8 path
 };
 
 // Compiles; diagnostics go to `err` (text) or `out` (JSON).  Returns the
