@@ -530,8 +530,12 @@ TEST_F(WineTool, OverlappingCompilesTakeTurns) {
   spill(windows_dir / "a/X_T-.txt", texts.train_service);
   spill(windows_dir / "b/X_linea.txt", texts.line_description);
   spill(windows_dir / "b/X_T-.txt", other);
-  const std::vector<std::string> compile = {windows_program("scenario-tool"), "compile",
-                                            "X_linea.txt", "X_T-.txt", "--out", "..\\shared"};
+  const std::vector<std::string> compile = {windows_program("scenario-tool"),
+                                            "compile",
+                                            "X_linea.txt",
+                                            "X_T-.txt",
+                                            "--out",
+                                            "..\\shared"};
   auto run = [&](const char* d) { return run_in(windows_dir / d, WINE_RUNNER, compile); };
   ASSERT_EQ(run("a").status, 0);
   const tree set_a = files_under(windows_dir / "shared");
