@@ -10,25 +10,20 @@
 #include "system/files.h"
 #include "testing/program_runs.h"
 #include "testing/scratch_dir.h"
+#include "testing/small_texts.h"
 
 namespace scenario::tool_e2e {
 namespace fs = std::filesystem;
 using testing::built_in_compiled_names;
+using testing::kSmallLine;
+using testing::kSmallService;
 using testing::run_in;
 using testing::run_result;
 using testing::run_tool;
 using testing::scratch_dir;
+using testing::small_service_with;
 using testing::spill;
 namespace {
-
-const std::string kLine =
-    "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n";
-const std::string kService = "[generale]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\n[fine]\r\n";
-
-// The service text with `lines` before its closing line.
-std::string service_with(const std::string& lines) {
-  return kService.substr(0, kService.size() - 8) + lines + "[fine]\r\n";
-}
 
 class ToolDiagnostics : public ::testing::Test {
  protected:
@@ -47,11 +42,12 @@ class ToolDiagnostics : public ::testing::Test {
 };
 
 TEST_F(ToolDiagnostics, WarningsShowTheLineAndACaretAndKeepTheFiles) {
-  const run_result plain = compile(kLine, kService, {"--out", "plain"});
+  const run_result plain = compile(kSmallLine, kSmallService, {"--out", "plain"});
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(plain.err, "");
   // A speed off its 5 km/h step is rounded: the same files, a warning, status 0.
-  const run_result r = compile(kLine, service_with("velocita, 1000, 92\r\n"), {"--out", "w"});
+  const run_result r =
+      compile(kSmallLine, small_service_with("velocita, 1000, 92\r\n"), {"--out", "w"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
             "X_T-.txt:4:17: warning: speed limit 92 km/h is stored as 90 km/h: speeds are kept in "
@@ -67,7 +63,7 @@ TEST_F(ToolDiagnostics, WarningsShowTheLineAndACaretAndKeepTheFiles) {
 TEST_F(ToolDiagnostics, AFailureNamesTheFieldThatCausedIt) {
   // A speed too large is found only when the next speed is stored.
   const run_result r =
-      compile(kLine, service_with("velocita, 1000, 3000\r\nvelocita, 2000, 90\r\n"));
+      compile(kSmallLine, small_service_with("velocita, 1000, 3000\r\nvelocita, 2000, 90\r\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
             "X_T-.txt:4:17: error: speed 3000 km/h is out of range: a segment keeps speed / 5, "
@@ -78,8 +74,9 @@ TEST_F(ToolDiagnostics, AFailureNamesTheFieldThatCausedIt) {
 
 TEST_F(ToolDiagnostics, AConflictNamesWhatHoldsTheSegment) {
   const run_result r = compile(
-      kLine, service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, SAN ROCCO\r\n"
-                          "segnale, 13050, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"));
+      kSmallLine,
+      small_service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, SAN ROCCO\r\n"
+                         "segnale, 13050, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("X_T-.txt:5:1: error: \"segnale\" at 13050 m: segment 262 already holds the "
                        "stop mark of station 1 (SAN ROCCO, 13100 m) (line 4) (failure 16 at "
@@ -89,27 +86,28 @@ TEST_F(ToolDiagnostics, AConflictNamesWhatHoldsTheSegment) {
 }
 
 TEST_F(ToolDiagnostics, WerrorAndHiddenWarnings) {
-  const std::string service = service_with("sabbia, 300\r\nsabbia, 200\r\n");
-  const run_result werror = compile(kLine, service, {"--werror"});
+  const std::string service = small_service_with("sabbia, 300\r\nsabbia, 200\r\n");
+  const run_result werror = compile(kSmallLine, service, {"--werror"});
   EXPECT_EQ(werror.status, 1);
   EXPECT_NE(werror.err.find("[overridden]"), std::string::npos);
   EXPECT_NE(werror.err.find("1 warning treated as errors (--werror)"), std::string::npos);
-  const run_result hidden = compile(kLine, service, {"-w"});
+  const run_result hidden = compile(kSmallLine, service, {"-w"});
   EXPECT_EQ(hidden.status, 0);
   EXPECT_EQ(hidden.err, "");
   // -w leaves no warning for --werror to count.
-  EXPECT_EQ(compile(kLine, service, {"-w", "--werror"}).status, 0);
+  EXPECT_EQ(compile(kSmallLine, service, {"-w", "--werror"}).status, 0);
   // check takes the same flags.
   spill(dir / "X_T-.txt", service);
   EXPECT_EQ(run_tool(dir.path(), {"check", "X_linea.txt", "X_T-.txt", "--werror"}).status, 1);
 }
 
 TEST_F(ToolDiagnostics, JsonGivesSeverityAndId) {
-  const run_result r = compile(
-      kLine,
-      service_with("sabbia, 300\r\nsabbia, 200\r\nsegnale, 2000, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"
-                   "segnale, 2000, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"),
-      {"--format", "json"});
+  const run_result r =
+      compile(kSmallLine,
+              small_service_with(
+                  "sabbia, 300\r\nsabbia, 200\r\nsegnale, 2000, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"
+                  "segnale, 2000, 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n"),
+              {"--format", "json"});
   EXPECT_EQ(r.status, 1);
   const nlohmann::json report = nlohmann::json::parse(r.out);
   ASSERT_EQ(report["diagnostics"].size(), 2u);
@@ -127,8 +125,8 @@ TEST_F(ToolDiagnostics, JsonGivesSeverityAndId) {
 TEST_F(ToolDiagnostics, ColourOnlyOnATerminalWithoutNoColor) {
   if (std::system("command -v script >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "script (util-linux) is not installed";
-  spill(dir / "X_linea.txt", kLine);
-  spill(dir / "X_T-.txt", service_with("sabbia, 300\r\nsabbia, 200\r\n"));
+  spill(dir / "X_linea.txt", kSmallLine);
+  spill(dir / "X_T-.txt", small_service_with("sabbia, 300\r\nsabbia, 200\r\n"));
   // script gives the tool a terminal; its output is what the terminal got.
   const std::string command = std::string(TOOL_PATH) + " check X_linea.txt X_T-.txt";
   const run_result terminal = run_in(dir.path(), "script", {"-qec", command, "/dev/null"});

@@ -10,24 +10,19 @@
 #include "system/files.h"
 #include "testing/program_runs.h"
 #include "testing/scratch_dir.h"
+#include "testing/small_texts.h"
 
 namespace scenario::tool_e2e {
 namespace fs = std::filesystem;
+using testing::kSignalValues;
+using testing::kSmallLine;
+using testing::kStationValues;
 using testing::run_result;
 using testing::run_tool;
 using testing::scratch_dir;
+using testing::small_service_with;
 using testing::spill;
 namespace {
-
-const std::string kLine =
-    "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n";
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
-const std::string kStation = ", 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ";
-
-// A train service text with `lines` from line 4 on.
-std::string service_with(const std::string& lines) {
-  return "[generale]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\n" + lines + "[fine]\r\n";
-}
 
 struct mistake_case {
   std::string name;
@@ -41,45 +36,46 @@ struct mistake_case {
 std::vector<mistake_case> cases() {
   return {
       {"a stray quote before a station name",
-       service_with("stazione, 14000" + kStation + "\"MONZA\r\nsegnale, 15050" + kSignal +
-                    "rallentamento, 16000, 30, 500, 0, 0, 0\r\n"),
+       small_service_with("stazione, 14000" + kStationValues + "\"MONZA\r\nsegnale, 15050" +
+                          kSignalValues + "rallentamento, 16000, 30, 500, 0, 0, 0\r\n"),
        "error", "X_T-.txt:4:59",
        "runs over 4 line ends to the end of the text, as no quote closes it: 2 entries there "
        "become part of this field and are not read; close the quote on its own line, or remove "
        "it [quote-over-lines]",
        1},
-      {"a blank as a thousands separator", service_with("velocita, 13 800, 80\r\n"), "error",
+      {"a blank as a thousands separator", small_service_with("velocita, 13 800, 80\r\n"), "error",
        "X_T-.txt:4:11",
        "\"13 800\" holds two numbers: 13 is read here and 800 as the next value, for a number "
        "ends at a blank; write 13800 for one number (no blank as a thousands separator) "
        "[split-number]",
        1},
-      {"a split station position", service_with("stazione, 14 600" + kStation + "MONZA\r\n"),
-       "error", "X_T-.txt:4:11", "[split-number]", 1},
+      {"a split station position",
+       small_service_with("stazione, 14 600" + kStationValues + "MONZA\r\n"), "error",
+       "X_T-.txt:4:11", "[split-number]", 1},
       {"a split station position fails at its field",
-       service_with("stazione, 14 600" + kStation + "MONZA\r\n"), "error", "X_T-.txt:4:11",
-       "(failure 8 at 14 m)", 1},
+       small_service_with("stazione, 14 600" + kStationValues + "MONZA\r\n"), "error",
+       "X_T-.txt:4:11", "(failure 8 at 14 m)", 1},
       {"a station length not a multiple of 100",
-       service_with("stazione, 14000, 2, 450, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, MONZA\r\n"), "error",
-       "X_T-.txt:4:21", "(failure 9 at 14000 m)", 1},
+       small_service_with("stazione, 14000, 2, 450, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, MONZA\r\n"),
+       "error", "X_T-.txt:4:21", "(failure 9 at 14000 m)", 1},
       {"stations too close",
-       service_with("stazione, 14000" + kStation + "MONZA\r\nstazione, 14500" + kStation +
-                    "LESMO\r\n"),
+       small_service_with("stazione, 14000" + kStationValues + "MONZA\r\nstazione, 14500" +
+                          kStationValues + "LESMO\r\n"),
        "error", "X_T-.txt:5:11",
        "the previous station 1 (\"MONZA\", 14000 m) ends at 14200 m and this one begins at "
        "14300 m: a gap of 100 m where 350 m are needed (failure 22 at 14500 m)",
        1},
-      {"semicolons in a line that is no entry", service_with("treni; 10\r\nsabbia, 300\r\n"),
+      {"semicolons in a line that is no entry", small_service_with("treni; 10\r\nsabbia, 300\r\n"),
        "error", "X_T-.txt:4:1",
        "the line is passed over; fields are separated by commas, not by \";\" or tabs "
        "[unknown-entry]",
        1},
-      {"semicolons in an entry", service_with("sabbia; 300\r\nsabbia, 300\r\n"), "warning",
+      {"semicolons in an entry", small_service_with("sabbia; 300\r\nsabbia, 300\r\n"), "warning",
        "X_T-.txt:4:1",
        "fields are separated by commas, not by \";\" or tabs [values-from-next-line]", 1},
       {"a note without its dash",
-       service_with("la stazione di Monza ha due binari\r\nsegnale, 15050" + kSignal), "warning",
-       "X_T-.txt:4:1", "it reads like a note written without its dash", 1},
+       small_service_with("la stazione di Monza ha due binari\r\nsegnale, 15050" + kSignalValues),
+       "warning", "X_T-.txt:4:1", "it reads like a note written without its dash", 1},
   };
 }
 
@@ -90,7 +86,7 @@ class ToolFieldMistakes : public ::testing::Test {
   }
   run_result run(const std::string& command, const std::string& service,
                  std::vector<std::string> flags = {}) {
-    spill(dir / "X_linea.txt", kLine);
+    spill(dir / "X_linea.txt", kSmallLine);
     spill(dir / "X_T-.txt", service);
     std::vector<std::string> args = {command, "X_linea.txt", "X_T-.txt"};
     args.insert(args.end(), flags.begin(), flags.end());

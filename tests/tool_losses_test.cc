@@ -9,29 +9,21 @@
 #include "system/files.h"
 #include "testing/program_runs.h"
 #include "testing/scratch_dir.h"
+#include "testing/small_texts.h"
 
 namespace scenario::tool_e2e {
 namespace fs = std::filesystem;
+using testing::kSignalValues;
+using testing::kSmallLine;
+using testing::kSmallService;
+using testing::kStationValues;
 using testing::run_result;
 using testing::run_tool;
 using testing::scratch_dir;
+using testing::small_line_with;
+using testing::small_service_with;
 using testing::spill;
 namespace {
-
-const std::string kLine =
-    "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n";
-const std::string kService = "[generale]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\n[fine]\r\n";
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
-const std::string kStation = ", 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ";
-
-// The texts with `lines` before their closing line (line 5 of the line
-// description, line 4 of the service text).
-std::string line_with(const std::string& lines) {
-  return kLine.substr(0, kLine.size() - 8) + lines + "[fine]\r\n";
-}
-std::string service_with(const std::string& lines) {
-  return kService.substr(0, kService.size() - 8) + lines + "[fine]\r\n";
-}
 
 struct loss_case {
   std::string name;
@@ -47,10 +39,10 @@ struct loss_case {
 };
 
 std::vector<loss_case> cases() {
-  const std::string misspelt = service_with("stazone, 1000" + kStation + "ALFA\r\n");
+  const std::string misspelt = small_service_with("stazone, 1000" + kStationValues + "ALFA\r\n");
   return {
       {"misspelt keyword",
-       kLine,
+       kSmallLine,
        misspelt,
        {},
        "error",
@@ -59,7 +51,7 @@ std::vector<loss_case> cases() {
        "\"stazione\"?); the line is passed over [unknown-entry]",
        1},
       {"misspelt keyword allowed",
-       kLine,
+       kSmallLine,
        misspelt,
        {"--allow", "unknown-entry"},
        "warning",
@@ -67,7 +59,7 @@ std::vector<loss_case> cases() {
        "the line is passed over [unknown-entry, allowed]",
        0},
       {"an allowed loss is no warning for --werror",
-       kLine,
+       kSmallLine,
        misspelt,
        {"--allow", "unknown-entry", "--werror"},
        "warning",
@@ -75,7 +67,7 @@ std::vector<loss_case> cases() {
        "[unknown-entry, allowed]",
        0},
       {"another id allowed leaves the loss an error",
-       kLine,
+       kSmallLine,
        misspelt,
        {"--allow", "tunnel-reversed"},
        "error",
@@ -83,7 +75,7 @@ std::vector<loss_case> cases() {
        "[unknown-entry]",
        1},
       {"-w never hides a loss",
-       kLine,
+       kSmallLine,
        misspelt,
        {"-w"},
        "error",
@@ -91,8 +83,8 @@ std::vector<loss_case> cases() {
        "[unknown-entry]",
        1},
       {"reversed tunnel",
-       line_with("montagna, 8000, 7000, 1\r\n"),
-       kService,
+       small_line_with("montagna, 8000, 7000, 1\r\n"),
+       kSmallService,
        {},
        "error",
        "X_linea.txt:5:1",
@@ -100,8 +92,8 @@ std::vector<loss_case> cases() {
        "still counts as the tunnel before the next one [tunnel-reversed]",
        1},
       {"signal in the run-out",
-       kLine,
-       service_with("segnale, 21000" + kSignal),
+       kSmallLine,
+       small_service_with("segnale, 21000" + kSignalValues),
        {},
        "error",
        "X_T-.txt:4:10",
@@ -109,9 +101,9 @@ std::vector<loss_case> cases() {
        "keep beyond it; no train reaches it [beyond-line-end]",
        1},
       {"service text under [generali]",
-       kLine,
-       "[generali]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\nstazione, 1000" + kStation +
-           "ALFA\r\nsegnale, 6050" + kSignal + "[fine]\r\n",
+       kSmallLine,
+       "[generali]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\nstazione, 1000" + kStationValues +
+           "ALFA\r\nsegnale, 6050" + kSignalValues + "[fine]\r\n",
        {},
        "error",
        "X_T-.txt:1:1",
@@ -120,7 +112,7 @@ std::vector<loss_case> cases() {
        "\"[generali]\" (did you mean \"[generale]\"?) [no-general-section]",
        1},
       {"service text without [generale], allowed",
-       kLine,
+       kSmallLine,
        "velocita, 0, 90\r\n",
        {"--allow", "no-general-section"},
        "warning",
@@ -129,7 +121,7 @@ std::vector<loss_case> cases() {
        0},
       {"line description under [generali]",
        "[generali]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n",
-       kService,
+       kSmallService,
        {},
        "error",
        "X_linea.txt:1:1",
@@ -139,18 +131,18 @@ std::vector<loss_case> cases() {
        1,
        false},
       {"a station name in Windows-1252",
-       kLine,
-       service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, C\xC0 DEL "
-                    "BOSCO\r\nsegnale, 13050" +
-                    kSignal),
+       kSmallLine,
+       small_service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, C\xC0 DEL "
+                          "BOSCO\r\nsegnale, 13050" +
+                          kSignalValues),
        {},
        "error",
        "X_T-.txt:5:1",
        "segment 262 already holds the stop mark of station 1 (C\xC3\x80 DEL BOSCO, 13100 m)",
        1},
       {"a quoted field with a control byte and an undefined byte",
-       kLine,
-       service_with("stazi\x81one\x1b[2J, 1000" + kStation + "ALFA\r\n"),
+       kSmallLine,
+       small_service_with("stazi\x81one\x1b[2J, 1000" + kStationValues + "ALFA\r\n"),
        {},
        "error",
        "X_T-.txt:4:1",
@@ -196,8 +188,9 @@ TEST_F(ToolLosses, EachLossIsAnErrorAtItsFieldAndTheFilesAreWrittenAsEver) {
 
 // The line passed over is lost: the files are those of the text without it.
 TEST_F(ToolLosses, ALossChangesNoCompiledByte) {
-  ASSERT_EQ(compile(kLine, service_with(""), {"--out", "clean"}).status, 0);
-  ASSERT_EQ(compile(kLine, service_with("stazone, 1000" + kStation + "ALFA\r\n"), {"--out", "lost"})
+  ASSERT_EQ(compile(kSmallLine, small_service_with(""), {"--out", "clean"}).status, 0);
+  ASSERT_EQ(compile(kSmallLine, small_service_with("stazone, 1000" + kStationValues + "ALFA\r\n"),
+                    {"--out", "lost"})
                 .status,
             1);
   for (const char* name : {"X_linea.dat", "X_T.sim", "X_T.dat"})
@@ -206,11 +199,11 @@ TEST_F(ToolLosses, ALossChangesNoCompiledByte) {
 }
 
 TEST_F(ToolLosses, JsonTellsFailuresFromLossesAndWhatWasAllowed) {
-  const std::string service = service_with("stazone, 1000" + kStation +
-                                           "C\xC0\r\nsabbia, 300\r\n"
-                                           "sabbia, 200\r\nsegnale, 2000" +
-                                           kSignal + "segnale, 2000" + kSignal);
-  const run_result r = compile(kLine, service, {"--format", "json", "--allow", "overridden"});
+  const std::string service = small_service_with("stazone, 1000" + kStationValues +
+                                                 "C\xC0\r\nsabbia, 300\r\n"
+                                                 "sabbia, 200\r\nsegnale, 2000" +
+                                                 kSignalValues + "segnale, 2000" + kSignalValues);
+  const run_result r = compile(kSmallLine, service, {"--format", "json", "--allow", "overridden"});
   EXPECT_EQ(r.status, 1);
   const nlohmann::json report = nlohmann::json::parse(r.out);
   EXPECT_EQ(report["allowed"], nlohmann::json::array({"overridden"}));
@@ -236,11 +229,12 @@ TEST_F(ToolLosses, JsonTellsFailuresFromLossesAndWhatWasAllowed) {
 }
 
 TEST_F(ToolLosses, JsonCarriesNamesAsCharacters) {
-  const run_result r = compile(kLine,
-                               service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, "
-                                            "0,25,0, C\xC0 DEL BOSCO\r\nsegnale, 13050" +
-                                            kSignal),
-                               {"--format", "json"});
+  const run_result r =
+      compile(kSmallLine,
+              small_service_with("stazione, 13100, 2, 100, 0,0,0, 1,1,0, 4,1,1, 30, "
+                                 "0,25,0, C\xC0 DEL BOSCO\r\nsegnale, 13050" +
+                                 kSignalValues),
+              {"--format", "json"});
   const nlohmann::json report = nlohmann::json::parse(r.out);
   ASSERT_EQ(report["diagnostics"].size(), 1u);
   EXPECT_NE(
@@ -251,13 +245,13 @@ TEST_F(ToolLosses, JsonCarriesNamesAsCharacters) {
 
 TEST_F(ToolLosses, OnlyKnownLossesAndWarningsCanBeAllowed) {
   for (const char* id : {"16", "1250", "no-such-id"}) {
-    const run_result r = compile(kLine, kService, {"--allow", id});
+    const run_result r = compile(kSmallLine, kSmallService, {"--allow", id});
     EXPECT_EQ(r.status, 2) << id;
     EXPECT_NE(r.err.find(std::string("--allow \"") + id + "\""), std::string::npos) << r.err;
   }
   // Repeated, and the arguments after it stay the texts.
-  spill(dir / "X_linea.txt", line_with("montagna, 8000, 7000, 1\r\n"));
-  spill(dir / "X_T-.txt", service_with("stazone, 1000" + kStation + "ALFA\r\n"));
+  spill(dir / "X_linea.txt", small_line_with("montagna, 8000, 7000, 1\r\n"));
+  spill(dir / "X_T-.txt", small_service_with("stazone, 1000" + kStationValues + "ALFA\r\n"));
   const run_result both = run_tool(dir.path(), {"check", "--allow", "unknown-entry", "--allow",
                                                 "tunnel-reversed", "X_linea.txt", "X_T-.txt"});
   EXPECT_EQ(both.status, 0) << both.err;

@@ -17,18 +17,18 @@
 #include "reading/warning_ids.h"
 #include "testing/compilation_runs.h"
 #include "testing/scenario_texts.h"
+#include "testing/small_texts.h"
 
 namespace scenario {
 namespace {
 
 namespace w = warning_id;
+using testing::kSignalValues;
+using testing::kStationValues;
 using testing::line_text;
 using testing::read_texts;
 using testing::reading_run;
 using testing::service_text;
-
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
-const std::string kStation = ", 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ";
 
 const std::string_view kNewIds[] = {w::kQuoteOverLines, w::kSplitNumber};
 
@@ -53,15 +53,16 @@ TEST(FieldMistakesTest, StationFailuresPointAtTheirField) {
     text_position where;
     std::string detail;
   } cases[] = {
-      {line, service_text("stazione, 14 600" + kStation + "ALFA\r\n"), 8, {2, 11}, ""},
-      {line, service_text("stazione, 1010" + kStation + "ALFA\r\n"), 8, {2, 11}, ""},
+      {line, service_text("stazione, 14 600" + kStationValues + "ALFA\r\n"), 8, {2, 11}, ""},
+      {line, service_text("stazione, 1010" + kStationValues + "ALFA\r\n"), 8, {2, 11}, ""},
       {line,
        service_text("stazione, 1000, 2, 450, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"),
        9,
        {2, 20},
        ""},
       {line,
-       service_text("stazione, 1000" + kStation + "ALFA\r\nstazione, 1400" + kStation + "BETA\r\n"),
+       service_text("stazione, 1000" + kStationValues + "ALFA\r\nstazione, 1400" + kStationValues +
+                    "BETA\r\n"),
        22,
        {3, 11},
        "the previous station 1 (\"ALFA\", 1000 m) ends at 1200 m and this one begins at 1200 m: "
@@ -124,7 +125,7 @@ TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
       {line_text("cartello indicatore, 16950, ALT\r\n"), no_service, 15, {L, {4, 22}}, beyond},
       {plain_line, service_text("velocita, 16950, 90\r\n"), 15, {S, {2, 11}}, beyond},
       {plain_line, service_text("aderenza, 16950, 100\r\n"), 15, {S, {2, 11}}, beyond},
-      {plain_line, service_text("segnale, 16950" + kSignal), 15, {S, {2, 10}}, beyond},
+      {plain_line, service_text("segnale, 16950" + kSignalValues), 15, {S, {2, 10}}, beyond},
       {plain_line,
        service_text("rallentamento, 16950, 30, 500, 0, 0, 0\r\n"),
        15,
@@ -133,14 +134,14 @@ TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
       {plain_line, service_text("abbattimento, 16950, 1\r\n"), 15, {S, {2, 15}}, beyond},
       // A station needs 800 m after its position.
       {plain_line,
-       service_text("stazione, 16300" + kStation + "ALFA\r\n"),
+       service_text("stazione, 16300" + kStationValues + "ALFA\r\n"),
        15,
        {S, {2, 11}},
        beyond},
       // A failure 15 of the line description ends the reading at the first
       // signal, its cause still at the gradient's position.
       {line_text("pendenza, 16950, 5\r\n"),
-       service_text("segnale, 1000" + kSignal),
+       service_text("segnale, 1000" + kSignalValues),
        15,
        {S, {2, 1}},
        "\"segnale\" at 1000 m ends the reading: failure 15 of the line description, its entry "
@@ -158,7 +159,7 @@ TEST(FieldMistakesTest, FailuresOfOneValuePointAtIt) {
        {S, {2, 11}},
        "position -100 m lies before the start of the line"},
       {plain_line,
-       service_text("segnale, 100" + kSignal),
+       service_text("segnale, 100" + kSignalValues),
        30,
        {S, {2, 10}},
        "\"segnale\" at 100 m reaches segment -1, outside the line's segments 0 to 340 (a "

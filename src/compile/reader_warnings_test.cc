@@ -13,11 +13,13 @@
 #include "reading/warning_ids.h"
 #include "service/service_reader.h"
 #include "testing/compilation_runs.h"
+#include "testing/small_texts.h"
 
 namespace scenario {
 namespace {
 
 namespace w = warning_id;
+using testing::kSignalValues;
 using testing::line_text;
 using testing::read_texts;
 using testing::reading_run;
@@ -41,7 +43,6 @@ struct warning_case {
   std::string says;                        // part of one of their messages
 };
 
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
 // line_text puts its entries from line 4 on, service_text from line 2 on.
 const std::string kNoService = service_text("");
 
@@ -170,7 +171,7 @@ std::vector<warning_case> plausibility_cases() {
        line_text(""),
        service_text("stazione, 4000, 4, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 0, 25, 0, A\r\n"
                     "segnale, 3850" +
-                    kSignal),
+                    kSignalValues),
        {{w::kSignalInStation, S, 3, 1}},
        "stands inside station \"A\" (line 2), which reaches from 3750 to 4250 m"},
   };
@@ -180,7 +181,7 @@ std::vector<warning_case> cases() {
   std::vector<warning_case> all = {
       {"misspelt keyword",
        line_text(""),
-       service_text("segnae, 6050" + kSignal),
+       service_text("segnae, 6050" + kSignalValues),
        {{w::kUnknownEntry, S, 2, 1}},
        "did you mean \"segnale\""},
       {"general entry after the general section",
@@ -241,7 +242,7 @@ std::vector<warning_case> cases() {
        "12 km/h is stored as 10 km/h"},
       {"signal between segments",
        line_text("", 20000),
-       service_text("segnale, 11249" + kSignal),
+       service_text("segnale, 11249" + kSignalValues),
        {{w::kPositionSnapped, S, 2, 10}},
        "segment 226, as if written at 11250 m"},
       {"tunnel ends between segments",
@@ -251,7 +252,7 @@ std::vector<warning_case> cases() {
        "segments 200 to 218, as if written from 10000 to 10950 m"},
       {"signal in the run-out",
        line_text(""),
-       service_text("segnale, 10500" + kSignal),
+       service_text("segnale, 10500" + kSignalValues),
        {{w::kBeyondLineEnd, S, 2, 10}},
        "10000 m"},
       {"speeds out of order",
@@ -288,12 +289,12 @@ std::vector<warning_case> cases() {
        line_text(""),
        service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"
                     "segnale, 1300" +
-                    kSignal),
+                    kSignalValues),
        {{w::kMarkOverwritten, S, 3, 1}},
        "station 1 (ALFA, 1000 m)"},
       {"station's stop mark over a signal",
        line_text(""),
-       service_text("segnale, 1100" + kSignal +
+       service_text("segnale, 1100" + kSignalValues +
                     "stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"),
        // Its approach marks fall on two of the signal's, too; and the
        // signal stands inside the station.
@@ -325,7 +326,7 @@ std::vector<warning_case> cases() {
        line_text(""),
        "[generali]\r\nstazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, ALFA\r\n"
        "[segnali]\r\nsegnale, 6050" +
-           kSignal + "segnale, 8050" + kSignal + "sabbia, 300\r\n[fine]\r\n",
+           kSignalValues + "segnale, 8050" + kSignalValues + "sabbia, 300\r\n[fine]\r\n",
        {{w::kNoGeneralSection, S, 1, 1}},
        "1 station, 2 signals and 1 other entry are not read; line 1 holds \"[generali]\" (did you "
        "mean \"[generale]\"?)"},
@@ -348,7 +349,7 @@ std::vector<warning_case> cases() {
        line_text(""),
        service_text("stazione, 1000, 2, 400, 0,0,0, 1,1,0, 4,1,1, 30, 0,25,0, \"ALFA\r\n"
                     "segnale, 6050" +
-                    kSignal + "- a note\r\nvelocita, 0, 90\r\n"),
+                    kSignalValues + "- a note\r\nvelocita, 0, 90\r\n"),
        {{w::kQuoteOverLines, S, 2, 58}},
        "runs over 5 line ends to the end of the text, as no quote closes it: 2 entries there "
        "become part of this field and are not read"},
@@ -513,24 +514,24 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
        kNoService,
        "\"indicatori_vmax\" at 1000 m: segment 21 already holds the sign board at 1000 m (\"A\") "
        "(line 4)"},
-      {7, line_text(""), service_text("segnale, 950" + kSignal + "abbattimento, 1000, 3\r\n"),
+      {7, line_text(""), service_text("segnale, 950" + kSignalValues + "abbattimento, 1000, 3\r\n"),
        "\"abbattimento\" at 1000 m: segment 20 already holds the signal at 950 m (line 2)"},
       {16, line_text("indicatori_vmax, 1000, 90,90,90,0,,,,0\r\n"),
-       service_text("segnale, 1000" + kSignal),
+       service_text("segnale, 1000" + kSignalValues),
        "\"segnale\" at 1000 m: segment 21 already holds the speed board at 1000 m (line 4 of the "
        "line description)"},
       {17, line_text(""),
-       service_text("segnale, 1800" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       service_text("segnale, 1800" + kSignalValues + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
        "\"rallentamento\" at 3000 m: its warning point: segment 37 already holds the signal at "
        "1800 m (line 2)"},
       {18, line_text(""),
-       service_text("segnale, 3000" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       service_text("segnale, 3000" + kSignalValues + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
        "its start: segment 61 already holds the signal at 3000 m"},
       {19, line_text(""),
-       service_text("segnale, 3500" + kSignal + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
+       service_text("segnale, 3500" + kSignalValues + "rallentamento, 3000, 30, 500, 0, 0, 0\r\n"),
        "its end: segment 71 already holds the signal at 3500 m"},
       {20, line_text(""),
-       service_text("segnale, 1700" + kSignal + "rallentamento, 3000, 30, 500, 0, 1, 0\r\n"),
+       service_text("segnale, 1700" + kSignalValues + "rallentamento, 3000, 30, 500, 0, 1, 0\r\n"),
        "its lead-in, segments 33 to 36: segment 35 already holds the signal at 1700 m"},
       {25, line_text(""), service_text("velocita, 0, 3000\r\nvelocita, 100, 50\r\n"),
        "speed 3000 km/h is out of range"},
@@ -547,7 +548,7 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
        "[generale]\r\nlunghezza percorso, 1000\r\nprogressiva chilometrica uno, 0, 2147483600, "
        "1\r\nprogressiva chilometrica due, 100, 5, 0\r\n[fine]\r\n",
        kNoService, "progressive value 2147483600 with flag 1"},
-      {30, line_text(""), service_text("segnale, 100" + kSignal),
+      {30, line_text(""), service_text("segnale, 100" + kSignalValues),
        "\"segnale\" at 100 m reaches segment -1, outside the line's segments 0 to 340 (a "
        "signal's approach marks need 8 segments behind it, 350 m of line)"},
       {30, line_text("pendenza, -50, 5\r\n"), kNoService,
@@ -560,7 +561,7 @@ TEST(ReaderFailureDetailsTest, EachFailureSaysWhatHappened) {
        "no route length and nothing is compiled: 1 curve, 1 gradient and 1 other entry are not "
        "read; line 1 holds \"generale\" (did you mean \"[generale]\"?)"},
       {15, line_text("pendenza, 0, 0\r\npendenza, 20000, 5\r\n"),
-       service_text("segnale, 1000" + kSignal),
+       service_text("segnale, 1000" + kSignalValues),
        "\"segnale\" at 1000 m ends the reading: failure 15 of the line description, its entry at "
        "20000 m on line 5 beyond the end of the line, is still in force"},
   };

@@ -10,26 +10,26 @@
 #include "format/scenario_names.h"
 #include "system/files.h"
 #include "testing/scratch_dir.h"
+#include "testing/small_texts.h"
 #include "tool/report/compile_record.h"
 #include "tool/report/report.h"
 
 namespace scenario::tool {
 namespace {
+using testing::kSignalValues;
+using testing::kSmallLine;
 
-const std::string kLine =
-    "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n";
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
 // Three mistakes in three entries: two signals on taken segments, a
 // position that is no number; and a loss after them.
 const std::string kService = "[generale]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\nsegnale, 2000" +
-                             kSignal + "segnale, 2000" + kSignal + "segnale, 4000" + kSignal +
-                             "segnale, 4000" + kSignal + "segnale, 6x00" + kSignal +
-                             "stazone, 9000\r\n[fine]\r\n";
+                             kSignalValues + "segnale, 2000" + kSignalValues + "segnale, 4000" +
+                             kSignalValues + "segnale, 4000" + kSignalValues + "segnale, 6x00" +
+                             kSignalValues + "stazone, 9000\r\n[fine]\r\n";
 
 class CompileCommand : public ::testing::Test {
  protected:
   compile_options options(bool json) {
-    testing::spill(dir / "X_linea.txt", kLine);
+    testing::spill(dir / "X_linea.txt", kSmallLine);
     testing::spill(dir / "X_T-.txt", kService);
     compile_options o;
     o.line_text = (dir / "X_linea.txt").string();
@@ -60,7 +60,7 @@ TEST_F(CompileCommand, EveryErrorIsToldAndOnlyTheFirstRunIsWritten) {
   scenario_records records;
   records.line_id = "X";
   records.train_code = "T";
-  const compilation first = compile_scenario(records, true, kLine, kService);
+  const compilation first = compile_scenario(records, true, kSmallLine, kService);
   const compiled_bytes expected = compiled_files_bytes(records);
   const std::vector<std::filesystem::path> paths = compiled_file_paths("X", "T", true, o.out_dir);
   ASSERT_EQ(paths.size(), 3u);

@@ -5,21 +5,17 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "testing/small_texts.h"
+
 namespace scenario::tool {
 namespace {
+using testing::kSignalValues;
+using testing::kSmallLine;
+using testing::small_service_with;
 
 const source_names kNames{"X_linea.txt", "X_T-.txt"};
 
-const std::string kLine =
-    "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n";
-const std::string kSignal = ", 2, 4, 1, 1, 0, 2, 2,1,1, 0\r\n";
-
-// A train service text with `lines` from its line 4 on.
-std::string service_with(const std::string& lines) {
-  return "[generale]\r\nvelocita, 0, 90\r\naderenza, 0, 100\r\n" + lines + "[fine]\r\n";
-}
-
-std::string signal_at(int metres) { return "segnale, " + std::to_string(metres) + kSignal; }
+std::string signal_at(int metres) { return "segnale, " + std::to_string(metres) + kSignalValues; }
 
 // The report of `compile` with the further failures, as the tool makes it.
 compile_report report_of(const std::string& line, const std::string& service,
@@ -43,9 +39,10 @@ std::string text_of(const compile_report& report, const std::string& line,
 
 TEST(FurtherErrors, ThreeMistakesInThreeEntriesAreReportedInOneRun) {
   // Two signals on taken segments and a position that is no number.
-  const std::string service = service_with(signal_at(2000) + signal_at(2000) + signal_at(4000) +
-                                           signal_at(4000) + "segnale, 6x00" + kSignal);
-  const compile_report r = report_of(kLine, service);
+  const std::string service =
+      small_service_with(signal_at(2000) + signal_at(2000) + signal_at(4000) + signal_at(4000) +
+                         "segnale, 6x00" + kSignalValues);
+  const compile_report r = report_of(kSmallLine, service);
   struct expected {
     std::string id;
     int32_t line, column;
@@ -56,7 +53,7 @@ TEST(FurtherErrors, ThreeMistakesInThreeEntriesAreReportedInOneRun) {
       {"16", 7, 1, "(found after passing over the entry at line 5) (failure 16 at 4000 m)"},
       {"25", 8, 10, "(found after passing over the entry at line 7) (failure 25)"},
   };
-  ASSERT_EQ(r.diagnostics.size(), all.size()) << text_of(r, kLine, service);
+  ASSERT_EQ(r.diagnostics.size(), all.size()) << text_of(r, kSmallLine, service);
   for (size_t i = 0; i < all.size(); ++i) {
     SCOPED_TRACE(i);
     const diagnostic& d = r.diagnostics[i];
@@ -90,14 +87,14 @@ TEST(FurtherErrors, ThreeMistakesInThreeEntriesAreReportedInOneRun) {
 TEST(FurtherErrors, TheSearchStopsAtTheLimitAndSaysSo) {
   std::string lines;
   for (int i = 0; i < 25; ++i) lines += signal_at(1000 + 100 * i) + signal_at(1000 + 100 * i);
-  const std::string service = service_with(lines);
+  const std::string service = small_service_with(lines);
   for (const int32_t most : {kMostErrors, 3}) {
     SCOPED_TRACE(most);
-    const compile_report r = report_of(kLine, service, most);
+    const compile_report r = report_of(kSmallLine, service, most);
     EXPECT_EQ(error_count(r), static_cast<size_t>(most));
     EXPECT_EQ(r.error_limit, most);
     EXPECT_EQ(r.diagnostics.back().line, 4 + 2 * (most - 1) + 1);
-    EXPECT_NE(text_of(r, kLine, service)
+    EXPECT_NE(text_of(r, kSmallLine, service)
                   .find("note: stopped looking for errors after " + std::to_string(most)),
               std::string::npos);
     EXPECT_EQ(nlohmann::json::parse(report_json(r))["error_limit"], most);
@@ -107,16 +104,16 @@ TEST(FurtherErrors, TheSearchStopsAtTheLimitAndSaysSo) {
 TEST(FurtherErrors, NothingIsSearchedWhenNoEntryCanBePassedOver) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       // No failure at all.
-      {kLine, service_with(signal_at(2000))},
+      {kSmallLine, small_service_with(signal_at(2000))},
       // No general section in the line description (102): nothing is compiled.
       {"lunghezza percorso, 20000\r\n" + signal_at(2000) + signal_at(2000),
-       service_with(signal_at(2000) + signal_at(2000))},
+       small_service_with(signal_at(2000) + signal_at(2000))},
       // A route length too long (1): without one every later entry would fail.
       {"[generale]\r\nlunghezza percorso, 2000000\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n",
-       service_with(signal_at(2000) + signal_at(2000))},
+       small_service_with(signal_at(2000) + signal_at(2000))},
       // A route length that is no number (25).
       {"[generale]\r\nlunghezza percorso, 20x00\r\n[curve]\r\npendenza, 0, 0\r\n[fine]\r\n",
-       service_with(signal_at(2000) + signal_at(2000))},
+       small_service_with(signal_at(2000) + signal_at(2000))},
   };
   for (const auto& [line, service] : cases) {
     scenario_records records;
@@ -131,14 +128,14 @@ TEST(FurtherErrors, OnlyWarningsTheFirstRunDidNotReachAreAdded) {
   // "sabbia" twice warns (the second overrides the first): once before the
   // first failure, once between the failures.
   const std::string service =
-      service_with("sabbia, 300\r\nsabbia, 200\r\n" + signal_at(2000) + signal_at(2000) +
-                   "sabbia, 100\r\n" + signal_at(3000) + signal_at(3000));
-  const compile_report r = report_of(kLine, service);
+      small_service_with("sabbia, 300\r\nsabbia, 200\r\n" + signal_at(2000) + signal_at(2000) +
+                         "sabbia, 100\r\n" + signal_at(3000) + signal_at(3000));
+  const compile_report r = report_of(kSmallLine, service);
   std::vector<std::pair<std::string, int32_t>> seen;
   for (const diagnostic& d : r.diagnostics) seen.emplace_back(d.id, d.line.value_or(0));
   const std::vector<std::pair<std::string, int32_t>> expected = {
       {"overridden", 5}, {"16", 7}, {"overridden", 8}, {"16", 10}};
-  EXPECT_EQ(seen, expected) << text_of(r, kLine, service);
+  EXPECT_EQ(seen, expected) << text_of(r, kSmallLine, service);
 }
 
 TEST(FurtherErrors, AFailureOfTheLineDescriptionInForceIsPassedOverWhereItWasWritten) {
@@ -148,7 +145,7 @@ TEST(FurtherErrors, AFailureOfTheLineDescriptionInForceIsPassedOverWhereItWasWri
   const std::string line =
       "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\npendenza, 0, 0\r\n"
       "pendenza, 30000, 5\r\n[fine]\r\n";
-  const std::string service = service_with(signal_at(2000) + signal_at(2000));
+  const std::string service = small_service_with(signal_at(2000) + signal_at(2000));
   const compile_report r = report_of(line, service);
   ASSERT_EQ(r.diagnostics.size(), 2u) << text_of(r, line, service);
   EXPECT_EQ(r.diagnostics[0].code, 15);
