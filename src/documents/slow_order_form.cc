@@ -1,69 +1,30 @@
 #include "documents/slow_order_form.h"
 
-#include <array>
 #include <string_view>
+#include <vector>
 
 #include "builtin/text_lines.h"
+#include "documents/slow_order_form_parts.h"
 
 namespace scenario {
-namespace {
 
-// The form is the one the drivers know, word for word: its spelling slip
-// ("Rallentamneto") and the key's order A, B, D, C stay as they are.
-// clang-format off
-constexpr auto kFormLines = std::to_array<std::string_view>({
-    "",
-    "                               Modulo M. 3",
-    "                           ORDINE DI RALLENTAMENTO",
-    " ________________________________________________________________________________",
-    "  Linea  Milano - Lecco - Sondrio",
-    "",
-    "  Si ordina al macchinista del treno L5244 di effettuare i seguenti rallentamenti",
-    "  _______________________________________________________________________________",
-    " |   |                            |Inizio dopo |          |         |            |",
-    " | N.|      FRA LE STAZIONI       | il cippo   | Velocita'|Lunghezza|Prescrizioni|",
-    " |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |",
-    " |___|____________________________|____________|__________|_________|____________|",
-    " |   |                            |            |          |         |            |",
-    " | 1 |     Monza - Arcore         |   13.200   |    30    |   750   |     -      |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |   |                            |            |          |         |            |",
-    " |___|____________________________|____________|__________|_________|____________|",
-    "",
-    "              Prescrizioni specifiche",
-    " A - Da rispettare con tutto il treno (per i treni viaggiatori)",
-    " B - Interessa anche la stazione di.......",
-    " D - Rallentamneto N. ... e N. ...  sono contigui",
-    " C - Da rispettare dalle ore ....  alle ore ..... di tutti",
-    "     i giorni esclusi i seguenti:.........",
-});
-// clang-format on
-static_assert(kFormLines.size() == 46);
-
-}  // namespace
-
-std::string dati_rallentamenti() { return join_crlf(kFormLines); }
+// The built-in form orders the one slowdown of Milano Centrale - Lecco; the
+// fixed parts are those every form prints.
+std::string dati_rallentamenti() {
+  using namespace slow_order_form_parts;
+  std::vector<std::string_view> lines(kTitle.begin(), kTitle.end());
+  lines.push_back("  Linea  Milano - Lecco - Sondrio");
+  lines.push_back("");
+  lines.push_back(
+      "  Si ordina al macchinista del treno L5244 di effettuare i seguenti rallentamenti");
+  lines.insert(lines.end(), kTableHead.begin(), kTableHead.end());
+  lines.push_back(kBlankRow);
+  lines.push_back(
+      " | 1 |     Monza - Arcore         |   13.200   |    30    |   750   |     -      |");
+  lines.insert(lines.end(), kFormRows - 1, kBlankRow);
+  lines.push_back(kTableEnd);
+  lines.insert(lines.end(), kKey.begin(), kKey.end());
+  return join_crlf(lines);
+}
 
 }  // namespace scenario

@@ -6,42 +6,14 @@
 #include "builtin/text_lines.h"
 #include "documents/documents_from_scenario.h"
 #include "documents/kilometric_points.h"
+#include "documents/slow_order_form_parts.h"
 #include "reading/reading.h"
 #include "reading/warning_ids.h"
 
 namespace scenario {
 namespace {
 
-// The form's fixed lines, word for word as the drivers know it (its
-// spelling slip "Rallentamneto" and the key's order A, B, D, C included).
-// clang-format off
-constexpr std::array<std::string_view, 4> kTitle = {
-    "",
-    "                               Modulo M. 3",
-    "                           ORDINE DI RALLENTAMENTO",
-    " ________________________________________________________________________________"};
-constexpr std::array<std::string_view, 5> kTableHead = {
-    "  _______________________________________________________________________________",
-    " |   |                            |Inizio dopo |          |         |            |",
-    " | N.|      FRA LE STAZIONI       | il cippo   | Velocita'|Lunghezza|Prescrizioni|",
-    " |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |",
-    " |___|____________________________|____________|__________|_________|____________|"};
-constexpr std::string_view kBlankRow =
-    " |   |                            |            |          |         |            |";
-constexpr std::string_view kTableEnd =
-    " |___|____________________________|____________|__________|_________|____________|";
-constexpr std::array<std::string_view, 7> kKey = {
-    "",
-    "              Prescrizioni specifiche",
-    " A - Da rispettare con tutto il treno (per i treni viaggiatori)",
-    " B - Interessa anche la stazione di.......",
-    " D - Rallentamneto N. ... e N. ...  sono contigui",
-    " C - Da rispettare dalle ore ....  alle ore ..... di tutti",
-    "     i giorni esclusi i seguenti:........."};
-// clang-format on
-
-// The rows of the printed form; a scenario with more slowdowns gets more.
-constexpr size_t kFormRows = 25;
+using namespace slow_order_form_parts;
 
 constexpr cell_place kStationsColumn{"the slowdown's place", "the slow order form's station column",
                                      document_source::train_service};

@@ -2,32 +2,19 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "builtin/text_lines.h"
+#include "documents/train_sheet_parts.h"
 
 namespace scenario {
 namespace {
 
-// The card is drawn with fixed-width box rules, so every blank counts: the
-// drivers' viewers show it in a monospaced font, trailing blanks included.
+// The rows of the built-in card, spacers between them as it draws them (one
+// with a trailing blank): every blank counts, the drivers' viewers showing
+// the card in a monospaced font.
 // clang-format off
-constexpr auto kSheetLines = std::to_array<std::string_view>({
-    "",
-    "",
-    "  ___________________                                               ______________",
-    " |                   |                    SCHEDA                   |              |",
-    " |   TRENO n.5244    |                   da: Milano Centrale       |    V120 A    |",
-    " |___________________|                    a: Lecco                 |     125%     |",
-    "                                                                   |______________|",
-    "  ___________________                ___________________",
-    " |  CLASSIFICAZIONE  |              |  MASSA BLOCCATA   |       ",
-    " |     Locale        |              |      280T         |",
-    " |___________________|              |___________________|",
-    "",
-    "  ________________________________________________________________________________",
-    " | Vel.| Vel.| Progr Km |  No |   Localita' di  Servizio   |     Orario     | Rec |",
-    " | Lim.|Marc.|          |  Rs |                            |                |     |",
-    " |_____|_____|__________|_____|____________________________|________________|_____|",
+constexpr auto kRows = std::to_array<std::string_view>({
     " |     |     |          |     |                            |                |     |",
     " | 90  |     | 0.100    |     | Milano Centrale            |     0.25       |     |",
     " |     |     |          |     |                            |                |     |",
@@ -61,14 +48,31 @@ constexpr auto kSheetLines = std::to_array<std::string_view>({
     " |     |     |          |     |                            |                |     |",
     " | 90  |     | 50.100   |     | Lecco                      |     1.15       |     |",
     " |     |     |          |     |                            |                |     |",
-    " |_____|_____|__________|_____|____________________________|________________|_____|",
-    "",
 });
 // clang-format on
-static_assert(kSheetLines.size() == 51);
 
 }  // namespace
 
-std::string dati_scheda() { return join_crlf(kSheetLines); }
+std::string dati_scheda() {
+  using namespace train_sheet_parts;
+  std::vector<std::string_view> lines = {
+      "",
+      "",
+      kTopRule,
+      kTitle,
+      " |   TRENO n.5244    |                   da: Milano Centrale       |    V120 A    |",
+      " |___________________|                    a: Lecco                 |     125%     |",
+      kHeaderEnd,
+      kSecondBoxesTop[0],
+      kSecondBoxesTop[1],
+      " |     Locale        |              |      280T         |",
+      kSecondBoxesEnd,
+      ""};
+  lines.insert(lines.end(), kTableHead.begin(), kTableHead.end());
+  lines.insert(lines.end(), kRows.begin(), kRows.end());
+  lines.push_back(kTableEnd);
+  lines.push_back("");
+  return join_crlf(lines);
+}
 
 }  // namespace scenario

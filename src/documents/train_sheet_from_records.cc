@@ -6,34 +6,12 @@
 #include "builtin/text_lines.h"
 #include "documents/documents_from_scenario.h"
 #include "documents/kilometric_points.h"
+#include "documents/train_sheet_parts.h"
 
 namespace scenario {
 namespace {
 
-// The fixed parts of the card, as the built-in sheet draws them; every blank
-// counts, the drivers' viewers showing it in a monospaced font.
-// clang-format off
-constexpr std::string_view kTopRule =
-    "  ___________________                                               ______________";
-constexpr std::string_view kTitle =
-    " |                   |                    SCHEDA                   |              |";
-constexpr std::string_view kHeaderEnd =
-    "                                                                   |______________|";
-constexpr std::array<std::string_view, 2> kSecondBoxesTop = {
-    "  ___________________                ___________________",
-    " |  CLASSIFICAZIONE  |              |  MASSA BLOCCATA   |       "};
-constexpr std::string_view kSecondBoxesEnd =
-    " |___________________|              |___________________|";
-constexpr std::array<std::string_view, 4> kTableHead = {
-    "  ________________________________________________________________________________",
-    " | Vel.| Vel.| Progr Km |  No |   Localita' di  Servizio   |     Orario     | Rec |",
-    " | Lim.|Marc.|          |  Rs |                            |                |     |",
-    " |_____|_____|__________|_____|____________________________|________________|_____|"};
-constexpr std::string_view kSpacer =
-    " |     |     |          |     |                            |                |     |";
-constexpr std::string_view kTableEnd =
-    " |_____|_____|__________|_____|____________________________|________________|_____|";
-// clang-format on
+using namespace train_sheet_parts;
 
 constexpr cell_place kOrigin{"station name", "the train sheet's box after \"da:\"",
                              document_source::train_service};
